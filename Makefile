@@ -1,0 +1,70 @@
+# The project's two commands, `make run` and `make test`, plus `make bench`.
+# Each installs what is missing, configures and builds with CMake under build/.
+#
+#   make run    the benchmark: quellon in a window when a display is present,
+#               else quellon-bench's default scenario (log, summary, screenshot)
+#   make test   every test in a RelWithDebInfo build; with CI=true (as CI sets
+#               it) also an ASan+UBSan build of everything and a TSan build of
+#               the common library, stopping at the first sanitizer report
+#   make bench  the Google Benchmark micro-benchmarks
+
+JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
+BUILD   ?= build
+CMAKE   ?= cmake
+CTEST   ?= ctest
+GEN     := -G Ninja
+
+REL     := $(BUILD)/release
+ASAN    := $(BUILD)/asan
+TSAN    := $(BUILD)/tsan
+
+export QT_QPA_PLATFORM ?= offscreen
+
+SAN_ENV := ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:strict_string_checks=1 \
+           UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+           LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
+           TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+
+.PHONY: all deps build run test test-release test-asan test-tsan bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(REL)/CMakeCache.txt: | deps
+	$(CMAKE) -S . -B $(REL) $(GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: deps $(REL)/CMakeCache.txt
+	$(CMAKE) --build $(REL) -j $(JOBS)
+
+run: build
+	@scripts/run-benchmark $(REL)
+
+test: test-release
+ifeq ($(CI),true)
+	$(MAKE) --no-print-directory test-asan
+	$(MAKE) --no-print-directory test-tsan
+endif
+
+test-release: build
+	$(CTEST) --test-dir $(REL) --output-on-failure -j $(JOBS)
+
+test-asan: deps
+	$(CMAKE) -S . -B $(ASAN) $(GEN) -DCMAKE_BUILD_TYPE=Debug -DBRIVEL_SANITIZE=address \
+	    -DBRIVEL_BUILD_BENCH=OFF -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g"
+	$(CMAKE) --build $(ASAN) -j $(JOBS)
+	$(SAN_ENV) $(CTEST) --test-dir $(ASAN) --output-on-failure -j $(JOBS) --stop-on-failure
+
+test-tsan: deps
+	$(CMAKE) -S . -B $(TSAN) $(GEN) -DCMAKE_BUILD_TYPE=Debug -DBRIVEL_SANITIZE=thread \
+	    -DBRIVEL_COMMON_ONLY=ON -DBRIVEL_BUILD_BENCH=OFF -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g"
+	$(CMAKE) --build $(TSAN) -j $(JOBS)
+	# ThreadSanitizer needs a low-entropy address layout on some kernels.
+	$(SAN_ENV) setarch $(shell uname -m) -R $(CTEST) --test-dir $(TSAN) --output-on-failure -j $(JOBS) --stop-on-failure
+
+bench: build
+	@scripts/run-micro-benchmarks $(REL)
+
+clean:
+	rm -rf $(BUILD)
