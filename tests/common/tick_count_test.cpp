@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 
 namespace Brivel::Common {
 namespace {
@@ -14,6 +15,11 @@ struct TickPair {
     uint32_t b;
     int32_t difference; // a - b, wrap-safe
 };
+
+void PrintTo(const TickPair& pair, std::ostream* out)
+{
+    *out << std::hex << "a=0x" << pair.a << " b=0x" << pair.b << std::dec << " a-b=" << pair.difference;
+}
 
 class TickComparison : public ::testing::TestWithParam<TickPair> {};
 
