@@ -203,9 +203,12 @@ bool CTimer::Impl::StopTimer(ISink* sink, int32_t timerId)
     // earlier would let the client free the sink under the callback.
     m_stateChanged.wait(lock, [&] { return !IsRunningCallbackLocked(sink, timerId); });
     // The stop already took effect through the record; this only lets the
-    // table catch up, so a busy timer thread costs a bounded wait.
-    m_stateChanged.wait_for(lock, std::chrono::milliseconds(kStopAcknowledgeTimeoutMs),
-                            [&] { return m_lastStopDone >= sequence; });
+    // table catch up, so a busy timer thread costs a bounded wait, and a
+    // loop that is ending (and will not run the job) costs none.
+    if (!IsStopRequested()) {
+        m_stateChanged.wait_for(lock, std::chrono::milliseconds(kStopAcknowledgeTimeoutMs),
+                                [&] { return m_lastStopDone >= sequence; });
+    }
     --m_stopWaiters;
     return true;
 }

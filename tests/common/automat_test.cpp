@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -29,8 +27,14 @@ public:
     ~CCountingAutomat() override { StopAndJoin(); } // WaitForJobs uses m_waits
 
     int Waits() const { return m_waits.load(); }
+    int Runs() const { return m_runs.load(); }
 
 protected:
+    uint32_t Run() override
+    {
+        ++m_runs;
+        return CAutomat::Run();
+    }
     bool WaitForJobs(uint32_t timeoutMs) override
     {
         ++m_waits;
@@ -39,6 +43,7 @@ protected:
 
 private:
     std::atomic<int> m_waits{0};
+    std::atomic<int> m_runs{0};
 };
 
 // What the jobs of one test saw, in the order they ran.
@@ -98,19 +103,6 @@ protected:
     CAutomat m_automat{"Brivel.Test"};
 };
 
-int CountThreadsOfThisProcess()
-{
-    int count = 0;
-    if (DIR* tasks = opendir("/proc/self/task")) {
-        while (dirent* entry = readdir(tasks)) {
-            if (entry->d_name[0] != '.')
-                ++count;
-        }
-        closedir(tasks);
-    }
-    return count;
-}
-
 TEST_F(CAutomatTest, JobsPostedBeforeStartRunInOrderOnTheAutomatThread)
 {
     m_automat.PostJob(Record("first"));
@@ -144,13 +136,15 @@ TEST_F(CAutomatTest, NullJobIsIgnored)
     EXPECT_EQ(m_log.destroyed.load(), 1);
 }
 
-TEST_F(CAutomatTest, StartTwiceCreatesOneThread)
+TEST(CAutomatLifecycle, StartTwiceCreatesOneThread)
 {
-    const int before = CountThreadsOfThisProcess();
-    ASSERT_TRUE(m_automat.Start());
-    ASSERT_TRUE(m_automat.Start());
-    EXPECT_EQ(CountThreadsOfThisProcess(), before + 1);
-    EXPECT_TRUE(m_automat.Stop(5000));
+    CCountingAutomat automat;
+    ASSERT_TRUE(automat.Start());
+    const uint32_t threadId = automat.GetThreadId();
+    ASSERT_TRUE(automat.Start());
+    EXPECT_EQ(automat.GetThreadId(), threadId);
+    EXPECT_TRUE(automat.Stop(5000));
+    EXPECT_EQ(automat.Runs(), 1);
 }
 
 TEST_F(CAutomatTest, RequestStopThenStopEndsAnIdleAutomat)
