@@ -23,8 +23,8 @@
 //     };
 //     CIndexedList<Row, &Row::m_flatHook> flat;
 //
-// Cost of each operation, n = Size() (leaves hold up to 64 elements, internal
-// nodes up to 32 children, so height is log base 16..32 of n):
+// Cost of each operation, n = Size() (leaves hold 16 to 64 elements, internal
+// nodes 8 to 32 children: three levels above the leaves for a million rows):
 //
 //   Size, Empty, hook.IsLinked()                O(1)
 //   At, IteratorAt, Contains                     O(log n)
@@ -57,14 +57,14 @@
 //
 // Ownership: the list owns its nodes; it never owns the elements, which must
 // stay at one address while they are in the list and must be removed (or the
-// list cleared or destroyed) before they are destroyed. Clear and the
-// destructor unlink every element's hook.
+// list cleared or destroyed) before they are destroyed; the hook's destructor
+// asserts this. Clear and the destructor unlink every element's hook.
 //
 // Bad input gets a documented result and changes nothing: a null element, an
 // element already in some list through this hook, an index out of range or
 // an element of another list make the operation return false, null or -1.
 //
-// Iterators and chunk pointers are invalidated by any change to the list.
+// Iterators are invalidated by any change to the list.
 //
 // Thread: any thread, one at a time (no internal locking). The grid uses its
 // lists on the GUI thread only.

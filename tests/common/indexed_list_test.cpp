@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <numeric>
+#include <ostream>
 #include <random>
 #include <vector>
 
@@ -144,6 +144,10 @@ TEST_F(IndexedListTest, HeadInsertionsKeepEveryIndexRight)
 // second internal level, filled from either end or in bulk, then emptied
 // from the front, the back and the middle.
 enum class Fill { Back, Front, Bulk };
+void PrintTo(Fill fill, std::ostream* out)
+{
+    *out << (fill == Fill::Back ? "PushBack" : fill == Fill::Front ? "PushFront" : "Assign");
+}
 class IndexedListBoundaryTest : public IndexedListTest,
                                 public ::testing::WithParamInterface<std::tuple<int32_t, Fill>> {};
 
@@ -258,6 +262,10 @@ INSTANTIATE_TEST_SUITE_P(Seeds, IndexedListDifferentialTest, ::testing::Values(1
 struct MoveCase {
     int32_t size, from, count, to;
 };
+void PrintTo(const MoveCase& c, std::ostream* out)
+{
+    *out << "size " << c.size << ": [" << c.from << ", " << c.from + c.count << ") to " << c.to;
+}
 class IndexedListMoveBlockTest : public IndexedListTest, public ::testing::WithParamInterface<MoveCase> {};
 
 TEST_P(IndexedListMoveBlockTest, MovesTheBlockAsARotation)
