@@ -817,6 +817,29 @@ void FillLeaf(Leaf* leaf, int32_t first, int32_t count, const void* elements, El
     Rehook(leaf, 0, count, hookOf);
 }
 
+// One level of a tree under construction: its nodes in order and the number
+// of elements under each.
+struct Level {
+    explicit Level(int32_t count)
+    {
+        nodes.reserve(static_cast<std::size_t>(count));
+        sizes.reserve(static_cast<std::size_t>(count));
+    }
+    void Add(NodePtr node, int32_t size)
+    {
+        nodes.push_back(std::move(node));
+        sizes.push_back(size);
+    }
+    std::vector<NodePtr> nodes;
+    std::vector<int32_t> sizes;
+};
+
+// What part `part` of `parts` gets when `total` is spread evenly.
+int32_t EvenShare(int32_t total, int32_t parts, int32_t part) noexcept
+{
+    return total / parts + (part < total % parts ? 1 : 0);
+}
+
 // Builds a tree of the n (> 0) elements bottom up, every node as full as an
 // even spread allows (so at least half full), and sets their hooks.
 NodePtr BuildTree(int32_t n, const void* elements, ElementAt elementAt, HookOf hookOf, int32_t& height)
@@ -831,45 +854,36 @@ NodePtr BuildTree(int32_t n, const void* elements, ElementAt elementAt, HookOf h
         return leaf;
     }
     const int32_t leafCount = (n + kLeafCapacity - 1) / kLeafCapacity;
-    std::vector<NodePtr> level;
-    std::vector<int32_t> sizes;
-    level.reserve(static_cast<std::size_t>(leafCount));
-    sizes.reserve(static_cast<std::size_t>(leafCount));
+    Level level(leafCount);
     for (int32_t leafIndex = 0, first = 0; leafIndex < leafCount; ++leafIndex) {
-        const int32_t size = n / leafCount + (leafIndex < n % leafCount ? 1 : 0);
+        const int32_t size = EvenShare(n, leafCount, leafIndex);
         NodePtr leaf = NewLeaf(kLeafCapacity);
         FillLeaf(AsLeaf(leaf.get()), first, size, elements, elementAt, hookOf);
         first += size;
-        level.push_back(std::move(leaf));
-        sizes.push_back(size);
+        level.Add(std::move(leaf), size);
     }
-    while (level.size() > 1) {
-        const auto childCount = static_cast<int32_t>(level.size());
+    while (level.nodes.size() > 1) {
+        const auto childCount = static_cast<int32_t>(level.nodes.size());
         const int32_t parentCount = (childCount + kFanout - 1) / kFanout;
-        std::vector<NodePtr> parents;
-        std::vector<int32_t> parentSizes;
-        parents.reserve(static_cast<std::size_t>(parentCount));
-        parentSizes.reserve(static_cast<std::size_t>(parentCount));
+        Level parents(parentCount);
         for (int32_t parentIndex = 0, child = 0; parentIndex < parentCount; ++parentIndex) {
-            const int32_t fanout = childCount / parentCount + (parentIndex < childCount % parentCount ? 1 : 0);
+            const int32_t fanout = EvenShare(childCount, parentCount, parentIndex);
             NodePtr parentNode = NewInternal();
             Internal* parent = AsInternal(parentNode.get());
             int32_t total = 0;
             for (int32_t slot = 0; slot < fanout; ++slot, ++child) {
-                parent->m_children[slot] = std::move(level[static_cast<std::size_t>(child)]);
-                parent->m_counts[slot] = sizes[static_cast<std::size_t>(child)];
+                parent->m_children[slot] = std::move(level.nodes[static_cast<std::size_t>(child)]);
+                parent->m_counts[slot] = level.sizes[static_cast<std::size_t>(child)];
                 total += parent->m_counts[slot];
             }
             parent->m_count = fanout;
             Reslot(parent, 0, fanout);
-            parents.push_back(std::move(parentNode));
-            parentSizes.push_back(total);
+            parents.Add(std::move(parentNode), total);
         }
         level = std::move(parents);
-        sizes = std::move(parentSizes);
         ++height;
     }
-    return std::move(level.front());
+    return std::move(level.nodes.front());
 }
 
 } // namespace
