@@ -59,44 +59,55 @@
 
 namespace Brivel::Common::FieldTable {
 
-// ---- Getter thunks: Result (Class::*)() const [noexcept] -> FieldGetter ----
+// ---- Member function shapes ----
+
+template <class Member>
+struct GetterShape {
+    static constexpr bool valid = false;
+};
+template <class C, class R>
+struct GetterShape<R (C::*)() const> {
+    static constexpr bool valid = true;
+    using Class = C;
+    using Result = R;
+};
+template <class C, class R>
+struct GetterShape<R (C::*)() const noexcept> : GetterShape<R (C::*)() const> {};
+
+template <class Member>
+struct SetterShape {
+    static constexpr bool valid = false;
+};
+template <class C, class R, class A>
+struct SetterShape<R (C::*)(A)> {
+    static constexpr bool valid = true;
+    using Class = C;
+    using Argument = A;
+};
+template <class C, class R, class A>
+struct SetterShape<R (C::*)(A) noexcept> : SetterShape<R (C::*)(A)> {};
+
+// ---- Thunks: the member call behind a FieldGetter / FieldSetter ----
 
 template <auto Getter>
 struct GetterThunk {
-    static_assert(sizeof(Getter) == 0,
-                  "a field getter is a const member function taking no argument and returning the value");
-};
-
-template <class Class, class Result, Result (Class::*Getter)() const>
-struct GetterThunk<Getter> {
-    using Value = std::remove_cvref_t<Result>;
+    using Shape = GetterShape<decltype(Getter)>;
+    static_assert(Shape::valid, "a field getter is a const member function taking no argument and returning the value");
+    using Class = typename Shape::Class;
+    using Value = std::remove_cvref_t<typename Shape::Result>;
     static_assert(IsValueType<Value>, "the getter's type is not a value kind (see value_kind.h)");
+
     static Value Call(const CDataObject& target) { return (static_cast<const Class&>(target).*Getter)(); }
 };
-
-template <class Class, class Result, Result (Class::*Getter)() const noexcept>
-struct GetterThunk<Getter> {
-    using Value = std::remove_cvref_t<Result>;
-    static_assert(IsValueType<Value>, "the getter's type is not a value kind (see value_kind.h)");
-    static Value Call(const CDataObject& target) { return (static_cast<const Class&>(target).*Getter)(); }
-};
-
-// ---- Setter thunks: R (Class::*)(Arg) [noexcept] -> FieldSetter ----
 
 template <class Value, auto Setter>
 struct SetterThunk {
-    static_assert(sizeof(Setter) == 0, "a field setter is a member function taking the value, or 0 for none");
-};
+    using Shape = SetterShape<decltype(Setter)>;
+    static_assert(Shape::valid, "a field setter is a member function taking the value, or 0 for none");
+    using Class = typename Shape::Class;
+    static_assert(std::is_same_v<std::remove_cvref_t<typename Shape::Argument>, Value>,
+                  "the setter takes another type than the getter returns");
 
-template <class Value, class Class, class Result, class Arg, Result (Class::*Setter)(Arg)>
-struct SetterThunk<Value, Setter> {
-    static_assert(std::is_same_v<std::remove_cvref_t<Arg>, Value>, "the setter takes another type than the getter returns");
-    static void Call(CDataObject& target, ValueArg<Value> value) { (static_cast<Class&>(target).*Setter)(value); }
-};
-
-template <class Value, class Class, class Result, class Arg, Result (Class::*Setter)(Arg) noexcept>
-struct SetterThunk<Value, Setter> {
-    static_assert(std::is_same_v<std::remove_cvref_t<Arg>, Value>, "the setter takes another type than the getter returns");
     static void Call(CDataObject& target, ValueArg<Value> value) { (static_cast<Class&>(target).*Setter)(value); }
 };
 

@@ -72,6 +72,7 @@ public:
     explicit CSerializer(Mode mode) : m_mode(mode) {}
     CSerializer(const CSerializer&) = delete;
     CSerializer& operator=(const CSerializer&) = delete;
+    CSerializer(CSerializer&& other) noexcept = default;
     ~CSerializer() = default;
 
     bool IsRestoring() const noexcept { return m_mode == Mode::Restore; }
