@@ -26,17 +26,23 @@ bool IsDecimalDigit(char c) noexcept
 
 char* WriteDecimalBackwards(char* end, uint64_t magnitude, char separator) noexcept
 {
+    // Whole groups of three first (divisions by constants become
+    // multiplications), then the leading group without zero padding.
     char* p = end;
-    int inGroup = 0;
-    do {
-        if (separator != '\0' && inGroup == 3) {
+    while (magnitude >= 1000) {
+        const auto group = static_cast<uint32_t>(magnitude % 1000);
+        magnitude /= 1000;
+        *--p = static_cast<char>('0' + group % 10);
+        *--p = static_cast<char>('0' + (group / 10) % 10);
+        *--p = static_cast<char>('0' + group / 100);
+        if (separator != '\0')
             *--p = separator;
-            inGroup = 0;
-        }
-        *--p = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-        ++inGroup;
-    } while (magnitude != 0);
+    }
+    auto lead = static_cast<uint32_t>(magnitude);
+    do {
+        *--p = static_cast<char>('0' + lead % 10);
+        lead /= 10;
+    } while (lead != 0);
     return p;
 }
 
@@ -84,37 +90,32 @@ bool ScanHexadecimal(std::string_view text, uint64_t& bits) noexcept
 
 int64_t ScanDecimal(std::string_view text, int64_t minimum, int64_t maximum) noexcept
 {
-    const size_t first = text.find_first_of("0123456789-");
-    const size_t last = text.find_last_of("0123456789");
-    if (first == std::string_view::npos || last == std::string_view::npos || last < first)
-        return 0; // no digit in the kept range: the empty text
+    // One pass. Dropping what precedes the first kept character, deleting
+    // the other characters and cutting after the last digit all come down to
+    // ignoring every character but digits and '-': what follows the last
+    // digit can only be a '-', which ends the conversion anyway.
+    const uint64_t negativeBound = static_cast<uint64_t>(-(minimum + 1)) + 1; // |minimum|
+    const uint64_t positiveBound = static_cast<uint64_t>(maximum);
+    // Saturate just past the larger bound; the clamp below does the rest.
+    const uint64_t limit = (negativeBound > positiveBound ? negativeBound : positiveBound) + 1;
     bool negative = false;
     bool started = false; // past the optional sign
     uint64_t magnitude = 0;
-    // Saturate just past the larger bound; the clamp below does the rest.
-    const uint64_t limit = static_cast<uint64_t>(maximum) + 1 > static_cast<uint64_t>(-(minimum + 1)) + 1
-                               ? static_cast<uint64_t>(maximum) + 1
-                               : static_cast<uint64_t>(-(minimum + 1)) + 1;
-    for (size_t i = first; i <= last; ++i) {
-        const char c = text[i];
+    for (const char c : text) {
         if (c == '-') {
             if (started)
-                break; // a '-' after the number ends it
+                break; // a '-' after the sign or the digits ends the number
             negative = true;
             started = true;
-            continue;
+        } else if (IsDecimalDigit(c)) {
+            started = true;
+            const uint64_t digit = static_cast<uint64_t>(c - '0');
+            magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
         }
-        if (!IsDecimalDigit(c))
-            continue; // deleted by the cleanup
-        started = true;
-        const uint64_t digit = static_cast<uint64_t>(c - '0');
-        magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
     }
-    if (negative) {
-        const uint64_t bound = static_cast<uint64_t>(-(minimum + 1)) + 1; // |minimum|
-        return magnitude >= bound ? minimum : -static_cast<int64_t>(magnitude);
-    }
-    return magnitude >= static_cast<uint64_t>(maximum) ? maximum : static_cast<int64_t>(magnitude);
+    if (negative)
+        return magnitude >= negativeBound ? minimum : -static_cast<int64_t>(magnitude);
+    return magnitude >= positiveBound ? maximum : static_cast<int64_t>(magnitude);
 }
 
 } // namespace Brivel::Common::NumberText

@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace Brivel::Common {
 namespace {
@@ -208,6 +211,31 @@ TEST(FormatClone, CopiesTheSettings)
     EXPECT_EQ(copy.GetGroupSeparator(), '.');
     EXPECT_EQ(copy.Format(int32_t{255}), "000000FF");
     EXPECT_EQ(CEmptyFormat(KindOpaque).Clone()->GetKind(), KindOpaque);
+}
+
+// Shared defaults and the registry are used from every thread that paints or
+// loads; the thread sanitizer build checks this for races.
+TEST(FormatSharing, DefaultsAndRegistryServeSeveralThreadsAtOnce)
+{
+    std::atomic<int> mismatches{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&mismatches, t] {
+            for (int i = 0; i < 2000; ++i) {
+                if (GetDefaultFormat(KindLong).Format(int32_t{1234567}) != "1 234 567")
+                    ++mismatches;
+                if (i % 50 == 0) {
+                    const auto format = CreateFormat("Common::CDoubleFormat");
+                    if (!format || format->Format(2.5) != "2,5")
+                        ++mismatches;
+                    RegisterFormatClass("Test::CSharedName" + std::to_string(t), &MakeTagged);
+                }
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(mismatches.load(), 0);
 }
 
 } // namespace
