@@ -79,16 +79,22 @@ private:
     uint64_t m_start;
 };
 
-void BM_LongFormat_Format(benchmark::State& state)
+// Runs convert over the values in turn, one conversion per iteration.
+template <class Value, class Convert>
+void RunConversions(benchmark::State& state, const std::vector<Value>& values, Convert&& convert)
 {
-    const std::vector<int32_t> values = TypicalValues();
-    const CLongFormat format;
     size_t i = 0;
     AllocationCounter counter(state);
     for (auto _ : state) {
-        std::string text = format.Format(values[i++ & 4095]);
-        benchmark::DoNotOptimize(text.data());
+        auto result = convert(values[i++ % values.size()]);
+        benchmark::DoNotOptimize(result);
     }
+}
+
+void BM_LongFormat_Format(benchmark::State& state)
+{
+    const CLongFormat format;
+    RunConversions(state, TypicalValues(), [&](int32_t value) { return format.Format(value); });
 }
 BENCHMARK(BM_LongFormat_Format);
 
@@ -99,26 +105,15 @@ void BM_LongFormat_FormatFieldValue(benchmark::State& state)
     for (const int32_t value : TypicalValues())
         values.emplace_back(value);
     const CLongFormat format;
-    size_t i = 0;
-    AllocationCounter counter(state);
-    for (auto _ : state) {
-        std::string text = format.Format(values[i++ & 4095]);
-        benchmark::DoNotOptimize(text.data());
-    }
+    RunConversions(state, values, [&](const CFieldValue& value) { return format.Format(value); });
 }
 BENCHMARK(BM_LongFormat_FormatFieldValue);
 
 // Framework-string text: the result string's buffer is one allocation.
 void BM_LongFormat_FormatCString(benchmark::State& state)
 {
-    const std::vector<int32_t> values = TypicalValues();
     const CLongFormat format;
-    size_t i = 0;
-    AllocationCounter counter(state);
-    for (auto _ : state) {
-        CString text = format.FormatCString(values[i++ & 4095]);
-        benchmark::DoNotOptimize(text.GetString());
-    }
+    RunConversions(state, TypicalValues(), [&](int32_t value) { return format.FormatCString(value); });
 }
 BENCHMARK(BM_LongFormat_FormatCString);
 
@@ -128,13 +123,10 @@ void BM_LongFormat_Parse(benchmark::State& state)
     std::vector<std::string> texts;
     for (const int32_t value : TypicalValues())
         texts.push_back(format.Format(value));
-    size_t i = 0;
-    AllocationCounter counter(state);
-    for (auto _ : state) {
+    RunConversions(state, texts, [&](const std::string& text) {
         int32_t value = 0;
-        benchmark::DoNotOptimize(format.Parse(texts[i++ & 4095], value));
-        benchmark::DoNotOptimize(value);
-    }
+        return format.Parse(text, value) ? value : -1;
+    });
 }
 BENCHMARK(BM_LongFormat_Parse);
 
@@ -145,12 +137,7 @@ void BM_DoubleFormat_FormatWhole(benchmark::State& state)
     for (const int32_t value : TypicalValues())
         values.push_back(value);
     const CDoubleFormat format;
-    size_t i = 0;
-    AllocationCounter counter(state);
-    for (auto _ : state) {
-        std::string text = format.Format(values[i++ & 4095]);
-        benchmark::DoNotOptimize(text.data());
-    }
+    RunConversions(state, values, [&](double value) { return format.Format(value); });
 }
 BENCHMARK(BM_DoubleFormat_FormatWhole);
 
@@ -161,12 +148,7 @@ void BM_DoubleFormat_FormatFraction(benchmark::State& state)
     for (const int32_t value : TypicalValues())
         values.push_back(value / 1000.0);
     const CDoubleFormat format;
-    size_t i = 0;
-    AllocationCounter counter(state);
-    for (auto _ : state) {
-        std::string text = format.Format(values[i++ & 4095]);
-        benchmark::DoNotOptimize(text.data());
-    }
+    RunConversions(state, values, [&](double value) { return format.Format(value); });
 }
 BENCHMARK(BM_DoubleFormat_FormatFraction);
 

@@ -165,6 +165,21 @@ private:
     const ValueKind m_kind;
 };
 
+// The identity slots of a concrete format class: Clone copies Derived and
+// GetTypeName returns Derived::TypeName. Base is CFormat or a shared
+// implementation such as CIntegerFormatBase; its constructors are inherited.
+//   class CMyFormat : public CConcreteFormat<CMyFormat, CFormat> { ... };
+template <class Derived, class Base>
+class CConcreteFormat : public Base {
+public:
+    using Base::Base;
+    std::unique_ptr<CFormat> Clone() const override
+    {
+        return std::make_unique<Derived>(static_cast<const Derived&>(*this));
+    }
+    std::string GetTypeName() const override { return Derived::TypeName; }
+};
+
 // The shared default format of a kind, built on first use and destroyed at
 // program exit: CDefaultMfcStringFormat (1), CDefaultStlStringFormat (2),
 // CCharFormat(2, 1, 1, 1) (3), CUCharFormat(2, 1, 1, 1) (4),

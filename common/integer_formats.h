@@ -35,9 +35,14 @@
 
 namespace Brivel::Common {
 
+// Modes of the 8-bit formats.
+inline constexpr int32_t ByteModeDecimal = 0;
+inline constexpr int32_t ByteModeHexadecimal = 1;
+inline constexpr int32_t ByteModeCharacter = 2;
+
 // Shared implementation of the 16-, 32- and 64-bit formats; T is the value
-// type of the kind. The concrete classes below add the type name, Clone and
-// their own default settings.
+// type of the kind. The concrete classes below add the type name and Clone,
+// and inherit the constructor, whose defaults are the registry's settings.
 template <class T>
 class CIntegerFormatBase : public CFormat {
 public:
@@ -59,13 +64,13 @@ public:
     bool GetHexPrefix() const noexcept { return m_hexPrefix; }
     bool GetHexZeroFill() const noexcept { return m_hexZeroFill; }
 
-protected:
-    CIntegerFormatBase(int32_t hexadecimal, bool showZero, char groupSeparator, bool hexPrefix, bool hexZeroFill) noexcept
+    // Hex zero-fill is on by default for the 16-bit formats only.
+    explicit CIntegerFormatBase(int32_t hexadecimal = 0, bool showZero = true, char groupSeparator = ' ',
+                                bool hexPrefix = true, bool hexZeroFill = sizeof(T) == 2) noexcept
         : CFormat(KindOf<T>), m_hexadecimal(hexadecimal), m_showZero(showZero),
           m_groupSeparator(groupSeparator), m_hexPrefix(hexPrefix), m_hexZeroFill(hexZeroFill)
     {
     }
-    CIntegerFormatBase(const CIntegerFormatBase&) = default;
 
 private:
     int32_t m_hexadecimal; // non-zero: hexadecimal text
@@ -83,75 +88,40 @@ extern template class CIntegerFormatBase<int64_t>;
 
 // Kind 5. Decimal parse fails above 65535; a negative number is kept,
 // truncated to 16 bits.
-class CShortFormat : public CIntegerFormatBase<int16_t> {
+class CShortFormat : public CConcreteFormat<CShortFormat, CIntegerFormatBase<int16_t>> {
 public:
     static constexpr char TypeName[] = "Common::CShortFormat";
-    explicit CShortFormat(int32_t hexadecimal = 0, bool showZero = true, char groupSeparator = ' ',
-                          bool hexPrefix = true, bool hexZeroFill = true) noexcept
-        : CIntegerFormatBase(hexadecimal, showZero, groupSeparator, hexPrefix, hexZeroFill)
-    {
-    }
-    std::unique_ptr<CFormat> Clone() const override { return std::make_unique<CShortFormat>(*this); }
-    std::string GetTypeName() const override { return TypeName; }
+    using CConcreteFormat::CConcreteFormat;
 };
 
 // Kind 6. Never prints a "-"; parses as CShortFormat.
-class CUShortFormat : public CIntegerFormatBase<uint16_t> {
+class CUShortFormat : public CConcreteFormat<CUShortFormat, CIntegerFormatBase<uint16_t>> {
 public:
     static constexpr char TypeName[] = "Common::CUShortFormat";
-    explicit CUShortFormat(int32_t hexadecimal = 0, bool showZero = true, char groupSeparator = ' ',
-                           bool hexPrefix = true, bool hexZeroFill = true) noexcept
-        : CIntegerFormatBase(hexadecimal, showZero, groupSeparator, hexPrefix, hexZeroFill)
-    {
-    }
-    std::unique_ptr<CFormat> Clone() const override { return std::make_unique<CUShortFormat>(*this); }
-    std::string GetTypeName() const override { return TypeName; }
+    using CConcreteFormat::CConcreteFormat;
 };
 
 // Kind 7, the value type of the benchmark's columns.
-class CLongFormat : public CIntegerFormatBase<int32_t> {
+class CLongFormat : public CConcreteFormat<CLongFormat, CIntegerFormatBase<int32_t>> {
 public:
     static constexpr char TypeName[] = "Common::CLongFormat";
-    explicit CLongFormat(int32_t hexadecimal = 0, bool showZero = true, char groupSeparator = ' ',
-                         bool hexPrefix = true, bool hexZeroFill = false) noexcept
-        : CIntegerFormatBase(hexadecimal, showZero, groupSeparator, hexPrefix, hexZeroFill)
-    {
-    }
-    std::unique_ptr<CFormat> Clone() const override { return std::make_unique<CLongFormat>(*this); }
-    std::string GetTypeName() const override { return TypeName; }
+    using CConcreteFormat::CConcreteFormat;
 };
 
 // Kind 8. Never prints a "-". Decimal parse reads a signed number, so "-1"
 // gives 4294967295, and also takes numbers up to 4294967295 as they are.
-class CULongFormat : public CIntegerFormatBase<uint32_t> {
+class CULongFormat : public CConcreteFormat<CULongFormat, CIntegerFormatBase<uint32_t>> {
 public:
     static constexpr char TypeName[] = "Common::CULongFormat";
-    explicit CULongFormat(int32_t hexadecimal = 0, bool showZero = true, char groupSeparator = ' ',
-                          bool hexPrefix = true, bool hexZeroFill = false) noexcept
-        : CIntegerFormatBase(hexadecimal, showZero, groupSeparator, hexPrefix, hexZeroFill)
-    {
-    }
-    std::unique_ptr<CFormat> Clone() const override { return std::make_unique<CULongFormat>(*this); }
-    std::string GetTypeName() const override { return TypeName; }
+    using CConcreteFormat::CConcreteFormat;
 };
 
 // Kind 9; hexadecimal accepts the full 64 bits.
-class CInt64Format : public CIntegerFormatBase<int64_t> {
+class CInt64Format : public CConcreteFormat<CInt64Format, CIntegerFormatBase<int64_t>> {
 public:
     static constexpr char TypeName[] = "Common::CInt64Format";
-    explicit CInt64Format(int32_t hexadecimal = 0, bool showZero = true, char groupSeparator = ' ',
-                          bool hexPrefix = true, bool hexZeroFill = false) noexcept
-        : CIntegerFormatBase(hexadecimal, showZero, groupSeparator, hexPrefix, hexZeroFill)
-    {
-    }
-    std::unique_ptr<CFormat> Clone() const override { return std::make_unique<CInt64Format>(*this); }
-    std::string GetTypeName() const override { return TypeName; }
+    using CConcreteFormat::CConcreteFormat;
 };
-
-// Modes of the 8-bit formats.
-inline constexpr int32_t ByteModeDecimal = 0;
-inline constexpr int32_t ByteModeHexadecimal = 1;
-inline constexpr int32_t ByteModeCharacter = 2;
 
 // Shared implementation of CCharFormat (int8_t) and CUCharFormat (uint8_t).
 // Decimal parse strips leading "-" (a failure for the unsigned format) and
@@ -174,12 +144,11 @@ public:
     bool GetHexPrefix() const noexcept { return m_hexPrefix; }
     bool GetHexZeroFill() const noexcept { return m_hexZeroFill; }
 
-protected:
-    CByteFormatBase(int32_t mode, bool spareFlag, bool hexPrefix, bool hexZeroFill) noexcept
+    explicit CByteFormatBase(int32_t mode = ByteModeCharacter, bool spareFlag = true, bool hexPrefix = true,
+                             bool hexZeroFill = true) noexcept
         : CFormat(KindOf<T>), m_mode(mode), m_spareFlag(spareFlag), m_hexPrefix(hexPrefix), m_hexZeroFill(hexZeroFill)
     {
     }
-    CByteFormatBase(const CByteFormatBase&) = default;
 
 private:
     int32_t m_mode;
@@ -192,29 +161,17 @@ extern template class CByteFormatBase<int8_t>;
 extern template class CByteFormatBase<uint8_t>;
 
 // Kind 3.
-class CCharFormat : public CByteFormatBase<int8_t> {
+class CCharFormat : public CConcreteFormat<CCharFormat, CByteFormatBase<int8_t>> {
 public:
     static constexpr char TypeName[] = "Common::CCharFormat";
-    explicit CCharFormat(int32_t mode = ByteModeCharacter, bool spareFlag = true, bool hexPrefix = true,
-                         bool hexZeroFill = true) noexcept
-        : CByteFormatBase(mode, spareFlag, hexPrefix, hexZeroFill)
-    {
-    }
-    std::unique_ptr<CFormat> Clone() const override { return std::make_unique<CCharFormat>(*this); }
-    std::string GetTypeName() const override { return TypeName; }
+    using CConcreteFormat::CConcreteFormat;
 };
 
 // Kind 4.
-class CUCharFormat : public CByteFormatBase<uint8_t> {
+class CUCharFormat : public CConcreteFormat<CUCharFormat, CByteFormatBase<uint8_t>> {
 public:
     static constexpr char TypeName[] = "Common::CUCharFormat";
-    explicit CUCharFormat(int32_t mode = ByteModeCharacter, bool spareFlag = true, bool hexPrefix = true,
-                          bool hexZeroFill = true) noexcept
-        : CByteFormatBase(mode, spareFlag, hexPrefix, hexZeroFill)
-    {
-    }
-    std::unique_ptr<CFormat> Clone() const override { return std::make_unique<CUCharFormat>(*this); }
-    std::string GetTypeName() const override { return TypeName; }
+    using CConcreteFormat::CConcreteFormat;
 };
 
 } // namespace Brivel::Common

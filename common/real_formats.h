@@ -60,15 +60,14 @@ public:
     // The largest precision of this type: 9 for double, 6 for float.
     static constexpr int kMaxPrecision = sizeof(T) == sizeof(double) ? 9 : 6;
 
-protected:
-    CRealFormatBase(int precision, bool keepTrailingZeros, bool showZero, char prefix, char suffix,
-                    char groupSeparator) noexcept
+    // The default precision is 3 for double and 2 for float.
+    explicit CRealFormatBase(int precision = sizeof(T) == sizeof(double) ? 3 : 2, bool keepTrailingZeros = false,
+                             bool showZero = true, char prefix = '\0', char suffix = '\0',
+                             char groupSeparator = ' ') noexcept
         : CFormat(KindOf<T>), m_precision(ClampPrecision(precision)), m_keepTrailingZeros(keepTrailingZeros),
           m_showZero(showZero), m_prefix(prefix), m_suffix(suffix), m_groupSeparator(groupSeparator)
     {
     }
-    CRealFormatBase(const CRealFormatBase&) = default;
-
 private:
     static int8_t ClampPrecision(int precision) noexcept
     {
@@ -86,28 +85,16 @@ private:
 extern template class CRealFormatBase<float>;
 extern template class CRealFormatBase<double>;
 
-class CFloatFormat : public CRealFormatBase<float> {
+class CFloatFormat : public CConcreteFormat<CFloatFormat, CRealFormatBase<float>> {
 public:
     static constexpr char TypeName[] = "Common::CFloatFormat";
-    explicit CFloatFormat(int precision = 2, bool keepTrailingZeros = false, bool showZero = true,
-                          char prefix = '\0', char suffix = '\0', char groupSeparator = ' ') noexcept
-        : CRealFormatBase(precision, keepTrailingZeros, showZero, prefix, suffix, groupSeparator)
-    {
-    }
-    std::unique_ptr<CFormat> Clone() const override { return std::make_unique<CFloatFormat>(*this); }
-    std::string GetTypeName() const override { return TypeName; }
+    using CConcreteFormat::CConcreteFormat;
 };
 
-class CDoubleFormat : public CRealFormatBase<double> {
+class CDoubleFormat : public CConcreteFormat<CDoubleFormat, CRealFormatBase<double>> {
 public:
     static constexpr char TypeName[] = "Common::CDoubleFormat";
-    explicit CDoubleFormat(int precision = 3, bool keepTrailingZeros = false, bool showZero = true,
-                           char prefix = '\0', char suffix = '\0', char groupSeparator = ' ') noexcept
-        : CRealFormatBase(precision, keepTrailingZeros, showZero, prefix, suffix, groupSeparator)
-    {
-    }
-    std::unique_ptr<CFormat> Clone() const override { return std::make_unique<CDoubleFormat>(*this); }
-    std::string GetTypeName() const override { return TypeName; }
+    using CConcreteFormat::CConcreteFormat;
 };
 
 } // namespace Brivel::Common

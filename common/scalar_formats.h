@@ -20,21 +20,19 @@ namespace Brivel::Common {
 
 // A format for a kind that has no text: every text is empty and every parse
 // fails. Default format of kind 13 and of every kind without one.
-class CEmptyFormat : public CFormat {
+class CEmptyFormat : public CConcreteFormat<CEmptyFormat, CFormat> {
 public:
     static constexpr char TypeName[] = "Common::CEmptyFormat";
-    explicit CEmptyFormat(ValueKind kind = KindNone) noexcept : CFormat(kind) {}
-    std::unique_ptr<CFormat> Clone() const override { return std::make_unique<CEmptyFormat>(*this); }
-    std::string GetTypeName() const override { return TypeName; }
+    explicit CEmptyFormat(ValueKind kind = KindNone) noexcept : CConcreteFormat(kind) {}
     bool IsSerializable() const override { return true; }
 };
 
 // Kind 10: "true" and "false". Parse lower-cases the letters, drops blanks
 // and is true exactly for "true"; it always succeeds.
-class CBoolFormat : public CFormat {
+class CBoolFormat : public CConcreteFormat<CBoolFormat, CFormat> {
 public:
     static constexpr char TypeName[] = "Common::CBoolFormat";
-    CBoolFormat() noexcept : CFormat(KindBool) {}
+    CBoolFormat() noexcept : CConcreteFormat(KindBool) {}
 
     using CFormat::Format;
     using CFormat::FormatCString;
@@ -42,8 +40,6 @@ public:
     std::string Format(bool value, const CDataObject* context = nullptr) const override;
     bool Parse(const std::string& text, bool& value, const CDataObject* context = nullptr) const override;
 
-    std::unique_ptr<CFormat> Clone() const override { return std::make_unique<CBoolFormat>(*this); }
-    std::string GetTypeName() const override { return TypeName; }
     bool IsSerializable() const override { return true; }
 };
 
@@ -68,27 +64,21 @@ public:
 
     bool IsSerializable() const override { return true; }
 
-protected:
     explicit CStringFormatBase(ValueKind kind) noexcept : CFormat(kind) {}
-    CStringFormatBase(const CStringFormatBase&) = default;
 };
 
 // Kind 2 (std::string).
-class CDefaultStlStringFormat : public CStringFormatBase {
+class CDefaultStlStringFormat : public CConcreteFormat<CDefaultStlStringFormat, CStringFormatBase> {
 public:
     static constexpr char TypeName[] = "Common::CDefaultStlStringFormat";
-    CDefaultStlStringFormat() noexcept : CStringFormatBase(KindStdString) {}
-    std::unique_ptr<CFormat> Clone() const override { return std::make_unique<CDefaultStlStringFormat>(*this); }
-    std::string GetTypeName() const override { return TypeName; }
+    CDefaultStlStringFormat() noexcept : CConcreteFormat(KindStdString) {}
 };
 
 // Kind 1 (CString).
-class CDefaultMfcStringFormat : public CStringFormatBase {
+class CDefaultMfcStringFormat : public CConcreteFormat<CDefaultMfcStringFormat, CStringFormatBase> {
 public:
     static constexpr char TypeName[] = "Common::CDefaultMfcStringFormat";
-    CDefaultMfcStringFormat() noexcept : CStringFormatBase(KindCString) {}
-    std::unique_ptr<CFormat> Clone() const override { return std::make_unique<CDefaultMfcStringFormat>(*this); }
-    std::string GetTypeName() const override { return TypeName; }
+    CDefaultMfcStringFormat() noexcept : CConcreteFormat(KindCString) {}
 };
 
 } // namespace Brivel::Common

@@ -1,6 +1,7 @@
 #include "common/field_value.h"
 
 #include "common/serializer.h"
+#include "tests/common/serializer_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -13,20 +14,12 @@
 namespace Brivel::Common {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-Bytes Stored(const CFieldValue& value)
-{
-    CSerializer serializer(CSerializer::Mode::Store);
-    serializer.WriteFieldValue(value);
-    return serializer.GetData();
-}
+using Testing::Bytes;
+using Testing::Stored;
 
 CFieldValue Restored(const Bytes& bytes)
 {
-    CSerializer serializer(CSerializer::Mode::Restore);
-    serializer.SetData(bytes);
-    return serializer.ReadFieldValue();
+    return Testing::RestoreFrom(bytes).ReadFieldValue();
 }
 
 // One value of every kind, for the round trips.
@@ -180,18 +173,14 @@ TEST(CFieldValueSerialize, EveryKindWithPayloadRoundTrips)
 TEST(CFieldValueSerialize, RestoreEmptiesTheValueFirst)
 {
     CFieldValue value(std::string("old"));
-    CSerializer serializer(CSerializer::Mode::Restore);
-    const Bytes bytes = {0};
-    serializer.SetData(bytes);
+    CSerializer serializer = Testing::RestoreFrom({0});
     value.Serialize(serializer);
     EXPECT_EQ(value.GetKind(), KindNone);
 }
 
 TEST(CFieldValueSerialize, UnknownKindReadsNothingMore)
 {
-    CSerializer serializer(CSerializer::Mode::Restore);
-    const Bytes bytes = {1, 99, 0x55};
-    serializer.SetData(bytes);
+    CSerializer serializer = Testing::RestoreFrom({1, 99, 0x55});
     EXPECT_EQ(serializer.ReadFieldValue().GetKind(), KindNone);
     EXPECT_EQ(serializer.GetRemaining(), 1u);
 }

@@ -4,6 +4,7 @@
 #include "common/format_registry.h"
 #include "common/scalar_formats.h"
 #include "common/serializer.h"
+#include "tests/common/serializer_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -14,20 +15,12 @@
 namespace Brivel::Common {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-Bytes Stored(const CFormat& format)
-{
-    CSerializer serializer(CSerializer::Mode::Store);
-    serializer.WriteFormat(format);
-    return serializer.GetData();
-}
+using Testing::Bytes;
+using Testing::Stored;
 
 void Restore(CFormat& format, const Bytes& bytes)
 {
-    CSerializer serializer(CSerializer::Mode::Restore);
-    serializer.SetData(bytes);
-    serializer.ReadFormat(format);
+    Testing::RestoreFrom(bytes).ReadFormat(format);
 }
 
 TEST(FormatStorage, DefaultLongFormatStoresTwelveBytes)

@@ -1,6 +1,7 @@
 #include "common/serializer.h"
 
 #include "common/field_value.h"
+#include "tests/common/serializer_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -11,14 +12,8 @@
 namespace Brivel::Common {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-CSerializer RestoreFrom(const Bytes& bytes)
-{
-    CSerializer serializer(CSerializer::Mode::Restore);
-    serializer.SetData(bytes);
-    return serializer;
-}
+using Testing::Bytes;
+using Testing::RestoreFrom;
 
 // Runs body and returns the message of the SerializationException it raises.
 template <class Body>
