@@ -79,14 +79,20 @@ private:
     uint64_t m_start;
 };
 
-// Runs convert over the values in turn, one conversion per iteration.
+// Runs convert over the values in turn, one conversion per iteration. The
+// count of values is a power of two, so picking the next one is a mask.
 template <class Value, class Convert>
 void RunConversions(benchmark::State& state, const std::vector<Value>& values, Convert&& convert)
 {
+    const size_t mask = values.size() - 1;
+    if ((values.size() & mask) != 0) {
+        state.SkipWithError("the count of values must be a power of two");
+        return;
+    }
     size_t i = 0;
     AllocationCounter counter(state);
     for (auto _ : state) {
-        auto result = convert(values[i++ % values.size()]);
+        auto result = convert(values[i++ & mask]);
         benchmark::DoNotOptimize(result);
     }
 }
