@@ -7,8 +7,9 @@
 // allocations and a wake-up system call), and a posted event plus a wait about
 // 28 us round trip. So senders and posters append a flat record here and post a
 // single wake-up event only when no wake-up is pending and no drain is running;
-// the owner thread then drains the queue in order, and spins briefly before
-// going back to sleep so that a sender that calls again at once finds it awake.
+// the owner thread then drains the queue in order and, after answering a send,
+// spins briefly before going back to sleep, so that a sender that calls again
+// at once finds it awake. Both spins yield the processor as they go.
 //
 // Call flow of a cross-thread send:
 //
@@ -19,7 +20,7 @@
 //                                                 pump event --> Drain
 //                                                   pop --> table lookup -->
 //                                                   OnMessage --> Complete
-//                  <-- reply (done flag + epoch)     spin for more, then leave
+//                  <-- reply (done flag + epoch)     spin for more sends, then leave
 //
 // Order: one queue per thread holds sends and posts alike, so everything queued
 // to one thread is handled in queueing order. Two exceptions, both about sends

@@ -18,8 +18,7 @@ void CPopupWindow::ShowAt(const QRect& screenRect)
 {
     setGeometry(screenRect);
     if (!isVisible())
-        show();
-    raise();
+        show(); // a tooltip window comes up above the others by its type
     update();
 }
 

@@ -23,7 +23,7 @@ public:
     explicit CPopupWindow(QWidget* owner = nullptr);
 
     // Moves and sizes the popup to `screenRect` (global coordinates), shows it
-    // without activating it, raises it and repaints it.
+    // without activating it and repaints it.
     void ShowAt(const QRect& screenRect);
 };
 
