@@ -16,39 +16,39 @@
 
 namespace Brivel::Platform::Testing {
 
-// Pumps the calling thread's event loop until pred() holds or the timeout
-// passes; returns pred().
-inline bool PumpUntil(const std::function<bool()>& pred,
-                      std::chrono::milliseconds timeout = std::chrono::seconds(20))
+// Runs step() until pred() holds or the timeout passes; returns pred().
+inline bool RepeatUntil(const std::function<bool()>& pred, const std::function<void()>& step,
+                        std::chrono::milliseconds timeout)
 {
     const auto end = std::chrono::steady_clock::now() + timeout;
     while (!pred()) {
         if (std::chrono::steady_clock::now() >= end)
             return pred();
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        step();
     }
     return true;
 }
 
-// Pumps for a while regardless, to let anything that should not happen happen.
-inline void PumpFor(std::chrono::milliseconds duration)
+// Pumps the calling thread's event loop until pred() holds or the timeout
+// passes; returns pred().
+inline bool PumpUntil(const std::function<bool()>& pred,
+                      std::chrono::milliseconds timeout = std::chrono::seconds(20))
 {
-    const auto end = std::chrono::steady_clock::now() + duration;
-    while (std::chrono::steady_clock::now() < end)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return RepeatUntil(pred, [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); }, timeout);
 }
 
 // Waits without pumping until pred() holds or the timeout passes.
 inline bool WaitUntil(const std::function<bool()>& pred,
                       std::chrono::milliseconds timeout = std::chrono::seconds(20))
 {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() >= end)
-            return pred();
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-    return true;
+    return RepeatUntil(pred, [] { std::this_thread::sleep_for(std::chrono::microseconds(200)); }, timeout);
+}
+
+// Pumps for a while regardless, to let anything that should not happen happen.
+inline void PumpFor(std::chrono::milliseconds duration)
+{
+    RepeatUntil([] { return false; }, [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); },
+                duration);
 }
 
 struct ReceivedMessage {
