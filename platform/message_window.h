@@ -49,7 +49,8 @@
 // Shutdown: when a window's thread ends, or, for the application thread, when
 // the QCoreApplication is destroyed, the thread's queue closes: blocked senders
 // get 0, queued posts are disposed, and later sends and posts to its windows fail
-// at once.
+// at once. Likewise a window created while no QCoreApplication exists gets
+// direct sends only: with no event loop to drain them, queued messages fail.
 //
 // What it costs: see bench/platform_messages.cpp. The hot paths take one
 // process-wide table lock and one queue lock, and allocate nothing except a
