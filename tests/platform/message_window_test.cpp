@@ -292,6 +292,32 @@ TEST_F(MessageWindowTest, PostedMessagesArriveInPostingOrder)
     }
 }
 
+TEST_F(MessageWindowTest, PostingNeverWaitsForTheBusyWindowThread)
+{
+    CRecordingWindow window;
+    const HWND handle = window.GetSafeHwnd();
+    std::atomic<bool> inHandler{false};
+    std::atomic<bool> postedAll{false};
+    bool waitedInHandler = false;
+    window.onMessage = [&](uint32_t, WPARAM wParam, LPARAM) -> LRESULT {
+        if (wParam == 1) { // busy in a handler until the poster is through
+            inHandler = true;
+            waitedInHandler = WaitUntil([&] { return postedAll.load(); });
+        }
+        return 0;
+    };
+    ASSERT_TRUE(PostMessage(handle, kMsgEcho, 1, 0));
+    std::thread poster([&] {
+        WaitUntil([&] { return inHandler.load(); });
+        for (int i = 0; i < 1000; ++i)
+            PostMessage(handle, kMsgEcho, 2, i);
+        postedAll = true;
+    });
+    ASSERT_TRUE(PumpUntil([&] { return window.messages.size() == 1001; }));
+    poster.join();
+    EXPECT_TRUE(waitedInHandler);
+}
+
 TEST_F(MessageWindowTest, SendsAndPostsFromOneThreadKeepTheirRelativeOrder)
 {
     CRecordingWindow window;
