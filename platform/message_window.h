@@ -43,8 +43,10 @@
 // served: the rest of the queue is drained inside the nested loop, in order.
 //
 // Threads without windows (workers) cannot be sent to, so a worker blocked in
-// SendMessage to the GUI thread never deadlocks with it; what a caller must not
-// do is hold a lock the target thread needs while sending.
+// SendMessage to the GUI thread never deadlocks with it through messages. What
+// still deadlocks is outside this layer's sight: a sender holding a lock the
+// target thread needs, or a target thread waiting for the sender by other means
+// (joining it, waiting on its semaphore) while the send is queued.
 //
 // Shutdown: when a window's thread ends, or, for the application thread, when
 // the QCoreApplication is destroyed, the thread's queue closes: blocked senders
