@@ -192,13 +192,19 @@ void CDC::DrawLayout(const Detail::CTextLayout& layout, int32_t x, int32_t y, co
         if (!textClip.View().empty()) {
             cache->ResolveMasks(layout);
             const uint32_t pixel = ToPixel(m_state.textColor);
-            for (size_t i = 0; i < layout.glyphs.size(); ++i) {
-                const Detail::CGlyphMask* mask = layout.masks[i];
-                if (mask == nullptr)
-                    continue;
-                const Detail::CPlacedGlyph& g = layout.glyphs[i];
-                Detail::BlendMask(m_raster, x + g.x + mask->left, baseline + g.y + mask->top, mask->coverage.data(),
-                                  mask->width, mask->height, pixel, textClip.View());
+            if (!layout.textMask.empty()) {
+                Detail::BlendMask(m_raster, x + layout.textMaskLeft, baseline + layout.textMaskTop,
+                                  layout.textMask.data(), layout.textMaskWidth, layout.textMaskHeight, pixel,
+                                  textClip.View());
+            } else {
+                for (size_t i = 0; i < layout.glyphs.size(); ++i) {
+                    const Detail::CGlyphMask* mask = layout.masks[i];
+                    if (mask == nullptr)
+                        continue;
+                    const Detail::CPlacedGlyph& g = layout.glyphs[i];
+                    Detail::BlendMask(m_raster, x + g.x + mask->left, baseline + g.y + mask->top,
+                                      mask->coverage.data(), mask->width, mask->height, pixel, textClip.View());
+                }
             }
         }
     } else if (QPainter* p = Painter()) {

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <climits>
 #include <functional>
 
 // ---- Sections ----
@@ -419,11 +420,43 @@ void CTextCache::ResolveMasks(const CTextLayout& layout)
         return;
     layout.masks.clear();
     layout.masks.reserve(layout.glyphs.size());
+    int32_t left = INT32_MAX, top = INT32_MAX, right = INT32_MIN, bottom = INT32_MIN;
     for (const CPlacedGlyph& g : layout.glyphs) {
         const CGlyphMask* mask = g.fontSlot < m_rawFonts.size() ? GetGlyph(g.fontSlot, g.glyphIndex) : nullptr;
-        layout.masks.push_back(mask != nullptr && mask->width > 0 ? mask : nullptr);
+        if (mask != nullptr && mask->width > 0) {
+            left = std::min(left, g.x + mask->left);
+            top = std::min(top, g.y + mask->top);
+            right = std::max(right, g.x + mask->left + mask->width);
+            bottom = std::max(bottom, g.y + mask->top + mask->height);
+        } else {
+            mask = nullptr;
+        }
+        layout.masks.push_back(mask);
     }
     layout.masksResolved = true;
+    layout.textMask.clear();
+    layout.textMaskWidth = layout.textMaskHeight = 0;
+    if (right <= left || int64_t(right - left) * (bottom - top) > kMaxTextMask)
+        return;
+    // Glyphs that touch (anti-aliased edges) add up, saturating.
+    layout.textMaskLeft = left;
+    layout.textMaskTop = top;
+    layout.textMaskWidth = right - left;
+    layout.textMaskHeight = bottom - top;
+    layout.textMask.assign(size_t(layout.textMaskWidth) * size_t(layout.textMaskHeight), 0);
+    for (size_t i = 0; i < layout.glyphs.size(); ++i) {
+        const CGlyphMask* mask = layout.masks[i];
+        if (mask == nullptr)
+            continue;
+        const int32_t ox = layout.glyphs[i].x + mask->left - left;
+        const int32_t oy = layout.glyphs[i].y + mask->top - top;
+        for (int32_t y = 0; y < mask->height; ++y) {
+            uint8_t* out = layout.textMask.data() + size_t(oy + y) * size_t(layout.textMaskWidth) + size_t(ox);
+            const uint8_t* in = mask->coverage.data() + size_t(y) * size_t(mask->width);
+            for (int32_t x = 0; x < mask->width; ++x)
+                out[x] = uint8_t(std::min(255, out[x] + in[x]));
+        }
+    }
 }
 
 void CTextCache::BuildRuns(const CTextLayout& layout)

@@ -7,8 +7,9 @@
 // - laid-out texts (CTextLayout), keyed by the UTF-8 bytes, the font record
 //   and the width an ellipsis cut the text to: glyph indexes at whole-pixel
 //   positions and the advance width;
-// - glyph coverage masks (CGlyphMask), rendered once per glyph, which the
-//   direct path composites onto 32-bit memory surfaces.
+// - glyph coverage masks (CGlyphMask), rendered once per glyph and
+//   combined into one mask per laid-out text, which the direct path blends
+//   onto 32-bit memory surfaces in one pass.
 //
 // Text is laid out with the raw font's own glyphs and kerned advances when
 // every character is a simple one (Latin, Greek, Cyrillic without combining
@@ -84,8 +85,15 @@ static_assert(sizeof(CPlacedGlyph) <= 12, "placed glyphs are stored per laid-out
 struct CTextLayout {
     int32_t width = 0; // advance width in pixels
     std::vector<CPlacedGlyph> glyphs;
-    // cache; filled on the first direct draw: one mask per glyph (null for blank ones)
+    // cache; filled on the first direct draw: one mask per glyph (null for
+    // blank ones), and all of them composited into one coverage mask of the
+    // text (empty when the text is too large for one, see kMaxTextMask)
     mutable std::vector<const CGlyphMask*> masks;
+    mutable std::vector<uint8_t> textMask;
+    mutable int32_t textMaskLeft = 0; // from the text's left edge
+    mutable int32_t textMaskTop = 0;  // from the baseline
+    mutable int32_t textMaskWidth = 0;
+    mutable int32_t textMaskHeight = 0;
     mutable bool masksResolved = false;
     // cache; filled on the first draw through a QPainter: one run per raw font
     mutable QList<QGlyphRun> runs;
@@ -116,6 +124,9 @@ public:
     // when the whole text is wider. The pointer is valid until the next
     // BeginOperation().
     const CTextLayout* GetLayout(std::string_view utf8, const CFontInfo& font, int32_t elideWidth = -1);
+
+    // Texts whose combined mask would exceed this many pixels keep per-glyph masks only.
+    static constexpr int64_t kMaxTextMask = 1 << 18;
 
     // Resolves the masks of a layout (direct path) or its glyph runs (painter path).
     void ResolveMasks(const CTextLayout& layout);
