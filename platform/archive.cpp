@@ -17,6 +17,9 @@ constexpr qsizetype kStoreBufferSize = 64 * 1024;
 // Strings from devices that cannot tell their size are read in pieces of
 // this size, so that a corrupt length allocates no more than the stream holds.
 constexpr size_t kReadChunk = 64 * 1024;
+// How long a load waits for a sequential device (a pipe, a socket) that has
+// no byte ready before it takes the stream as ended.
+constexpr int kDeviceWaitMs = 5000;
 
 std::string Quoted(std::string_view text)
 {
@@ -124,11 +127,22 @@ void CArchive::ReadExact(void* data, size_t size)
         m_position += int64_t(size);
         return;
     }
-    const qint64 got = m_device->read(static_cast<char*>(data), qint64(size));
-    if (got < 0)
-        Throw(CArchiveException::kGeneric, "archive: reading from the device failed");
-    if (got != qint64(size))
-        Throw(CArchiveException::kEndOfFile, "archive: unexpected end of stream");
+    // Sequential devices hand out what they have; keep reading until the
+    // value is complete or the stream has ended.
+    char* out = static_cast<char*>(data);
+    qint64 remaining = qint64(size);
+    while (remaining > 0) {
+        const qint64 got = m_device->read(out, remaining);
+        if (got > 0) {
+            out += got;
+            remaining -= got;
+            continue;
+        }
+        if (got < 0 && !m_device->atEnd())
+            Throw(CArchiveException::kGeneric, "archive: reading from the device failed");
+        if (got < 0 || !m_device->isSequential() || !m_device->waitForReadyRead(kDeviceWaitMs))
+            Throw(CArchiveException::kEndOfFile, "archive: unexpected end of stream");
+    }
 }
 
 void CArchive::Skip(uint64_t size)

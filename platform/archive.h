@@ -20,7 +20,8 @@
 //                   allocated);
 //   kReadOnly (2)   a write on a loading archive;
 //   kEndOfFile (3)  the stream ends before the value: a truncated stream never
-//                   reads past its end;
+//                   reads past its end (a sequential device that has nothing
+//                   for 5 seconds counts as ended);
 //   kWriteOnly (4)  a read on a storing archive;
 //   kBadClass (6)   an object of another class than asked for, or of a
 //                   registered class that cannot be created;

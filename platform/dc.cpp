@@ -565,7 +565,11 @@ void CDC::FillBackend(const CRect& rect, COLORREF color)
     if (p == nullptr)
         return;
     SyncPainterClip();
-    p->fillRect(rect.ToQRect(), ToQColor(color));
+    // Qt's rectangle arithmetic overflows near the int32 limits: hand it only
+    // the part on the surface.
+    const CRect onSurface = rect & CRect::FromQRect(DeviceRect());
+    if (!onSurface.IsRectEmpty())
+        p->fillRect(onSurface.ToQRect(), ToQColor(color));
 }
 
 void CDC::RunBackend(int32_t x, int32_t y, int32_t length, bool vertical, uint32_t pattern, int32_t patternLength,
@@ -943,8 +947,9 @@ void CDC::FillPolygonInterior(const std::vector<QPointF>& points)
     FillPathInterior(path);
 }
 
-// A pixel is filled when its top-left corner lies inside the figure: Qt's
-// aliased fill tests pixel centres, so the figure moves by half a pixel.
+// A pixel is filled when its centre lies inside the figure (Qt's aliased
+// fill rule): a figure on whole coordinates from (l, t) to (r, b) fills
+// [l, r) x [t, b), as a rectangle fill does.
 void CDC::FillPathInterior(const QPainterPath& path)
 {
     const CBrush& brush = m_state.brush;
@@ -954,9 +959,9 @@ void CDC::FillPathInterior(const QPainterPath& path)
     if (p == nullptr)
         return;
     SyncPainterClip();
-    QPainterPath shifted = path.translated(0.5, 0.5);
-    shifted.setFillRule(m_state.polyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
-    p->fillPath(shifted, QBrush(ToQColor(brush.GetColor())));
+    QPainterPath figure = path;
+    figure.setFillRule(m_state.polyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+    p->fillPath(figure, QBrush(ToQColor(brush.GetColor())));
 }
 
 bool CDC::Polygon(const CPoint* points, int count)

@@ -24,8 +24,9 @@
 // - Rectangle's one-pixel outline lies inside the rectangle (right and bottom
 //   edges at right - 1 and bottom - 1) and the brush fills the inside; with
 //   the null pen the filled area loses its right column and bottom row.
-// - Polygon and path fills fill the pixels whose top-left corner lies inside
-//   the figure; the outline is drawn with the pen as LineTo would.
+// - Polygon and path fills fill the pixels whose centre lies inside the
+//   figure (a figure from (l, t) to (r, b) fills [l, r) x [t, b)); the
+//   outline is drawn with the pen as LineTo would.
 // - Draw3dRect: top and left edges in the first colour, right and bottom
 //   edges (including the top-right and bottom-left corners) in the second.
 // Coordinates are logical (the painter's, for a borrowed painter); clip

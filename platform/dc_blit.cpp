@@ -252,12 +252,17 @@ bool CDC::BlitImpl(const CRect& target, const QImage& sourceImage, const CRect& 
         mode = QPainter::RasterOp_SourceXorDestination;
         break;
     case Detail::BlitOp::ConstantAlpha:
-        // The source's own alpha takes no part.
-        if (source->hasAlphaChannel()) {
-            view = source->convertToFormat(QImage::Format_RGB32);
-            source = &view;
+        // The source's own alpha takes no part; the constant alpha goes into
+        // every pixel (Qt's per-pixel blend is within one of the colour blend,
+        // its opacity path is not).
+        view = source->copy(from).convertToFormat(QImage::Format_ARGB32);
+        for (int yy = 0; yy < view.height(); ++yy) {
+            auto* line = reinterpret_cast<QRgb*>(view.scanLine(yy));
+            for (int xx = 0; xx < view.width(); ++xx)
+                line[xx] = (line[xx] & 0x00FFFFFFu) | (uint32_t(params.alpha) << 24);
         }
-        opacity = params.alpha / 255.0;
+        source = &view;
+        from = view.rect();
         break;
     case Detail::BlitOp::PixelAlpha:
         opacity = params.alpha / 255.0;

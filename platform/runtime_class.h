@@ -47,7 +47,7 @@ public:
     CRuntimeClass(const CRuntimeClass&) = delete;
     CRuntimeClass& operator=(const CRuntimeClass&) = delete;
 
-    std::string_view GetName() const { return m_name; }
+    std::string_view GetName() const { return m_name != nullptr ? std::string_view(m_name) : std::string_view(); }
     int32_t GetSchema() const { return m_schema; }
     const CRuntimeClass* GetBase() const { return m_base; }
     bool IsCreatable() const { return m_factory != nullptr; }
