@@ -22,7 +22,7 @@
 // Paths.
 //
 // Call flow of a drawing operation: the public function works out the pixels
-// in GDI terms (rectangles, runs, points), then hands each to a back end
+// in raster terms (rectangles, runs, points), then hands each to a back end
 // (FillBackend, RunBackend, PlotBackend). A back end asks PrepareDirect()
 // whether it may write the image's pixels itself (clip as ClipRects()); if
 // not it makes sure the QPainter exists and carries the clip (Painter(),

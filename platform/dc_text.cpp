@@ -191,6 +191,8 @@ void CDC::DrawLayout(const Detail::CTextLayout& layout, int32_t x, int32_t y, co
         const CTextClip textClip(ClipRects(), clip);
         if (!textClip.View().empty()) {
             cache->ResolveMasks(layout);
+            if (++layout.directDraws == 2)
+                cache->BuildTextMask(layout);
             const uint32_t pixel = ToPixel(m_state.textColor);
             if (!layout.textMask.empty()) {
                 Detail::BlendMask(m_raster, x + layout.textMaskLeft, baseline + layout.textMaskTop,

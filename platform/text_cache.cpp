@@ -159,6 +159,9 @@ const CTextLayout* CTextCache::GetLayout(std::string_view utf8, const CFontInfo&
     out.glyphs.clear();
     out.masks.clear();
     out.masksResolved = false;
+    out.textMask.clear();
+    out.textMaskBuilt = false;
+    out.directDraws = 0;
     out.runs.clear();
     out.runsBuilt = false;
     const QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
@@ -420,25 +423,35 @@ void CTextCache::ResolveMasks(const CTextLayout& layout)
         return;
     layout.masks.clear();
     layout.masks.reserve(layout.glyphs.size());
-    int32_t left = INT32_MAX, top = INT32_MAX, right = INT32_MIN, bottom = INT32_MIN;
     for (const CPlacedGlyph& g : layout.glyphs) {
         const CGlyphMask* mask = g.fontSlot < m_rawFonts.size() ? GetGlyph(g.fontSlot, g.glyphIndex) : nullptr;
-        if (mask != nullptr && mask->width > 0) {
-            left = std::min(left, g.x + mask->left);
-            top = std::min(top, g.y + mask->top);
-            right = std::max(right, g.x + mask->left + mask->width);
-            bottom = std::max(bottom, g.y + mask->top + mask->height);
-        } else {
-            mask = nullptr;
-        }
-        layout.masks.push_back(mask);
+        layout.masks.push_back(mask != nullptr && mask->width > 0 ? mask : nullptr);
     }
     layout.masksResolved = true;
+}
+
+void CTextCache::BuildTextMask(const CTextLayout& layout)
+{
+    if (layout.textMaskBuilt || !layout.masksResolved)
+        return;
+    layout.textMaskBuilt = true;
+    int32_t left = INT32_MAX, top = INT32_MAX, right = INT32_MIN, bottom = INT32_MIN;
+    for (size_t i = 0; i < layout.glyphs.size(); ++i) {
+        const CGlyphMask* mask = layout.masks[i];
+        if (mask == nullptr)
+            continue;
+        const CPlacedGlyph& g = layout.glyphs[i];
+        left = std::min(left, g.x + mask->left);
+        top = std::min(top, g.y + mask->top);
+        right = std::max(right, g.x + mask->left + mask->width);
+        bottom = std::max(bottom, g.y + mask->top + mask->height);
+    }
     layout.textMask.clear();
     layout.textMaskWidth = layout.textMaskHeight = 0;
     if (right <= left || int64_t(right - left) * (bottom - top) > kMaxTextMask)
         return;
-    // Glyphs that touch (anti-aliased edges) add up, saturating.
+    // Where glyphs overlap (anti-aliased edges) coverages combine as two
+    // blends in a row would: a + b - a * b / 255.
     layout.textMaskLeft = left;
     layout.textMaskTop = top;
     layout.textMaskWidth = right - left;
@@ -454,7 +467,7 @@ void CTextCache::ResolveMasks(const CTextLayout& layout)
             uint8_t* out = layout.textMask.data() + size_t(oy + y) * size_t(layout.textMaskWidth) + size_t(ox);
             const uint8_t* in = mask->coverage.data() + size_t(y) * size_t(mask->width);
             for (int32_t x = 0; x < mask->width; ++x)
-                out[x] = uint8_t(std::min(255, out[x] + in[x]));
+                out[x] = uint8_t(out[x] + in[x] - (out[x] * in[x] + 127) / 255);
         }
     }
 }

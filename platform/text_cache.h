@@ -86,9 +86,12 @@ struct CTextLayout {
     int32_t width = 0; // advance width in pixels
     std::vector<CPlacedGlyph> glyphs;
     // cache; filled on the first direct draw: one mask per glyph (null for
-    // blank ones), and all of them composited into one coverage mask of the
-    // text (empty when the text is too large for one, see kMaxTextMask)
+    // blank ones); on the second, all of them composited into one coverage
+    // mask of the text (left empty when the text is too large for one, see
+    // kMaxTextMask). A text drawn once never pays for the composite.
     mutable std::vector<const CGlyphMask*> masks;
+    mutable uint32_t directDraws = 0;
+    mutable bool textMaskBuilt = false;
     mutable std::vector<uint8_t> textMask;
     mutable int32_t textMaskLeft = 0; // from the text's left edge
     mutable int32_t textMaskTop = 0;  // from the baseline
@@ -128,8 +131,11 @@ public:
     // Texts whose combined mask would exceed this many pixels keep per-glyph masks only.
     static constexpr int64_t kMaxTextMask = 1 << 18;
 
-    // Resolves the masks of a layout (direct path) or its glyph runs (painter path).
+    // Resolves the per-glyph masks of a layout (direct path), the combined
+    // text mask (BuildTextMask, after ResolveMasks), or its glyph runs
+    // (painter path).
     void ResolveMasks(const CTextLayout& layout);
+    void BuildTextMask(const CTextLayout& layout);
     void BuildRuns(const CTextLayout& layout);
 
     // Counters for tests and benchmarks.

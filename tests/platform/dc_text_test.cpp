@@ -207,6 +207,31 @@ TEST_P(TextTest, ShapedAndBrokenInputDrawsWithinItsRectangle)
     EXPECT_EQ(surface.CountNot(CRect(60, 30, 200, 60), kWhite), 0);
 }
 
+TEST(TextPaths, FirstAndLaterDrawsOfATextLookTheSame)
+{
+    // The first draw blends glyph by glyph, later ones one combined mask.
+    CMemoryDC dc(200, 40);
+    dc.FillSolidRect(CRect(0, 0, 200, 40), kWhite);
+    dc.SetBkMode(TRANSPARENT);
+    const std::string text = "Wavy AVA fjord " + std::to_string(reinterpret_cast<uintptr_t>(&dc) % 1000);
+    for (int y : {0, 20}) {
+        CRect cell(0, y, 200, y + 20);
+        dc.DrawText(text, cell, DT_LEFT | kSingle);
+    }
+    int worst = 0;
+    int inked = 0;
+    for (int y = 0; y < 20; ++y) {
+        for (int x = 0; x < 200; ++x) {
+            const COLORREF a = dc.GetPixel(x, y);
+            const COLORREF b = dc.GetPixel(x, y + 20);
+            worst = std::max(worst, std::abs(int(GetGValue(a)) - int(GetGValue(b))));
+            inked += a != kWhite ? 1 : 0;
+        }
+    }
+    EXPECT_GT(inked, 100);
+    EXPECT_LE(worst, 2);
+}
+
 TEST(TextPaths, DirectAndPainterPathsPlaceTextAlike)
 {
     CTestSurface direct(SurfaceKind::Memory, 120, 30);
