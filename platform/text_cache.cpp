@@ -105,8 +105,12 @@ CTextCache* CTextCache::ForThisThread()
         return nullptr;
     t_cache = std::make_unique<CTextCache>();
     t_cacheApp = app;
-    if (QThread::currentThread() == app->thread())
+    if (QThread::currentThread() == app->thread()) {
         qAddPostRoutine(&ReleaseMainThreadCache);
+        // Between the release and the end of the application object no cache
+        // is made again; once it is gone, a later application may have one.
+        QObject::connect(QCoreApplication::instance(), &QObject::destroyed, [] { t_releasedApp = nullptr; });
+    }
     return t_cache.get();
 }
 

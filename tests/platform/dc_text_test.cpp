@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <string>
+#include <thread>
 
 namespace Brivel::Platform {
 namespace {
@@ -247,6 +248,35 @@ TEST(TextPaths, DirectAndPainterPathsPlaceTextAlike)
     EXPECT_NEAR(a.right, b.right, 1);
     EXPECT_NEAR(a.top, b.top, 1);
     EXPECT_NEAR(a.bottom, b.bottom, 1);
+}
+
+TEST(TextThreads, MemorySurfacesDrawTextOnWorkerThreads)
+{
+    // Each thread has its own cache; a surface handed from one thread to
+    // another (one at a time) takes its font along.
+    CMemoryDC moved(120, 20);
+    moved.FillSolidRect(CRect(0, 0, 120, 20), kWhite);
+    moved.SetBkMode(TRANSPARENT);
+    CRect cell(0, 0, 120, 20);
+    moved.DrawText("before", cell, DT_LEFT | kSingle);
+    int workerInk[2] = {0, 0};
+    std::thread worker([&] {
+        CMemoryDC own(120, 20);
+        own.FillSolidRect(CRect(0, 0, 120, 20), kWhite);
+        CRect r(0, 0, 120, 20);
+        own.DrawText("1 073 676 289", r, DT_RIGHT | kSingle);
+        moved.FillSolidRect(CRect(0, 0, 120, 20), kWhite);
+        moved.DrawText("after", r, DT_LEFT | kSingle);
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 120; ++x) {
+                workerInk[0] += own.GetPixel(x, y) != kWhite ? 1 : 0;
+                workerInk[1] += moved.GetPixel(x, y) != kWhite ? 1 : 0;
+            }
+    });
+    worker.join();
+    EXPECT_GT(workerInk[0], 50);
+    EXPECT_GT(workerInk[1], 20);
+    moved.DrawText("back", cell, DT_RIGHT | kSingle);
 }
 
 TEST(TextCache, RepeatedTextIsLaidOutOnce)
