@@ -1074,32 +1074,22 @@ void CDC::StrokePathOutline(const QPainterPath& path)
     }
 }
 
-bool CDC::FillPath()
+bool CDC::FinishPath(bool fill, bool stroke)
 {
     if (!m_pathReady)
         return false;
-    FillPathInterior(m_path);
+    if (fill)
+        FillPathInterior(m_path);
+    if (stroke)
+        StrokePathOutline(m_path);
     AbortPath();
     return true;
 }
 
-bool CDC::StrokePath()
-{
-    if (!m_pathReady)
-        return false;
-    StrokePathOutline(m_path);
-    AbortPath();
-    return true;
-}
+bool CDC::FillPath() { return FinishPath(true, false); }
 
-bool CDC::StrokeAndFillPath()
-{
-    if (!m_pathReady)
-        return false;
-    FillPathInterior(m_path);
-    StrokePathOutline(m_path);
-    AbortPath();
-    return true;
-}
+bool CDC::StrokePath() { return FinishPath(false, true); }
+
+bool CDC::StrokeAndFillPath() { return FinishPath(true, true); }
 
 } // namespace Brivel::Platform

@@ -344,6 +344,7 @@ private:
     void FillPolygonInterior(const std::vector<QPointF>& points);
     void FillPathInterior(const QPainterPath& path);
     void StrokePathOutline(const QPainterPath& path);
+    bool FinishPath(bool fill, bool stroke);
 
     bool BlitImpl(const CRect& target, const QImage& source, const CRect& sourceRect, bool flipX, bool flipY,
                   const Detail::BlitParams& params);

@@ -75,6 +75,20 @@ uint32_t NextFontId()
     return id;
 }
 
+// The whole text of `layout` on one unbroken line.
+QTextLine LayOutOneLine(QTextLayout& layout)
+{
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (line.isValid())
+        line.setLineWidth(1e6);
+    layout.endLayout();
+    return line;
+}
+
 int32_t RoundToInt(qreal v)
 {
     return static_cast<int32_t>(std::lround(std::clamp<qreal>(v, -1e9, 1e9)));
@@ -289,15 +303,7 @@ void CTextCache::LayOutComplex(const QString& text, const CFontInfo& font, CText
     // One line only: forced line breaks would start a second line.
     single.replace(QChar::LineSeparator, QLatin1Char(' ')).replace(QChar::ParagraphSeparator, QLatin1Char(' '));
     QTextLayout layout(single, font.deviceFont);
-    QTextOption option;
-    option.setWrapMode(QTextOption::NoWrap);
-    layout.setTextOption(option);
-    layout.setCacheEnabled(false);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    if (line.isValid())
-        line.setLineWidth(1e6);
-    layout.endLayout();
+    const QTextLine line = LayOutOneLine(layout);
     out.glyphs.clear();
     if (!line.isValid())
         return;
@@ -338,14 +344,7 @@ void CTextCache::LayOutElided(const QString& text, const CFontInfo& font, int32_
     // Shaped text: find the last cursor position whose x fits, at grapheme
     // boundaries, and lay the cut text out again with the ellipsis.
     QTextLayout layout(text, font.deviceFont);
-    QTextOption option;
-    option.setWrapMode(QTextOption::NoWrap);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    if (line.isValid())
-        line.setLineWidth(1e6);
-    layout.endLayout();
+    const QTextLine line = LayOutOneLine(layout);
     int pos = 0;
     if (line.isValid() && target > 0) {
         pos = line.xToCursor(target, QTextLine::CursorBetweenCharacters);
