@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <utility>
 
 // ---- Sections ----
 // Construction and the two drawing paths (direct pixels, QPainter).
@@ -104,6 +105,16 @@ int32_t Mod(int64_t value, int32_t period)
 {
     const int32_t m = static_cast<int32_t>(value % period);
     return m < 0 ? m + period : m;
+}
+
+// Adds the figure through `points` to `path` as a new subpath.
+void AppendFigure(QPainterPath& path, const CPoint* points, int count, bool close)
+{
+    path.moveTo(points[0].x, points[0].y);
+    for (int i = 1; i < count; ++i)
+        path.lineTo(points[i].x, points[i].y);
+    if (close)
+        path.closeSubpath();
 }
 
 // Lines longer than this along their major axis are handed to Qt's clipping
@@ -372,45 +383,24 @@ const Detail::CFontInfo* CDC::CurrentFont(Detail::CTextCache& cache) const
     return m_state.fontInfo.get();
 }
 
-COLORREF CDC::SetTextColor(COLORREF color)
-{
-    const COLORREF old = m_state.textColor;
-    m_state.textColor = color & 0x00FFFFFFu;
-    return old;
-}
+COLORREF CDC::SetTextColor(COLORREF color) { return std::exchange(m_state.textColor, color & 0x00FFFFFFu); }
 
-COLORREF CDC::SetBkColor(COLORREF color)
-{
-    const COLORREF old = m_state.bkColor;
-    m_state.bkColor = color & 0x00FFFFFFu;
-    return old;
-}
+COLORREF CDC::SetBkColor(COLORREF color) { return std::exchange(m_state.bkColor, color & 0x00FFFFFFu); }
 
+// The mode setters refuse unknown modes (answer 0, nothing changes).
 int CDC::SetBkMode(int mode)
 {
-    if (mode != TRANSPARENT && mode != OPAQUE)
-        return 0;
-    const int old = m_state.bkMode;
-    m_state.bkMode = mode;
-    return old;
+    return (mode == TRANSPARENT || mode == OPAQUE) ? std::exchange(m_state.bkMode, mode) : 0;
 }
 
 int CDC::SetPolyFillMode(int mode)
 {
-    if (mode != ALTERNATE && mode != WINDING)
-        return 0;
-    const int old = m_state.polyFillMode;
-    m_state.polyFillMode = mode;
-    return old;
+    return (mode == ALTERNATE || mode == WINDING) ? std::exchange(m_state.polyFillMode, mode) : 0;
 }
 
 int CDC::SetStretchBltMode(int mode)
 {
-    if (mode < BLACKONWHITE || mode > HALFTONE)
-        return 0;
-    const int old = m_state.stretchMode;
-    m_state.stretchMode = mode;
-    return old;
+    return (mode >= BLACKONWHITE && mode <= HALFTONE) ? std::exchange(m_state.stretchMode, mode) : 0;
 }
 
 // ---- Clipping ----
@@ -682,9 +672,7 @@ bool CDC::Polyline(const CPoint* points, int count)
     if (!m_valid || points == nullptr || count < 2)
         return false;
     if (m_pathOpen) {
-        m_path.moveTo(points[0].x, points[0].y);
-        for (int i = 1; i < count; ++i)
-            m_path.lineTo(points[i].x, points[i].y);
+        AppendFigure(m_path, points, count, false);
         return true;
     }
     int32_t phase = 0;
@@ -939,14 +927,6 @@ bool CDC::Rectangle(int left, int top, int right, int bottom)
     return true;
 }
 
-void CDC::FillPolygonInterior(const std::vector<QPointF>& points)
-{
-    QPainterPath path;
-    path.addPolygon(QPolygonF(QList<QPointF>(points.begin(), points.end())));
-    path.closeSubpath();
-    FillPathInterior(path);
-}
-
 // A pixel is filled when its centre lies inside the figure (Qt's aliased
 // fill rule): a figure on whole coordinates from (l, t) to (r, b) fills
 // [l, r) x [t, b), as a rectangle fill does.
@@ -969,26 +949,15 @@ bool CDC::Polygon(const CPoint* points, int count)
     if (!m_valid || points == nullptr || count < 2)
         return false;
     if (m_pathOpen) {
-        m_path.moveTo(points[0].x, points[0].y);
-        for (int i = 1; i < count; ++i)
-            m_path.lineTo(points[i].x, points[i].y);
-        m_path.closeSubpath();
+        AppendFigure(m_path, points, count, true);
         return true;
     }
-    if (count >= 3 && !m_state.brush.IsNull()) {
-        std::vector<QPointF> pts;
-        pts.reserve(size_t(count));
-        for (int i = 0; i < count; ++i)
-            pts.emplace_back(points[i].x, points[i].y);
-        FillPolygonInterior(pts);
-    }
+    QPainterPath figure;
+    AppendFigure(figure, points, count, true);
+    if (count >= 3)
+        FillPathInterior(figure);
     if (!m_state.pen.IsThin()) {
-        QPainterPath path;
-        path.moveTo(points[0].x, points[0].y);
-        for (int i = 1; i < count; ++i)
-            path.lineTo(points[i].x, points[i].y);
-        path.closeSubpath();
-        StrokeWide(path);
+        StrokeWide(figure);
         return true;
     }
     int32_t phase = 0;

@@ -341,7 +341,6 @@ private:
     void PlotBackend(COLORREF color);
     void LineSegment(CPoint from, CPoint to, int32_t& phase);
     void StrokeWide(const QPainterPath& path);
-    void FillPolygonInterior(const std::vector<QPointF>& points);
     void FillPathInterior(const QPainterPath& path);
     void StrokePathOutline(const QPainterPath& path);
     bool FinishPath(bool fill, bool stroke);
