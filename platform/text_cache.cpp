@@ -469,8 +469,11 @@ void CTextCache::BuildTextMask(const CTextLayout& layout)
         for (int32_t y = 0; y < mask->height; ++y) {
             uint8_t* out = layout.textMask.data() + size_t(oy + y) * size_t(layout.textMaskWidth) + size_t(ox);
             const uint8_t* in = mask->coverage.data() + size_t(y) * size_t(mask->width);
-            for (int32_t x = 0; x < mask->width; ++x)
-                out[x] = uint8_t(out[x] + in[x] - (out[x] * in[x] + 127) / 255);
+            for (int32_t x = 0; x < mask->width; ++x) {
+                const uint32_t o = out[x];
+                // Most pixels belong to one glyph only.
+                out[x] = o == 0 ? in[x] : uint8_t(o + in[x] - (o * in[x] + 127) / 255);
+            }
         }
     }
 }
