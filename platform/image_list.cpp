@@ -2,7 +2,7 @@
 
 #include "platform/dc.h"
 
-#include <QPainter>
+#include <algorithm>
 
 namespace Brivel::Platform {
 

@@ -105,7 +105,7 @@ struct CTextCache::LayoutEntry {
     CTextLayout layout;
 };
 
-CTextCache::CTextCache() : m_layouts(kSets * kWays) {}
+CTextCache::CTextCache() : m_layouts(kSets * kWays), m_scratch(std::make_unique<LayoutEntry>()) {}
 
 CTextCache::~CTextCache() = default;
 
@@ -142,6 +142,7 @@ void CTextCache::Clear()
         e.key.clear();
         e.layout = CTextLayout();
     }
+    *m_scratch = LayoutEntry();
     m_glyphs.clear();
     m_rawFonts.clear();
     ++m_stats.clears;
@@ -154,17 +155,20 @@ const CTextLayout* CTextCache::GetLayout(std::string_view utf8, const CFontInfo&
     if (elideWidth < -1)
         elideWidth = 0;
     const uint64_t hash = HashKey(utf8, font.id, elideWidth);
-    LayoutEntry* set = &m_layouts[(hash % kSets) * kWays];
-    LayoutEntry* victim = set;
-    for (size_t way = 0; way < kWays; ++way) {
-        LayoutEntry& e = set[way];
-        if (e.fontId == font.id && e.hash == hash && e.elide == elideWidth && e.key == utf8) {
-            e.lastUse = ++m_useClock;
-            ++m_stats.layoutHits;
-            return &e.layout;
+    LayoutEntry* victim = m_scratch.get();
+    if (utf8.size() <= kMaxCachedBytes) [[likely]] {
+        LayoutEntry* set = &m_layouts[(hash % kSets) * kWays];
+        victim = set;
+        for (size_t way = 0; way < kWays; ++way) {
+            LayoutEntry& e = set[way];
+            if (e.fontId == font.id && e.hash == hash && e.elide == elideWidth && e.key == utf8) {
+                e.lastUse = ++m_useClock;
+                ++m_stats.layoutHits;
+                return &e.layout;
+            }
+            if (e.lastUse < victim->lastUse)
+                victim = &e;
         }
-        if (e.lastUse < victim->lastUse)
-            victim = &e;
     }
     ++m_stats.layoutMisses;
     victim->hash = hash;

@@ -16,7 +16,8 @@
 // marks) that the font has; anything else goes through QTextLayout, which
 // shapes it and picks fallback fonts.
 //
-// Bounds: 4096 layouts (4-way set associative, least recently used replaced),
+// Bounds: 4096 layouts of texts up to 1 KiB (4-way set associative, least
+// recently used replaced; longer texts are laid out per call),
 // 16384 glyph masks, 64 raw fonts and 64 font records. When the glyph or raw
 // font tables overflow, layouts, masks and raw fonts are dropped together at
 // the start of the next operation (layouts point into the mask table).
@@ -128,6 +129,8 @@ public:
     // BeginOperation().
     const CTextLayout* GetLayout(std::string_view utf8, const CFontInfo& font, int32_t elideWidth = -1);
 
+    // Longer texts are laid out on every call rather than kept.
+    static constexpr size_t kMaxCachedBytes = 1024;
     // Texts whose combined mask would exceed this many pixels keep per-glyph masks only.
     static constexpr int64_t kMaxTextMask = 1 << 18;
 
@@ -159,6 +162,9 @@ private:
     void Clear();
 
     std::vector<LayoutEntry> m_layouts; // kSets * kWays entries
+    // Texts longer than kMaxCachedBytes are laid out here, one at a time, so
+    // that the cache never holds more than 4096 short keys.
+    std::unique_ptr<LayoutEntry> m_scratch;
     uint32_t m_useClock = 0;
     std::unordered_map<uint64_t, std::unique_ptr<CGlyphMask>> m_glyphs; // (slot << 32 | glyph) -> mask
     std::vector<QRawFont> m_rawFonts;

@@ -250,6 +250,29 @@ TEST(TextPaths, DirectAndPainterPathsPlaceTextAlike)
     EXPECT_NEAR(a.bottom, b.bottom, 1);
 }
 
+TEST(TextCache, VeryLongTextIsDrawnButNotKept)
+{
+    CMemoryDC dc(100, 20);
+    dc.FillSolidRect(CRect(0, 0, 100, 20), kWhite);
+    Detail::CTextCache* cache = Detail::CTextCache::ForThisThread();
+    ASSERT_NE(cache, nullptr);
+    std::string text;
+    for (int i = 0; text.size() < 5000; ++i)
+        text += std::to_string(i) + " ";
+    const uint64_t missesBefore = cache->GetStatsForTesting().layoutMisses;
+    for (int i = 0; i < 3; ++i) {
+        CRect cell(0, 0, 60, 20);
+        dc.DrawText(text, cell, DT_LEFT | kSingle | DT_END_ELLIPSIS);
+    }
+    EXPECT_GE(cache->GetStatsForTesting().layoutMisses - missesBefore, 3u);
+    int ink = 0;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 100; ++x)
+            ink += dc.GetPixel(x, y) != kWhite ? (x < 60 ? 1 : 1000) : 0;
+    EXPECT_GT(ink, 0);
+    EXPECT_LT(ink, 1000) << "nothing right of the cell";
+}
+
 TEST(TextThreads, MemorySurfacesDrawTextOnWorkerThreads)
 {
     // Each thread has its own cache; a surface handed from one thread to
