@@ -349,7 +349,8 @@ private:
                   const Detail::BlitParams& params);
     void ResolveFont();
     const Detail::CFontInfo* CurrentFont(Detail::CTextCache& cache) const;
-    void DrawLayout(const Detail::CTextLayout& layout, int32_t x, int32_t y, const CRect* clip);
+    void DrawLayout(Detail::CTextCache& cache, const Detail::CTextLayout& layout, int32_t x, int32_t y,
+                    const CRect* clip);
     int DrawTextLines(std::string_view utf8, CRect& rect, unsigned format);
 
     State m_state;

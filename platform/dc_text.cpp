@@ -97,7 +97,7 @@ int CDC::DrawText(std::string_view utf8, CRect& rect, unsigned format)
         y = rect.top + (rect.Height() - tm.tmHeight) / 2;
     else if (format & DT_BOTTOM)
         y = rect.bottom - tm.tmHeight;
-    DrawLayout(*layout, x, y, (format & DT_NOCLIP) ? nullptr : &rect);
+    DrawLayout(*cache, *layout, x, y, (format & DT_NOCLIP) ? nullptr : &rect);
     return (format & (DT_VCENTER | DT_BOTTOM)) ? (y - rect.top) + tm.tmHeight : tm.tmHeight;
 }
 
@@ -170,15 +170,15 @@ int CDC::DrawTextLines(std::string_view utf8, CRect& rect, unsigned format)
         const Detail::CTextLayout* layout = cache->GetLayout(line, font);
         if ((format & DT_END_ELLIPSIS) && layout->width > available)
             layout = cache->GetLayout(line, font, std::max(available, 0));
-        DrawLayout(*layout, AlignedX(rect, layout->width, format), y, (format & DT_NOCLIP) ? nullptr : &rect);
+        DrawLayout(*cache, *layout, AlignedX(rect, layout->width, format), y, (format & DT_NOCLIP) ? nullptr : &rect);
         y = Detail::AddSat(y, tm.tmHeight);
     }
     return total;
 }
 
-void CDC::DrawLayout(const Detail::CTextLayout& layout, int32_t x, int32_t y, const CRect* clip)
+void CDC::DrawLayout(Detail::CTextCache& cache, const Detail::CTextLayout& layout, int32_t x, int32_t y,
+                     const CRect* clip)
 {
-    Detail::CTextCache* cache = Detail::CTextCache::ForThisThread();
     const Detail::CFontInfo& font = *m_state.fontInfo;
     const TEXTMETRIC& tm = font.metrics;
     const int32_t baseline = y + tm.tmAscent;
@@ -190,9 +190,9 @@ void CDC::DrawLayout(const Detail::CTextLayout& layout, int32_t x, int32_t y, co
     if (PrepareDirect()) {
         const CTextClip textClip(ClipRects(), clip);
         if (!textClip.View().empty()) {
-            cache->ResolveMasks(layout);
+            cache.ResolveMasks(layout);
             if (++layout.directDraws == 2)
-                cache->BuildTextMask(layout);
+                cache.BuildTextMask(layout);
             const uint32_t pixel = ToPixel(m_state.textColor);
             if (!layout.textMask.empty()) {
                 Detail::BlendMask(m_raster, x + layout.textMaskLeft, baseline + layout.textMaskTop,
@@ -212,7 +212,7 @@ void CDC::DrawLayout(const Detail::CTextLayout& layout, int32_t x, int32_t y, co
     } else if (QPainter* p = Painter()) {
         SyncPainterClip();
         SetPainterPenColor(m_state.textColor);
-        cache->BuildRuns(layout);
+        cache.BuildRuns(layout);
         if (clip != nullptr) {
             p->save();
             p->setClipRect(clip->ToQRect(), Qt::IntersectClip);
@@ -241,7 +241,7 @@ bool CDC::TextOut(int x, int y, std::string_view utf8)
     if (cache == nullptr || CurrentFont(*cache) == nullptr)
         return false;
     cache->BeginOperation();
-    DrawLayout(*cache->GetLayout(utf8, *m_state.fontInfo), x, y, nullptr);
+    DrawLayout(*cache, *cache->GetLayout(utf8, *m_state.fontInfo), x, y, nullptr);
     return true;
 }
 
