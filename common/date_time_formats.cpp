@@ -4,8 +4,10 @@
 #include "common/serializer.h"
 
 #include <bit>
+#include <initializer_list>
 #include <limits>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace Brivel::Common {
@@ -220,6 +222,20 @@ bool ToSystemTime(const ParsedFields& fields, SystemTime& time)
     return IsValidSystemTime(time);
 }
 
+// Reads the numbers of piece, split at separator, from the right into the
+// parts whose bit is set in flags, in the order given; parts without a
+// number keep their value.
+void TakeFromTheRight(std::string_view piece, std::string_view separator, int32_t flags,
+                      std::initializer_list<std::pair<int32_t, int64_t*>> parts)
+{
+    const std::vector<std::string_view> numbers = Split(piece, separator);
+    size_t remaining = numbers.size();
+    for (const auto& [bit, field] : parts) {
+        if ((flags & bit) && remaining > 0)
+            *field = ReadNumber(numbers[--remaining]);
+    }
+}
+
 // Reads a date-time text into calendar fields; false for a text without
 // digits or fields that name no moment.
 bool ParseDateTime(std::string_view input, int32_t flags, SystemTime& time)
@@ -278,36 +294,19 @@ bool ParseDateTime(std::string_view input, int32_t flags, SystemTime& time)
     }
 
     if (datePiece >= 0) {
-        const std::vector<std::string_view> numbers = Split(pieces[datePiece], settings.dateSeparator);
-        size_t remaining = numbers.size();
-        const auto take = [&](int64_t& field) {
-            if (remaining > 0)
-                field = ReadNumber(numbers[--remaining]);
-        };
-        if (flags & DateShowYear4)
-            take(fields.year);
-        if (flags & DateShowYear2)
-            take(fields.year);
-        if (flags & DateShowMonth)
-            take(fields.month);
-        if (flags & DateShowDay)
-            take(fields.day);
+        TakeFromTheRight(pieces[datePiece], settings.dateSeparator, flags,
+                         {{DateShowYear4, &fields.year},
+                          {DateShowYear2, &fields.year},
+                          {DateShowMonth, &fields.month},
+                          {DateShowDay, &fields.day}});
         if (fields.year >= 0 && fields.year < 100)
             fields.year += fields.year < 70 ? 2000 : 1900;
     }
     if (timePiece >= 0) {
-        const std::vector<std::string_view> numbers = Split(pieces[timePiece], settings.timeSeparator);
-        size_t remaining = numbers.size();
-        const auto take = [&](int64_t& field) {
-            if (remaining > 0)
-                field = ReadNumber(numbers[--remaining]);
-        };
-        if (flags & DateShowSecond)
-            take(fields.second);
-        if (flags & DateShowMinute)
-            take(fields.minute);
-        if (flags & DateShowHour)
-            take(fields.hour);
+        TakeFromTheRight(pieces[timePiece], settings.timeSeparator, flags,
+                         {{DateShowSecond, &fields.second},
+                          {DateShowMinute, &fields.minute},
+                          {DateShowHour, &fields.hour}});
     }
     return ToSystemTime(fields, time);
 }
@@ -315,6 +314,16 @@ bool ParseDateTime(std::string_view input, int32_t flags, SystemTime& time)
 } // namespace
 
 // ---- CInt64DateFormat, CLongDateFormat ----
+
+void CDateFormatBase::Serialize(CSerializer& serializer)
+{
+    if (!SerializeVersion(serializer))
+        return;
+    if (!serializer.IsRestoring())
+        serializer.WriteInt32(m_flags);
+    else
+        m_flags = serializer.ReadInt32();
+}
 
 std::string CInt64DateFormat::Format(int64_t value, const CDataObject*) const
 {
@@ -332,16 +341,6 @@ bool CInt64DateFormat::Parse(const std::string& text, int64_t& value, const CDat
         return false;
     value = fileTime;
     return true;
-}
-
-void CInt64DateFormat::Serialize(CSerializer& serializer)
-{
-    if (!SerializeVersion(serializer))
-        return;
-    if (!serializer.IsRestoring())
-        serializer.WriteInt32(m_flags);
-    else
-        m_flags = serializer.ReadInt32();
 }
 
 std::string CLongDateFormat::Format(int32_t value, const CDataObject*) const
@@ -362,16 +361,6 @@ bool CLongDateFormat::Parse(const std::string& text, int32_t& value, const CData
         return false;
     value = static_cast<int32_t>(seconds);
     return true;
-}
-
-void CLongDateFormat::Serialize(CSerializer& serializer)
-{
-    if (!SerializeVersion(serializer))
-        return;
-    if (!serializer.IsRestoring())
-        serializer.WriteInt32(m_flags);
-    else
-        m_flags = serializer.ReadInt32();
 }
 
 // ---- Duration text and parse (CLongMsecTimeFormat) ----

@@ -78,13 +78,29 @@ inline constexpr int32_t DurationSeconds = 8;
 inline constexpr int32_t DurationMilliseconds = 16;
 inline constexpr int32_t DurationDefaultUnits = 30; // hours, minutes, seconds, milliseconds
 
+// What the two date formats share: the display flags and their storage.
+class CDateFormatBase : public CFormat {
+public:
+    bool IsDateTime() const override { return true; }
+    bool IsSerializable() const override { return true; }
+    void Serialize(CSerializer& serializer) override;
+
+    // The display flags (also slot 63 of CInt64DateFormat, GetFlags).
+    int32_t GetDisplayFlags() const noexcept { return m_flags; }
+
+protected:
+    CDateFormatBase(ValueKind kind, int32_t flags) noexcept : CFormat(kind), m_flags(flags) {}
+
+    int32_t m_flags;
+};
+
 // Kind 9: 100-ns intervals since 1601-01-01, shown as calendar fields with no
 // time-zone conversion (the benchmark stores local time in it). A negative
 // value has no text.
-class CInt64DateFormat : public CConcreteFormat<CInt64DateFormat, CFormat> {
+class CInt64DateFormat : public CConcreteFormat<CInt64DateFormat, CDateFormatBase> {
 public:
     static constexpr char TypeName[] = "Common::CInt64DateFormat";
-    explicit CInt64DateFormat(int32_t flags = DateDefaultFlags) noexcept : CConcreteFormat(KindInt64), m_flags(flags) {}
+    explicit CInt64DateFormat(int32_t flags = DateDefaultFlags) noexcept : CConcreteFormat(KindInt64, flags) {}
 
     using CFormat::Format;
     using CFormat::FormatCString;
@@ -92,23 +108,16 @@ public:
     std::string Format(int64_t value, const CDataObject* context = nullptr) const override;
     bool Parse(const std::string& text, int64_t& value, const CDataObject* context = nullptr) const override;
 
-    bool IsDateTime() const override { return true; }
-    bool IsSerializable() const override { return true; }
-    void Serialize(CSerializer& serializer) override;
-
     // Slot 63: the display flags.
     virtual int32_t GetFlags() const { return m_flags; }
-
-private:
-    int32_t m_flags;
 };
 
 // Kind 7: seconds since 1970-01-01 00:00 UTC, shown in the local time zone.
 // Bit 128 of the flags is ignored.
-class CLongDateFormat : public CConcreteFormat<CLongDateFormat, CFormat> {
+class CLongDateFormat : public CConcreteFormat<CLongDateFormat, CDateFormatBase> {
 public:
     static constexpr char TypeName[] = "Common::CLongDateFormat";
-    explicit CLongDateFormat(int32_t flags = DateDefaultFlags) noexcept : CConcreteFormat(KindLong), m_flags(flags) {}
+    explicit CLongDateFormat(int32_t flags = DateDefaultFlags) noexcept : CConcreteFormat(KindLong, flags) {}
 
     using CFormat::Format;
     using CFormat::FormatCString;
@@ -117,16 +126,6 @@ public:
     // Reads like CInt64DateFormat, then converts the local calendar time to
     // seconds; a moment outside the 32-bit range fails.
     bool Parse(const std::string& text, int32_t& value, const CDataObject* context = nullptr) const override;
-
-    bool IsDateTime() const override { return true; }
-    bool IsSerializable() const override { return true; }
-    void Serialize(CSerializer& serializer) override;
-
-    // The display flags (not a virtual slot of this class).
-    int32_t GetFlags() const noexcept { return m_flags; }
-
-private:
-    int32_t m_flags;
 };
 
 // Kind 7: a signed duration in milliseconds.

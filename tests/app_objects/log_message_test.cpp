@@ -6,6 +6,7 @@
 #include "common/date_time_formats.h"
 #include "common/enum_format.h"
 #include "tests/common/data_object_test_support.h"
+#include "tests/common/local_time_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -19,15 +20,7 @@ using namespace Brivel::Common;
 
 SystemTime FixedNoon()
 {
-    SystemTime time;
-    time.year = 2007;
-    time.month = 3;
-    time.day = 5;
-    time.hour = 13;
-    time.minute = 5;
-    time.second = 9;
-    time.milliseconds = 45;
-    return time;
+    return Testing::MakeSystemTime(2007, 3, 5, 13, 5, 9, 45);
 }
 
 SystemTime InvalidTime()

@@ -8,7 +8,7 @@
 #include "common/local_time.h"
 #include "common/serializer.h"
 #include "tests/common/serializer_test_support.h"
-#include "tests/common/time_zone_test_support.h"
+#include "tests/common/local_time_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -25,16 +25,9 @@ using Testing::Stored;
 int64_t FileTimeOf(uint16_t year, uint16_t month, uint16_t day, uint16_t hour, uint16_t minute, uint16_t second,
                    uint16_t milliseconds)
 {
-    SystemTime time;
-    time.year = year;
-    time.month = month;
-    time.day = day;
-    time.hour = hour;
-    time.minute = minute;
-    time.second = second;
-    time.milliseconds = milliseconds;
     int64_t fileTime = 0;
-    EXPECT_TRUE(SystemTimeToFileTime(time, fileTime));
+    EXPECT_TRUE(SystemTimeToFileTime(Testing::MakeSystemTime(year, month, day, hour, minute, second, milliseconds),
+                                     fileTime));
     return fileTime;
 }
 
