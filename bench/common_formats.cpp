@@ -3,14 +3,12 @@
 // the benchmark's typical values (products of two draws of 0..32767, so up
 // to about 1.07e9, printed with the default space grouping).
 //
-// Each case reports allocs_per_op: heap allocations per conversion, counted
-// by the replacement of the global operator new below. The goal for a
-// grouped 32-bit integer is no allocation beyond the result string's own
-// (and none at all while the text fits the string's inline buffer).
-//
-// The counter is per thread and not atomic, so other benchmarks linked into
-// this executable pay one thread-local increment per allocation.
+// Each case reports allocs_per_op: heap allocations per conversion (see
+// bench/allocation_counter.h). The goal for a grouped 32-bit integer is no
+// allocation beyond the result string's own (and none at all while the text
+// fits the string's inline buffer).
 
+#include "bench/allocation_counter.h"
 #include "common/field_value.h"
 #include "common/integer_formats.h"
 #include "common/real_formats.h"
@@ -18,34 +16,8 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <cstdlib>
-#include <new>
 #include <string>
 #include <vector>
-
-namespace {
-
-thread_local uint64_t t_allocations = 0;
-
-} // namespace
-
-// Not inlined: the compiler would otherwise pair the malloc inside with the
-// library's operator delete and warn of a mismatch.
-[[gnu::noinline]] void* operator new(std::size_t size)
-{
-    ++t_allocations;
-    if (void* memory = std::malloc(size ? size : 1))
-        return memory;
-    throw std::bad_alloc();
-}
-
-void* operator new[](std::size_t size)
-{
-    return ::operator new(size);
-}
-
-// The library's own operator delete frees with std::free, which matches the
-// std::malloc above, so the deletes are not replaced.
 
 namespace Brivel::Common {
 namespace {
@@ -65,20 +37,6 @@ std::vector<int32_t> TypicalValues()
     return values;
 }
 
-class AllocationCounter {
-public:
-    explicit AllocationCounter(benchmark::State& state) : m_state(state), m_start(t_allocations) {}
-    ~AllocationCounter()
-    {
-        m_state.counters["allocs_per_op"] = benchmark::Counter(
-            static_cast<double>(t_allocations - m_start), benchmark::Counter::kAvgIterations);
-    }
-
-private:
-    benchmark::State& m_state;
-    uint64_t m_start;
-};
-
 // Runs convert over the values in turn, one conversion per iteration. The
 // count of values is a power of two, so picking the next one is a mask.
 template <class Value, class Convert>
@@ -90,7 +48,7 @@ void RunConversions(benchmark::State& state, const std::vector<Value>& values, C
         return;
     }
     size_t i = 0;
-    AllocationCounter counter(state);
+    Bench::CAllocationCounter counter(state);
     for (auto _ : state) {
         auto result = convert(values[i++ & mask]);
         benchmark::DoNotOptimize(result);

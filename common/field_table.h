@@ -50,6 +50,7 @@
 // per getter and setter that casts the data object to the class and calls
 // the member; nothing is allocated per call.
 
+#include "common/data_object.h"
 #include "common/field.h"
 #include "common/field_map.h"
 

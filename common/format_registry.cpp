@@ -1,5 +1,7 @@
 #include "common/format_registry.h"
 
+#include "common/date_time_formats.h"
+#include "common/enum_format.h"
 #include "common/lock.h"
 #include "common/scalar_formats.h"
 
@@ -47,11 +49,20 @@ void RegisterScalarFormatClasses(Registry& registry)
     registry.Add(CDefaultMfcStringFormat::TypeName, &MakeFormat<CDefaultMfcStringFormat>);
 }
 
+void RegisterDateTimeAndEnumFormatClasses(Registry& registry)
+{
+    registry.Add(CInt64DateFormat::TypeName, &MakeFormat<CInt64DateFormat>);
+    registry.Add(CLongDateFormat::TypeName, &MakeFormat<CLongDateFormat>);
+    registry.Add(CLongMsecTimeFormat::TypeName, &MakeFormat<CLongMsecTimeFormat>);
+    registry.Add(CLongEnumFormat::TypeName, &MakeFormat<CLongEnumFormat>);
+}
+
 // Every format family of the library, registered by the table's own
 // constructor (see the header). Add a family's registration here.
 Registry::Registry()
 {
     RegisterScalarFormatClasses(*this);
+    RegisterDateTimeAndEnumFormatClasses(*this);
 }
 
 Registry& GetRegistry()

@@ -1,12 +1,8 @@
 // The declaration aids on a small data object class.
-//
-// FIXME(value): common/data_object.h does not exist yet, so this file
-// declares a minimal stand-in for the data object base with the one
-// operation the aids override. When CDataObject lands, delete the stand-in
-// and include "common/data_object.h" instead: two definitions of the class
-// in one test executable would break the one-definition rule.
 
 #include "common/field_table.h"
+
+#include "common/data_object.h"
 
 #include "common/integer_formats.h"
 
@@ -17,13 +13,6 @@
 #include <string>
 
 namespace Brivel::Common {
-
-class CDataObject {
-public:
-    virtual ~CDataObject() = default;
-    virtual const CFieldMap* GetFieldMap() const = 0;
-};
-
 namespace {
 
 class CSampleObject : public CDataObject {

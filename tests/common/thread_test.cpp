@@ -39,7 +39,6 @@ public:
 protected:
     uint32_t Run() override
     {
-        ++runs;
         sawItselfRunning = IsRunning() && IsCurrentThread();
         char name[32] = {};
         pthread_getname_np(pthread_self(), name, sizeof name);
@@ -47,6 +46,7 @@ protected:
             std::lock_guard<std::mutex> guard(nameMutex);
             osName = name;
         }
+        ++runs; // after the name: OsNameOf waits for this count
         if (stopItself) {
             selfStopResult = Stop(kInfiniteTimeout);
             return 7;
