@@ -1,0 +1,84 @@
+// CSortInfo: its stored bytes and how loading treats other versions.
+#include "gui/sort_info.h"
+
+#include "platform/archive.h"
+
+#include <gtest/gtest.h>
+
+namespace Brivel::GUI {
+namespace {
+
+using Platform::CArchive;
+using Platform::CArchiveException;
+
+QByteArray Bytes(std::initializer_list<uint8_t> bytes)
+{
+    QByteArray out;
+    for (uint8_t b : bytes)
+        out.append(char(b));
+    return out;
+}
+
+TEST(SortInfo, StoresNineBytes)
+{
+    CArchive ar;
+    CSortInfo(1, true).Serialize(ar);
+    EXPECT_EQ(ar.GetData(), Bytes({1, 0, 0, 0, 1, 0, 0, 0, 1}));
+}
+
+TEST(SortInfo, LoadsWhatItStored)
+{
+    CArchive store;
+    CSortInfo(-7, false).Serialize(store);
+    CSortInfo(0x12345678, true).Serialize(store);
+
+    CArchive load(store.GetData());
+    CSortInfo first(3, true);
+    CSortInfo second;
+    first.Serialize(load);
+    second.Serialize(load);
+    EXPECT_EQ(first, CSortInfo(-7, false));
+    EXPECT_EQ(second, CSortInfo(0x12345678, true));
+    EXPECT_EQ(load.GetRemainingForTesting(), 0);
+}
+
+TEST(SortInfo, AnyNonZeroFlagByteLoadsAsDescending)
+{
+    CArchive load(Bytes({1, 0, 0, 0, 5, 0, 0, 0, 0x80}));
+    CSortInfo info;
+    info.Serialize(load);
+    EXPECT_EQ(info, CSortInfo(5, true));
+}
+
+TEST(SortInfo, VersionZeroReadsFourBytesAndKeepsTheKey)
+{
+    CArchive load(Bytes({0, 0, 0, 0, 9, 0, 0, 0, 1}));
+    CSortInfo info(4, true);
+    info.Serialize(load);
+    EXPECT_EQ(info, CSortInfo(4, true));
+    EXPECT_EQ(load.GetRemainingForTesting(), 5);
+}
+
+TEST(SortInfo, NewerVersionIsABadSchema)
+{
+    CArchive load(Bytes({2, 0, 0, 0, 9, 0, 0, 0, 1}));
+    CSortInfo info(4, false);
+    try {
+        info.Serialize(load);
+        FAIL() << "version 2 was accepted";
+    } catch (const CArchiveException& e) {
+        EXPECT_EQ(e.GetCause(), CArchiveException::kBadSchema);
+    }
+    EXPECT_EQ(info, CSortInfo(4, false));
+}
+
+TEST(SortInfo, TruncatedStreamLeavesTheKeyWhole)
+{
+    CArchive load(Bytes({1, 0, 0, 0, 9, 0, 0, 0}));
+    CSortInfo info(4, true);
+    EXPECT_THROW(info.Serialize(load), CArchiveException);
+    EXPECT_EQ(info, CSortInfo(4, true));
+}
+
+} // namespace
+} // namespace Brivel::GUI
