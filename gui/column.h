@@ -53,16 +53,13 @@
 #include "gui/paint_format.h"
 #include "gui/subscriber_list.h"
 
+#include "common/format.h"
 #include "common/lock.h"
 #include "platform/runtime_class.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
-
-namespace Brivel::Common {
-class CFormat;
-}
 
 namespace Brivel::GUI {
 

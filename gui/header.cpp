@@ -300,18 +300,15 @@ CColumn* CHeader::GetLastVisibleColumn() const
 
 CColumn* CHeader::HitTest(const IHorizontalScrollSource* window, int32_t x) const
 {
-    {
-        CLockGuard guard(m_impl->m_lock);
-        if (x < m_impl->m_fixedWidth)
-            return m_impl->ColumnAt(x);
-    }
-    // The window is asked without the lock: it may have to reach its own
-    // thread, which may be painting and reading this header.
+    // The window is asked before the lock is taken: it may have to reach its
+    // own thread, which may be painting and reading this header. Asking it
+    // for every x costs one virtual call and saves a second lock for x in
+    // the scrollable area.
     const std::optional<int32_t> scrollPos = Impl::ScrollPosOf(window);
-    if (!scrollPos)
-        return nullptr;
     CLockGuard guard(m_impl->m_lock);
-    return m_impl->ColumnAt(int64_t(x) + *scrollPos);
+    if (x < m_impl->m_fixedWidth)
+        return m_impl->ColumnAt(x);
+    return scrollPos ? m_impl->ColumnAt(int64_t(x) + *scrollPos) : nullptr;
 }
 
 Platform::CRect CHeader::GetColumnRect(const IHorizontalScrollSource* window, int32_t id) const
@@ -688,25 +685,21 @@ std::optional<int32_t> CHeader::Impl::ScrollPosOf(const IHorizontalScrollSource*
 
 Platform::CRect CHeader::Impl::ColumnRect(const IHorizontalScrollSource* window, int32_t id, bool clipped) const
 {
-    int32_t fixedWidth = 0;
-    Platform::CRect rect;
-    {
-        CLockGuard guard(m_lock);
-        rect.bottom = m_height;
-        const VisibleSlot* slot = VisibleSlotOf(id);
-        if (slot == nullptr)
-            return rect;
-        rect.left = slot->left;
-        rect.right = slot->right;
-        fixedWidth = m_fixedWidth;
-    }
-    if (rect.left < fixedWidth)
+    // Asked before the lock, as in HitTest.
+    const int32_t scrollPos = ScrollPosOf(window).value_or(0);
+    CLockGuard guard(m_lock);
+    Platform::CRect rect(0, 0, 0, m_height);
+    const VisibleSlot* slot = VisibleSlotOf(id);
+    if (slot == nullptr)
         return rect;
-    // Scrollable: the window is asked without the lock (see HitTest).
-    rect.OffsetRect(-ScrollPosOf(window).value_or(0), 0);
+    rect.left = slot->left;
+    rect.right = slot->right;
+    if (rect.left < m_fixedWidth)
+        return rect;
+    rect.OffsetRect(-scrollPos, 0);
     if (clipped) {
-        rect.left = std::max(rect.left, fixedWidth);
-        rect.right = std::max(rect.right, fixedWidth);
+        rect.left = std::max(rect.left, m_fixedWidth);
+        rect.right = std::max(rect.right, m_fixedWidth);
     }
     return rect;
 }
@@ -725,6 +718,8 @@ CColumn* CHeader::Impl::ColumnAt(int64_t x) const
 
 int32_t CHeader::Impl::IndexOf(int32_t id) const
 {
+    if (!m_dense.empty()) [[likely]]
+        return uint32_t(id) < m_dense.size() ? m_dense[uint32_t(id)] : -1;
     const auto it = std::lower_bound(m_byId.begin(), m_byId.end(), id,
                                      [](const IdIndex& entry, int32_t value) { return entry.id < value; });
     return it != m_byId.end() && it->id == id ? it->index : -1;
@@ -763,6 +758,15 @@ void CHeader::Impl::Rebuild()
         }
     }
     std::sort(m_byId.begin(), m_byId.end(), [](const IdIndex& a, const IdIndex& b) { return a.id < b.id; });
+    // The direct table pays when the identifiers are small and non-negative;
+    // its size is bounded by the column count, so odd identifiers never make
+    // it large.
+    m_dense.clear();
+    if (!m_byId.empty() && m_byId.front().id >= 0 && size_t(m_byId.back().id) < 4 * m_byId.size() + 64) {
+        m_dense.assign(size_t(m_byId.back().id) + 1, -1);
+        for (const IdIndex& entry : m_byId)
+            m_dense[size_t(entry.id)] = entry.index;
+    }
     Relayout();
 }
 

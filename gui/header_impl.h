@@ -8,8 +8,11 @@
 //                 its visible index (-1 when hidden)
 //   m_visible     visible order; each slot holds the column's [left, right)
 //                 in header coordinates (the layout)
-//   m_byId        (identifier, index) sorted by identifier: every lookup by
-//                 identifier is one binary search
+//   m_byId        (identifier, index) sorted by identifier: a lookup by
+//                 identifier is one binary search, unless
+//   m_dense       identifier -> index (-1: none) for headers whose
+//                 identifiers are all small and non-negative (the usual
+//                 0..N-1): a lookup is one load. Empty when not in use.
 //   m_rightEdges  for each visible column of positive width, in visible
 //                 order, the x just right of it (strictly increasing), and
 //                 m_edgeVisible the visible index it belongs to: hit testing
@@ -112,6 +115,7 @@ struct CHeader::Impl final : public CColumn::INotify {
     std::vector<ColumnSlot> m_columns;
     std::vector<VisibleSlot> m_visible;
     std::vector<IdIndex> m_byId;
+    std::vector<int32_t> m_dense;
     std::vector<int32_t> m_rightEdges;
     std::vector<int32_t> m_edgeVisible;
     int32_t m_fixedWidth = 0;

@@ -269,6 +269,28 @@ TEST_F(HeaderTest, LookupsByIndexVisibleIndexAndIdentifier)
     ExpectConsistent();
 }
 
+TEST_F(HeaderTest, LookupsByIdentifierWorkForNegativeAndLargeIdentifiers)
+{
+    // Small identifiers are looked up in a direct table, others by search;
+    // the header switches between the two as columns come and go.
+    CColumn* small = Add(3);
+    CColumn* negative = Add(-5);
+    CColumn* large = Add(1'000'000);
+    EXPECT_EQ(header.FindColumn(-5), negative);
+    EXPECT_EQ(header.FindColumn(1'000'000), large);
+    EXPECT_EQ(header.GetColumnIndex(3), 0);
+    EXPECT_EQ(header.GetColumnIndex(4), -1);
+    EXPECT_FALSE(header.AddColumn(MakeColumn(-5)));
+    ExpectConsistent();
+    header.RemoveColumn(-5);
+    header.RemoveColumn(1'000'000);
+    EXPECT_EQ(header.FindColumn(3), small);
+    EXPECT_EQ(header.FindColumn(-5), nullptr);
+    EXPECT_EQ(header.FindColumn(1'000'000), nullptr);
+    EXPECT_EQ(header.GetVisibleIndex(-1), -1);
+    ExpectConsistent();
+}
+
 TEST_F(HeaderTest, RemovalNotifiesBeforeTheColumnIsDestroyed)
 {
     std::vector<std::string> log;
