@@ -1,6 +1,6 @@
 #pragma once
 // CHeader::Impl: the state of a header and the operations on it. Private to
-// header.cpp and header_archive.cpp.
+// header.cpp, header_impl.cpp and header_archive.cpp.
 //
 // Derived state, rebuilt from the column list (Rebuild) and relaid out from
 // the widths (Relayout), never patched in place:
