@@ -41,53 +41,35 @@ std::unique_ptr<CHeader> MakeHeader()
     return header;
 }
 
-void BM_HeaderHitTestFixed(benchmark::State& state)
+// Arg 0: x in the fixed area; 1: x in the scrolled area.
+void BM_HeaderHitTest(benchmark::State& state)
 {
     const std::unique_ptr<CHeader> header = MakeHeader();
     const CScrolledBy window(1000);
-    int32_t x = 0;
+    const int32_t first = state.range(0) == 0 ? 0 : kFixed * kWidth;
+    const int32_t end = state.range(0) == 0 ? kFixed * kWidth : kWindowWidth;
+    int32_t x = first;
     for (auto _ : state) {
         benchmark::DoNotOptimize(header->HitTest(&window, x));
-        x = (x + 37) % (kFixed * kWidth);
+        x = x + 37 < end ? x + 37 : first;
     }
 }
-BENCHMARK(BM_HeaderHitTestFixed);
+BENCHMARK(BM_HeaderHitTest)->ArgName("scrolled")->Arg(0)->Arg(1);
 
-void BM_HeaderHitTestScrolled(benchmark::State& state)
+// Arg 0: GetColumnRect; 1: GetClippedColumnRect.
+void BM_HeaderColumnRect(benchmark::State& state)
 {
     const std::unique_ptr<CHeader> header = MakeHeader();
     const CScrolledBy window(1000);
-    int32_t x = kFixed * kWidth;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(header->HitTest(&window, x));
-        x = x + 37 < kWindowWidth ? x + 37 : kFixed * kWidth;
-    }
-}
-BENCHMARK(BM_HeaderHitTestScrolled);
-
-void BM_HeaderGetColumnRect(benchmark::State& state)
-{
-    const std::unique_ptr<CHeader> header = MakeHeader();
-    const CScrolledBy window(1000);
+    const bool clipped = state.range(0) != 0;
     int32_t id = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(header->GetColumnRect(&window, id));
+        benchmark::DoNotOptimize(clipped ? header->GetClippedColumnRect(&window, id)
+                                         : header->GetColumnRect(&window, id));
         id = (id + 7) % kColumns;
     }
 }
-BENCHMARK(BM_HeaderGetColumnRect);
-
-void BM_HeaderGetClippedColumnRect(benchmark::State& state)
-{
-    const std::unique_ptr<CHeader> header = MakeHeader();
-    const CScrolledBy window(1000);
-    int32_t id = 0;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(header->GetClippedColumnRect(&window, id));
-        id = (id + 7) % kColumns;
-    }
-}
-BENCHMARK(BM_HeaderGetClippedColumnRect);
+BENCHMARK(BM_HeaderColumnRect)->ArgName("clipped")->Arg(0)->Arg(1);
 
 // One painted row: walk x across the window column by column, as the line
 // painter does (HitTest, then the column's rectangle, then its right edge).

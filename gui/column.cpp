@@ -93,83 +93,19 @@ CColumn::~CColumn()
 
 // ---- Reads ----
 
-int32_t CColumn::GetId() const
-{
-    Common::CLockGuard guard(m_lock);
-    return m_id;
-}
-
-std::string CColumn::GetCaption() const
-{
-    Common::CLockGuard guard(m_lock);
-    return m_caption;
-}
-
-int32_t CColumn::GetWidth() const
-{
-    Common::CLockGuard guard(m_lock);
-    return m_width;
-}
-
-int32_t CColumn::GetAlignment() const
-{
-    Common::CLockGuard guard(m_lock);
-    return m_alignment;
-}
-
-int32_t CColumn::GetCellImage() const
-{
-    Common::CLockGuard guard(m_lock);
-    return m_cellImage;
-}
-
-int32_t CColumn::GetHeaderImage() const
-{
-    Common::CLockGuard guard(m_lock);
-    return m_headerImage;
-}
-
-const Common::CFormat* CColumn::GetFormat() const
-{
-    Common::CLockGuard guard(m_lock);
-    return m_format.get();
-}
-
-const ICellPaintFormat* CColumn::GetCellPaintFormat() const
-{
-    Common::CLockGuard guard(m_lock);
-    return m_cellPaintFormat.get();
-}
-
-const IColumnPaintFormat* CColumn::GetColumnPaintFormat() const
-{
-    Common::CLockGuard guard(m_lock);
-    return m_columnPaintFormat.get();
-}
-
-bool CColumn::IsVisible() const
-{
-    Common::CLockGuard guard(m_lock);
-    return m_visible;
-}
-
-bool CColumn::IsEditable() const
-{
-    Common::CLockGuard guard(m_lock);
-    return m_editable;
-}
-
-std::string CColumn::GetExtraText() const
-{
-    Common::CLockGuard guard(m_lock);
-    return m_extraText;
-}
-
-int32_t CColumn::GetImageAlignment() const
-{
-    Common::CLockGuard guard(m_lock);
-    return m_imageAlignment;
-}
+int32_t CColumn::GetId() const { return Read(m_id); }
+std::string CColumn::GetCaption() const { return Read(m_caption); }
+int32_t CColumn::GetWidth() const { return Read(m_width); }
+int32_t CColumn::GetAlignment() const { return Read(m_alignment); }
+int32_t CColumn::GetCellImage() const { return Read(m_cellImage); }
+int32_t CColumn::GetHeaderImage() const { return Read(m_headerImage); }
+const Common::CFormat* CColumn::GetFormat() const { return Read(m_format); }
+const ICellPaintFormat* CColumn::GetCellPaintFormat() const { return Read(m_cellPaintFormat); }
+const IColumnPaintFormat* CColumn::GetColumnPaintFormat() const { return Read(m_columnPaintFormat); }
+bool CColumn::IsVisible() const { return Read(m_visible); }
+bool CColumn::IsEditable() const { return Read(m_editable); }
+std::string CColumn::GetExtraText() const { return Read(m_extraText); }
+int32_t CColumn::GetImageAlignment() const { return Read(m_imageAlignment); }
 
 CColumn::Attributes CColumn::GetAttributes() const
 {

@@ -160,6 +160,21 @@ public:
     BRIVEL_DECLARE_RUNTIME_CLASS(CColumn)
 
 private:
+    // One attribute (or, for the owned objects, their address) read under
+    // the attribute lock.
+    template <class T>
+    T Read(const T& member) const
+    {
+        Common::CLockGuard guard(m_lock);
+        return member;
+    }
+    template <class T>
+    const T* Read(const std::unique_ptr<T>& member) const
+    {
+        Common::CLockGuard guard(m_lock);
+        return member.get();
+    }
+
     void Notify(int32_t code);
     void Store(Platform::CArchive& ar) const;
     void Load(Platform::CArchive& ar);

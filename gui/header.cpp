@@ -128,11 +128,7 @@ void CHeader::SetFixedColumnCount(int32_t count)
     m_impl->Notify(nullptr, CHeader::INotify::kFixedCountChanged);
 }
 
-int32_t CHeader::GetFixedColumnCount() const
-{
-    CLockGuard guard(m_impl->m_lock);
-    return m_impl->m_fixedCount;
-}
+int32_t CHeader::GetFixedColumnCount() const { return m_impl->Read(m_impl->m_fixedCount); }
 
 bool CHeader::IsFixed(int32_t id) const
 {
@@ -148,41 +144,17 @@ bool CHeader::ShowColumn(int32_t id) { return m_impl->SetColumnVisible(id, true)
 
 bool CHeader::HideColumn(int32_t id) { return m_impl->SetColumnVisible(id, false); }
 
-bool CHeader::AreFixedColumnsMovable() const
-{
-    CLockGuard guard(m_impl->m_lock);
-    return m_impl->m_fixedMovable;
-}
+bool CHeader::AreFixedColumnsMovable() const { return m_impl->Read(m_impl->m_fixedMovable); }
 
-bool CHeader::AreScrollableColumnsMovable() const
-{
-    CLockGuard guard(m_impl->m_lock);
-    return m_impl->m_scrollableMovable;
-}
+bool CHeader::AreScrollableColumnsMovable() const { return m_impl->Read(m_impl->m_scrollableMovable); }
 
-bool CHeader::GetThirdFlag() const
-{
-    CLockGuard guard(m_impl->m_lock);
-    return m_impl->m_thirdFlag;
-}
+bool CHeader::GetThirdFlag() const { return m_impl->Read(m_impl->m_thirdFlag); }
 
-void CHeader::SetFixedColumnsMovable(bool movable)
-{
-    CLockGuard guard(m_impl->m_lock);
-    m_impl->m_fixedMovable = movable;
-}
+void CHeader::SetFixedColumnsMovable(bool movable) { m_impl->Write(m_impl->m_fixedMovable, movable); }
 
-void CHeader::SetScrollableColumnsMovable(bool movable)
-{
-    CLockGuard guard(m_impl->m_lock);
-    m_impl->m_scrollableMovable = movable;
-}
+void CHeader::SetScrollableColumnsMovable(bool movable) { m_impl->Write(m_impl->m_scrollableMovable, movable); }
 
-void CHeader::SetThirdFlag(bool value)
-{
-    CLockGuard guard(m_impl->m_lock);
-    m_impl->m_thirdFlag = value;
-}
+void CHeader::SetThirdFlag(bool value) { m_impl->Write(m_impl->m_thirdFlag, value); }
 
 // ---- Moving ----
 
@@ -190,34 +162,11 @@ bool CHeader::MoveColumnBefore(int32_t id, int32_t targetId) { return m_impl->Mo
 
 bool CHeader::MoveColumnAfter(int32_t id, int32_t targetId) { return m_impl->MoveColumn(id, targetId, true); }
 
-bool CHeader::MoveColumnTo(int32_t id, int32_t index)
-{
-    int32_t targetId = CColumn::kUnsetField;
-    bool after = false;
-    {
-        CLockGuard guard(m_impl->m_lock);
-        const int32_t count = int32_t(m_impl->m_columns.size());
-        if (index < 0 || index > count || count == 0)
-            return false;
-        after = index == count;
-        targetId = m_impl->m_columns[size_t(after ? count - 1 : index)].id;
-    }
-    return m_impl->MoveColumn(id, targetId, after);
-}
+bool CHeader::MoveColumnTo(int32_t id, int32_t index) { return m_impl->MoveColumnTo(id, index, false); }
 
 bool CHeader::MoveColumnToVisible(int32_t id, int32_t visibleIndex)
 {
-    int32_t targetId = CColumn::kUnsetField;
-    bool after = false;
-    {
-        CLockGuard guard(m_impl->m_lock);
-        const int32_t count = int32_t(m_impl->m_visible.size());
-        if (visibleIndex < 0 || visibleIndex > count || count == 0)
-            return false;
-        after = visibleIndex == count;
-        targetId = m_impl->m_visible[size_t(after ? count - 1 : visibleIndex)].id;
-    }
-    return m_impl->MoveColumn(id, targetId, after);
+    return m_impl->MoveColumnTo(id, visibleIndex, true);
 }
 
 // ---- Lookups ----
@@ -314,11 +263,7 @@ Platform::CRect CHeader::GetClippedColumnRect(const IHorizontalScrollSource* win
     return m_impl->ColumnRect(window, id, true);
 }
 
-int32_t CHeader::GetHeight() const
-{
-    CLockGuard guard(m_impl->m_lock);
-    return m_impl->m_height;
-}
+int32_t CHeader::GetHeight() const { return m_impl->Read(m_impl->m_height); }
 
 void CHeader::SetHeight(int32_t height)
 {
@@ -331,31 +276,15 @@ void CHeader::SetHeight(int32_t height)
     m_impl->Notify(nullptr, CHeader::INotify::kHeightChanged);
 }
 
-int32_t CHeader::GetFixedWidth() const
-{
-    CLockGuard guard(m_impl->m_lock);
-    return m_impl->m_fixedWidth;
-}
+int32_t CHeader::GetFixedWidth() const { return m_impl->Read(m_impl->m_fixedWidth); }
 
-int32_t CHeader::GetScrollableWidth() const
-{
-    CLockGuard guard(m_impl->m_lock);
-    return m_impl->m_scrollableWidth;
-}
+int32_t CHeader::GetScrollableWidth() const { return m_impl->Read(m_impl->m_scrollableWidth); }
 
 // ---- Search and focus column ----
 
-void CHeader::SetSearchColumn(int32_t visibleIndex)
-{
-    CLockGuard guard(m_impl->m_lock);
-    m_impl->m_searchColumn = visibleIndex;
-}
+void CHeader::SetSearchColumn(int32_t visibleIndex) { m_impl->Write(m_impl->m_searchColumn, visibleIndex); }
 
-int32_t CHeader::GetSearchColumn() const
-{
-    CLockGuard guard(m_impl->m_lock);
-    return m_impl->m_searchColumn;
-}
+int32_t CHeader::GetSearchColumn() const { return m_impl->Read(m_impl->m_searchColumn); }
 
 CColumn* CHeader::GetFocusColumn() const
 {
@@ -393,11 +322,7 @@ void CHeader::EnableSorting(bool enable)
         m_impl->Notify(nullptr, CHeader::INotify::kSortChanged);
 }
 
-bool CHeader::IsSortingEnabled() const
-{
-    CLockGuard guard(m_impl->m_lock);
-    return m_impl->m_sortingEnabled;
-}
+bool CHeader::IsSortingEnabled() const { return m_impl->Read(m_impl->m_sortingEnabled); }
 
 void CHeader::EnableMultiSort(bool enable)
 {
@@ -414,11 +339,7 @@ void CHeader::EnableMultiSort(bool enable)
         m_impl->Notify(nullptr, CHeader::INotify::kSortChanged);
 }
 
-bool CHeader::IsMultiSortEnabled() const
-{
-    CLockGuard guard(m_impl->m_lock);
-    return m_impl->m_multiSortEnabled;
-}
+bool CHeader::IsMultiSortEnabled() const { return m_impl->Read(m_impl->m_multiSortEnabled); }
 
 void CHeader::SetSortInfo(int32_t level, const CSortInfo& info)
 {
@@ -476,11 +397,7 @@ std::optional<QFont> CHeader::SetFont(std::optional<QFont> font)
     return font;
 }
 
-std::optional<QFont> CHeader::GetFont() const
-{
-    CLockGuard guard(m_impl->m_lock);
-    return m_impl->m_font;
-}
+std::optional<QFont> CHeader::GetFont() const { return m_impl->Read(m_impl->m_font); }
 
 Platform::CImageList* CHeader::SetImageList(Platform::CImageList* imageList)
 {
@@ -492,10 +409,6 @@ Platform::CImageList* CHeader::SetImageList(Platform::CImageList* imageList)
     return imageList;
 }
 
-Platform::CImageList* CHeader::GetImageList() const
-{
-    CLockGuard guard(m_impl->m_lock);
-    return m_impl->m_imageList;
-}
+Platform::CImageList* CHeader::GetImageList() const { return m_impl->Read(m_impl->m_imageList); }
 
 } // namespace Brivel::GUI

@@ -199,6 +199,22 @@ bool CHeader::Impl::MoveColumn(int32_t id, int32_t targetId, bool after)
     return true;
 }
 
+bool CHeader::Impl::MoveColumnTo(int32_t id, int32_t position, bool visiblePositions)
+{
+    int32_t targetId = CColumn::kUnsetField;
+    bool after = false;
+    {
+        CLockGuard guard(m_lock);
+        const int32_t count = int32_t(visiblePositions ? m_visible.size() : m_columns.size());
+        if (position < 0 || position > count || count == 0)
+            return false;
+        after = position == count;
+        const size_t target = size_t(after ? count - 1 : position);
+        targetId = visiblePositions ? m_visible[target].id : m_columns[target].id;
+    }
+    return MoveColumn(id, targetId, after);
+}
+
 // ---- Impl: geometry ----
 
 std::optional<int32_t> CHeader::Impl::ScrollPosOf(const IHorizontalScrollSource* window)

@@ -80,6 +80,20 @@ struct CHeader::Impl final : public CColumn::INotify {
     // CColumn::INotify
     void OnColumnChanged(CColumn* column, int32_t code) override;
 
+    // One member read or written under m_lock (the plain getters and setters).
+    template <class T>
+    T Read(const T& member) const
+    {
+        Common::CLockGuard guard(m_lock);
+        return member;
+    }
+    template <class T>
+    void Write(T& member, T value)
+    {
+        Common::CLockGuard guard(m_lock);
+        member = std::move(value);
+    }
+
     // ---- Under m_lock ----
     void Rebuild();
     void Relayout();
@@ -99,6 +113,9 @@ struct CHeader::Impl final : public CColumn::INotify {
     // Destroys a column taken out of m_columns, or keeps it until the last Pin goes.
     void Discard(std::unique_ptr<CColumn> column);
     bool MoveColumn(int32_t id, int32_t targetId, bool after);
+    // Before the column at position (an index, or a visible index when
+    // visiblePositions), or after the last one when position is the count.
+    bool MoveColumnTo(int32_t id, int32_t position, bool visiblePositions);
     bool SetColumnVisible(int32_t id, bool visible);
     void RemoveAll();
     // The window's scroll position, or nullopt when it cannot be read.

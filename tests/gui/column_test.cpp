@@ -16,19 +16,8 @@ using Platform::CArchive;
 using Platform::CArchiveException;
 using Testing::CColumnRecorder;
 using Testing::CTaggedCellPaintFormat;
+using Testing::ArchiveCauseOf;
 using Testing::CTaggedColumnPaintFormat;
-
-constexpr int32_t kTrailer = 0x5EED;
-
-int32_t CauseOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const CArchiveException& e) {
-        return e.GetCause();
-    }
-    return -1;
-}
 
 // A cell paint format that reports its destruction.
 class CWatchedCellPaintFormat : public CTaggedCellPaintFormat {
@@ -42,23 +31,8 @@ private:
 
 class ColumnTest : public ::testing::Test {
 protected:
-    // The column's form followed by a trailer int, as an owner would store more.
-    static QByteArray Store(CColumn& column)
-    {
-        CArchive ar;
-        column.Serialize(ar);
-        ar << kTrailer;
-        return ar.GetData();
-    }
-
-    // Loads into target and checks that the trailer comes next.
-    static void Load(CColumn& target, const QByteArray& bytes)
-    {
-        CArchive ar(bytes);
-        target.Serialize(ar);
-        EXPECT_EQ(ar.ReadInt32(), kTrailer);
-        EXPECT_EQ(ar.GetRemainingForTesting(), 0);
-    }
+    static QByteArray Store(CColumn& column) { return Testing::StoreWithTrailer(column); }
+    static void Load(CColumn& target, const QByteArray& bytes) { Testing::LoadWithTrailer(target, bytes); }
 
     static std::unique_ptr<CColumn> Full()
     {
@@ -263,7 +237,7 @@ TEST_F(ColumnTest, UnknownPaintFormatIsABadSchemaAndLeavesTheColumnAlone)
     const QByteArray bytes = Store(original);
     CColumn target(8, "kept", 33);
     CArchive ar(bytes);
-    EXPECT_EQ(CauseOf([&] { target.Serialize(ar); }), CArchiveException::kBadSchema);
+    EXPECT_EQ(ArchiveCauseOf([&] { target.Serialize(ar); }), CArchiveException::kBadSchema);
     EXPECT_EQ(target.GetId(), 8);
     EXPECT_EQ(target.GetCaption(), "kept");
     EXPECT_EQ(target.GetWidth(), 33);
@@ -275,7 +249,7 @@ TEST_F(ColumnTest, VersionTwoIsABadSchemaAndReadsNothingElse)
     bytes[0] = 2;
     CColumn target(8, "kept", 33);
     CArchive ar(bytes);
-    EXPECT_EQ(CauseOf([&] { target.Serialize(ar); }), CArchiveException::kBadSchema);
+    EXPECT_EQ(ArchiveCauseOf([&] { target.Serialize(ar); }), CArchiveException::kBadSchema);
     EXPECT_EQ(ar.GetRemainingForTesting(), bytes.size() - 4);
     EXPECT_EQ(target.GetId(), 8);
 }
@@ -296,7 +270,7 @@ TEST_F(ColumnTest, TruncatedStreamRaisesAndLeavesTheColumnUnchanged)
     CColumn target(8, "kept", 33);
     for (qsizetype length : {qsizetype(10), bytes.size() / 2, bytes.size() - 6}) {
         CArchive ar(bytes.left(length));
-        EXPECT_EQ(CauseOf([&] { target.Serialize(ar); }), CArchiveException::kEndOfFile) << length;
+        EXPECT_EQ(ArchiveCauseOf([&] { target.Serialize(ar); }), CArchiveException::kEndOfFile) << length;
         EXPECT_EQ(target.GetId(), 8);
         EXPECT_EQ(target.GetFormat(), nullptr);
     }

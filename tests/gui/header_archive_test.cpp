@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 
 namespace Brivel::GUI {
 namespace {
@@ -18,11 +17,11 @@ using Platform::CArchive;
 using Platform::CArchiveException;
 using Testing::CHeaderRecorder;
 using Testing::CTaggedCellPaintFormat;
+using Testing::ArchiveCauseOf;
 using Testing::CTaggedColumnPaintFormat;
+using Testing::kTrailer;
 using Testing::MakeColumn;
 using Codes = std::vector<int32_t>;
-
-constexpr int32_t kTrailer = 0x5EED;
 
 // A column class of its own, registered, that stores one more int.
 class CWideColumn : public CColumn {
@@ -46,33 +45,10 @@ class CNotAColumn : public Platform::CObject {
 };
 BRIVEL_IMPLEMENT_RUNTIME_CLASS(CNotAColumn, Platform::CObject, "Test::CNotAColumn", 1)
 
-int32_t CauseOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const CArchiveException& e) {
-        return e.GetCause();
-    }
-    return -1;
-}
-
 class HeaderArchiveTest : public ::testing::Test {
 protected:
-    static QByteArray Store(CHeader& header)
-    {
-        CArchive ar;
-        header.Serialize(ar);
-        ar << kTrailer;
-        return ar.GetData();
-    }
-
-    static void Load(CHeader& header, const QByteArray& bytes)
-    {
-        CArchive ar(bytes);
-        header.Serialize(ar);
-        EXPECT_EQ(ar.ReadInt32(), kTrailer);
-        EXPECT_EQ(ar.GetRemainingForTesting(), 0);
-    }
+    static QByteArray Store(CHeader& header) { return Testing::StoreWithTrailer(header); }
+    static void Load(CHeader& header, const QByteArray& bytes) { Testing::LoadWithTrailer(header, bytes); }
 
     // The header form written by hand up to the column list, for streams
     // this program would not write itself.
@@ -243,7 +219,7 @@ TEST_F(HeaderArchiveTest, ForeignOrNewerClassReferencesAreRefused)
         CHeader header(false);
         header.AddColumn(MakeColumn(9));
         CArchive load(ar.GetData());
-        EXPECT_EQ(CauseOf([&] { header.Serialize(load); }), c.cause);
+        EXPECT_EQ(ArchiveCauseOf([&] { header.Serialize(load); }), c.cause);
         EXPECT_EQ(header.GetColumnCount(), 1);
     }
 }
@@ -274,7 +250,7 @@ TEST_F(HeaderArchiveTest, FailedLoadLeavesTheHeaderUnchanged)
         CHeaderRecorder recorder;
         header.Advise(&recorder);
         CArchive ar(bytes);
-        EXPECT_EQ(CauseOf([&] { header.Serialize(ar); }), cause);
+        EXPECT_EQ(ArchiveCauseOf([&] { header.Serialize(ar); }), cause);
         EXPECT_EQ(header.GetColumnCount(), 1);
         EXPECT_EQ(header.GetHeight(), 33);
         EXPECT_TRUE(recorder.events.empty());
@@ -287,7 +263,7 @@ TEST_F(HeaderArchiveTest, HeaderVersions)
     CHeader header(false);
     header.AddColumn(MakeColumn(9));
     CArchive newer(QByteArray::fromHex("02000000" "00000000"));
-    EXPECT_EQ(CauseOf([&] { header.Serialize(newer); }), CArchiveException::kBadSchema);
+    EXPECT_EQ(ArchiveCauseOf([&] { header.Serialize(newer); }), CArchiveException::kBadSchema);
     CArchive empty(QByteArray::fromHex("00000000" "00000000"));
     header.Serialize(empty);
     EXPECT_EQ(empty.GetRemainingForTesting(), 4);

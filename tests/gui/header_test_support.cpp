@@ -54,6 +54,16 @@ void CTaggedCellPaintFormat::Serialize(Platform::CArchive& ar) { SerializeTag<CT
 
 void CTaggedColumnPaintFormat::Serialize(Platform::CArchive& ar) { SerializeTag<CTaggedColumnPaintFormat>(ar, m_tag); }
 
+int32_t ArchiveCauseOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const Platform::CArchiveException& e) {
+        return e.GetCause();
+    }
+    return -1;
+}
+
 std::unique_ptr<Common::CFormat> MakeNewerVersionFormat(bool registered)
 {
     if (registered)

@@ -12,6 +12,8 @@
 #include "common/format.h"
 #include "platform/archive.h"
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -133,6 +135,32 @@ private:
     int32_t m_pos;
     bool m_readable;
 };
+
+// The cause of the CArchiveException that action raises, or -1 for none.
+int32_t ArchiveCauseOf(const std::function<void()>& action);
+
+// What an owner stores after an object, to check that loading stays in step.
+inline constexpr int32_t kTrailer = 0x5EED;
+
+// The object's stored form followed by kTrailer.
+template <class T>
+QByteArray StoreWithTrailer(T& object)
+{
+    Platform::CArchive ar;
+    object.Serialize(ar);
+    ar << kTrailer;
+    return ar.GetData();
+}
+
+// Loads into object and checks that kTrailer, and nothing else, follows.
+template <class T>
+void LoadWithTrailer(T& object, const QByteArray& bytes)
+{
+    Platform::CArchive ar(bytes);
+    object.Serialize(ar);
+    EXPECT_EQ(ar.ReadInt32(), kTrailer);
+    EXPECT_EQ(ar.GetRemainingForTesting(), 0);
+}
 
 // A plain column: (id, "C<id>", width).
 inline std::unique_ptr<CColumn> MakeColumn(int32_t id, int32_t width = 50)

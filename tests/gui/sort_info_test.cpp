@@ -11,19 +11,11 @@ namespace {
 using Platform::CArchive;
 using Platform::CArchiveException;
 
-QByteArray Bytes(std::initializer_list<uint8_t> bytes)
-{
-    QByteArray out;
-    for (uint8_t b : bytes)
-        out.append(char(b));
-    return out;
-}
-
 TEST(SortInfo, StoresNineBytes)
 {
     CArchive ar;
     CSortInfo(1, true).Serialize(ar);
-    EXPECT_EQ(ar.GetData(), Bytes({1, 0, 0, 0, 1, 0, 0, 0, 1}));
+    EXPECT_EQ(ar.GetData(), QByteArray::fromHex("01000000" "01000000" "01"));
 }
 
 TEST(SortInfo, LoadsWhatItStored)
@@ -44,7 +36,7 @@ TEST(SortInfo, LoadsWhatItStored)
 
 TEST(SortInfo, AnyNonZeroFlagByteLoadsAsDescending)
 {
-    CArchive load(Bytes({1, 0, 0, 0, 5, 0, 0, 0, 0x80}));
+    CArchive load(QByteArray::fromHex("01000000" "05000000" "80"));
     CSortInfo info;
     info.Serialize(load);
     EXPECT_EQ(info, CSortInfo(5, true));
@@ -52,7 +44,7 @@ TEST(SortInfo, AnyNonZeroFlagByteLoadsAsDescending)
 
 TEST(SortInfo, VersionZeroReadsFourBytesAndKeepsTheKey)
 {
-    CArchive load(Bytes({0, 0, 0, 0, 9, 0, 0, 0, 1}));
+    CArchive load(QByteArray::fromHex("00000000" "09000000" "01"));
     CSortInfo info(4, true);
     info.Serialize(load);
     EXPECT_EQ(info, CSortInfo(4, true));
@@ -61,7 +53,7 @@ TEST(SortInfo, VersionZeroReadsFourBytesAndKeepsTheKey)
 
 TEST(SortInfo, NewerVersionIsABadSchema)
 {
-    CArchive load(Bytes({2, 0, 0, 0, 9, 0, 0, 0, 1}));
+    CArchive load(QByteArray::fromHex("02000000" "09000000" "01"));
     CSortInfo info(4, false);
     try {
         info.Serialize(load);
@@ -74,7 +66,7 @@ TEST(SortInfo, NewerVersionIsABadSchema)
 
 TEST(SortInfo, TruncatedStreamLeavesTheKeyWhole)
 {
-    CArchive load(Bytes({1, 0, 0, 0, 9, 0, 0, 0}));
+    CArchive load(QByteArray::fromHex("01000000" "09000000"));
     CSortInfo info(4, true);
     EXPECT_THROW(info.Serialize(load), CArchiveException);
     EXPECT_EQ(info, CSortInfo(4, true));
