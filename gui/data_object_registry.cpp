@@ -159,6 +159,12 @@ size_t CDataObjectRegistry::GetBindingCount() const
     return m_bindings.BindingCount();
 }
 
+uint64_t CDataObjectRegistry::GetFailedDeliveryCount() const
+{
+    CLockGuard guard(m_lock);
+    return m_failedDeliveries;
+}
+
 size_t CDataObjectRegistry::GetBoundObjectCount() const
 {
     CLockGuard guard(m_lock);
@@ -240,7 +246,13 @@ bool CDataObjectRegistry::DeliverUpdate(const CUpdatePacket& packet)
                 continue;
         }
         first = false;
-        row->OnDataChanged(packet.fieldId);
+        try {
+            row->OnDataChanged(packet.fieldId);
+        } catch (...) {
+            // A failing handler costs only its own row the change: the event
+            // loop must not see it, and the other rows still get theirs.
+            ++m_failedDeliveries;
+        }
     }
     return true;
 }
@@ -275,6 +287,7 @@ bool CDataObjectRegistry::DeliverDisposal(CDataObject* object) noexcept
                 CRowList::DestroyItem(row);
         } catch (...) {
             // The row stays, but not with the object (below).
+            ++m_failedDeliveries;
         }
         if (m_bindings.Contains(object, row)) {
             row->ClearDisposedDataObject();

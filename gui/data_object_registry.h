@@ -38,6 +38,7 @@
 #include "gui/dispatcher.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -82,7 +83,8 @@ public:
     // The data-change step of every row of the packet's object, unless the
     // packet is older than the object's first binding or the object is being
     // destroyed. False (nothing delivered) for those, a null object, an
-    // unbound one, or a call off the GUI thread.
+    // unbound one, or a call off the GUI thread. An exception from a row's
+    // handler is swallowed; the other rows still get the change.
     bool DeliverUpdate(const CUpdatePacket& packet);
     // Removes every row of `object` (see the top of this file). On another
     // thread it only clears the object from its rows (as at shutdown) and
@@ -91,6 +93,8 @@ public:
     bool DeliverDisposal(Common::CDataObject* object) noexcept;
     // A disposal is being delivered (on the GUI thread).
     bool IsDisposing() const;
+    // Row handlers (data change, removal) that threw during a delivery.
+    uint64_t GetFailedDeliveryCount() const;
 
     CDispatcher& GetDispatcher() noexcept { return m_dispatcher; }
 
@@ -117,6 +121,7 @@ private:
     mutable Common::CLock m_lock;
     CBindingTable m_bindings;                        // Guarded by m_lock.
     std::vector<const Common::CDataObject*> m_disposing; // Guarded by m_lock. Objects being disposed (nested).
+    uint64_t m_failedDeliveries = 0;                 // Guarded by m_lock.
 
     // Objects whose Subscribe or Unsubscribe is running. A leaf lock of its
     // own, so that waiting for such a call never needs m_lock.

@@ -293,12 +293,7 @@ void CDispatcher::DrainUpdates()
             continue;
         }
         const CUpdatePacket packet = d.draining[d.drainPosition++];
-        try {
-            d.registry.DeliverUpdate(packet);
-        } catch (...) {
-            // A row's handler failed; Qt's event loop must not see it, and the
-            // other rows and packets still get theirs.
-        }
+        d.registry.DeliverUpdate(packet); // catches what a row's handler throws
         if (delivered % 64 == 0 && Clock::now() >= sliceEnd) {
             // Let the event loop paint and take input; wakePending stays set,
             // so the producers keep appending without posting.

@@ -60,6 +60,8 @@ struct HighlightRecord {
     int32_t fieldId = 0;
     int32_t lastChangeTime = -1; // process clock ms
     int32_t expiry = -1;         // process clock ms, -1 none
+
+    friend bool operator==(const HighlightRecord&, const HighlightRecord&) = default;
 };
 static_assert(sizeof(HighlightRecord) == 12);
 

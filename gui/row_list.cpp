@@ -489,9 +489,12 @@ bool CRowList::InsertChild(CGridItem* parent, int32_t childIndex, CGridItem* ite
     CGridItem* const node = parent ? parent : m_root.get();
     if (node->m_list != this)
         return false;
-    for (const CGridItem* ancestor = node; ancestor; ancestor = ancestor->m_parent)
-        if (ancestor == item)
-            return false; // only possible within the detached list
+    // `item` is in the detached list, so only there can the parent lie in its
+    // subtree (a grid list's parent never does: no walk up a deep tree).
+    if (m_kind == kDetachedList)
+        for (const CGridItem* ancestor = node; ancestor; ancestor = ancestor->m_parent)
+            if (ancestor == item)
+                return false;
     const int32_t childCount = node->m_children.Size();
     if (childIndex == kTail)
         childIndex = childCount;
