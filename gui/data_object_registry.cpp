@@ -80,8 +80,9 @@ bool CDataObjectRegistry::AddBinding(CDataObject* object, CGridItem* row)
     {
         CLockGuard guard(m_lock);
         WaitForSubscriptionCalls(object);
-        first = !m_bindings.Find(object);
-        m_bindings.Add(object, row, first ? m_dispatcher.GetSequence() : 0);
+        // The sequence number matters only for a new entry (its first
+        // binding): packets older than it are stale for this object.
+        first = m_bindings.Add(object, row, m_dispatcher.GetSequence());
         if (first)
             BeginSubscriptionCall(object);
     }
@@ -194,18 +195,26 @@ void CDataObjectRegistry::BeginSubscriptionCall(const CDataObject* object)
 {
     std::lock_guard lock(m_subscriptionMutex);
     m_subscriptionCalls.push_back(object);
+    m_subscriptionCallCount.fetch_add(1, std::memory_order_release);
 }
 
 void CDataObjectRegistry::EndSubscriptionCall(const CDataObject* object) noexcept
 {
     std::lock_guard lock(m_subscriptionMutex);
     const auto found = std::find(m_subscriptionCalls.begin(), m_subscriptionCalls.end(), object);
-    if (found != m_subscriptionCalls.end())
+    if (found != m_subscriptionCalls.end()) {
         m_subscriptionCalls.erase(found);
+        m_subscriptionCallCount.fetch_sub(1, std::memory_order_release);
+    }
 }
 
 void CDataObjectRegistry::WaitForSubscriptionCalls(const CDataObject* object) const
 {
+    // Fast path: no call at all. A call begun under m_lock by another thread
+    // is seen here (the binding operations wait under m_lock too); one that
+    // ended late only sends us through the slow path.
+    if (m_subscriptionCallCount.load(std::memory_order_acquire) == 0)
+        return;
     // Such a call takes only the object's own lock, never held while sinks
     // run, and ends at once: a short yield loop is enough. The calling
     // thread may hold m_lock; the call being waited for never needs it.

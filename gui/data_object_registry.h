@@ -37,6 +37,7 @@
 #include "gui/binding_table.h"
 #include "gui/dispatcher.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -127,6 +128,7 @@ private:
     // own, so that waiting for such a call never needs m_lock.
     mutable std::mutex m_subscriptionMutex;
     std::vector<const Common::CDataObject*> m_subscriptionCalls; // Guarded by m_subscriptionMutex.
+    std::atomic<size_t> m_subscriptionCallCount{0}; // its size, written under m_subscriptionMutex
 
     CDispatcher m_dispatcher; // last: its window may deliver as soon as it exists
 };

@@ -43,7 +43,10 @@ struct CDispatcher::Impl {
     // The producers' queue.
     mutable std::mutex queueMutex;                  // leaf lock
     std::vector<CUpdatePacket> pending;             // Guarded by queueMutex. Posting order.
-    uint64_t nextSequence = 1;                      // Guarded by queueMutex.
+    // Written under queueMutex (so packets are numbered in queue order), read
+    // without it: a binding only needs a value no packet queued after it can
+    // be below.
+    std::atomic<uint64_t> nextSequence{1};
     bool wakePending = false;                       // Guarded by queueMutex. A wake-up is posted or a drain runs.
     bool overflowed = false;                        // Guarded by queueMutex. Changes were dropped since the last swap.
     size_t limit = kMaxQueuedUpdates;               // Guarded by queueMutex.
@@ -183,10 +186,9 @@ bool CDispatcher::IsShutDown() const noexcept
     return m_impl->shutDown.load(std::memory_order_acquire);
 }
 
-uint64_t CDispatcher::GetSequence() const
+uint64_t CDispatcher::GetSequence() const noexcept
 {
-    std::lock_guard lock(m_impl->queueMutex);
-    return m_impl->nextSequence;
+    return m_impl->nextSequence.load(std::memory_order_acquire);
 }
 
 uint64_t CDispatcher::GetDroppedUpdateCount() const noexcept
@@ -232,7 +234,9 @@ void CDispatcher::OnUpdate(int32_t id, CDataObject* object)
             d.dropped.fetch_add(1, std::memory_order_relaxed);
             return;
         }
-        d.pending.push_back(CUpdatePacket{object, id, d.nextSequence++});
+        const uint64_t sequence = d.nextSequence.load(std::memory_order_relaxed);
+        d.pending.push_back(CUpdatePacket{object, id, sequence});
+        d.nextSequence.store(sequence + 1, std::memory_order_release);
         wake = !d.wakePending;
         d.wakePending = true;
     }

@@ -118,7 +118,7 @@ public:
     bool IsGuiThread() const noexcept { return std::this_thread::get_id() == GetGuiThreadId(); }
     bool IsShutDown() const noexcept;
     // Packets posted from now on carry this sequence number or a higher one.
-    uint64_t GetSequence() const;
+    uint64_t GetSequence() const noexcept;
     // Changes not queued because the queue was full.
     uint64_t GetDroppedUpdateCount() const noexcept;
 

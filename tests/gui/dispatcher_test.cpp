@@ -183,7 +183,7 @@ int RunAfterShutdown()
 {
     CDataObjectRegistry& registry = CDataObjectRegistry::GetInstance();
     CDispatcher& dispatcher = registry.GetDispatcher();
-    auto* owner = new CFakeOwner(); // left for exit; nothing of it runs then
+    auto owner = std::make_unique<CFakeOwner>();
     auto* attachedObject = new CProbeObject();
     auto detachedObject = std::make_unique<CProbeObject>();
     CGridItem* attached = CGridItem::Create(attachedObject);
