@@ -85,22 +85,10 @@ bool CGridItem::SetDataObject(CDataObject* object)
 void CGridItem::DetachDataObjects()
 {
     SetDataObject(nullptr);
-    if (m_children.Empty())
-        return;
-    std::vector<ChildList::ConstIterator> stack;
-    stack.push_back(m_children.begin());
-    while (!stack.empty()) {
-        ChildList::ConstIterator& next = stack.back();
-        if (next == ChildList::ConstIterator()) {
-            stack.pop_back();
-            continue;
-        }
-        CGridItem* const item = *next;
-        ++next;
+    ForEachDescendant([](CGridItem* item) {
         item->SetDataObject(nullptr);
-        if (!item->m_children.Empty())
-            stack.push_back(item->m_children.begin());
-    }
+        return true;
+    });
 }
 
 // ---- Tree and state ----

@@ -43,6 +43,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
 
 namespace Brivel::Common {
 class CDataObject;
@@ -123,6 +124,12 @@ public:
     // The children in display order (iterable; do not change the tree while
     // iterating).
     const ChildList& GetChildren() const noexcept { return m_children; }
+    // Calls visit(CGridItem*) for every descendant in pre-order (display
+    // order), descending into an item's children only when visit returns
+    // true. Iterative: any depth. visit may change flat lists and item state,
+    // not children lists.
+    template <class Visit>
+    void ForEachDescendant(Visit&& visit) const;
 
     // ---- State ----
     bool IsShown() const noexcept { return m_flatHook.IsLinked(); }
@@ -225,6 +232,26 @@ private:
     // use; always null until then.
     CEmbeddedControlMap* m_embeddedControls = nullptr;
 };
+
+template <class Visit>
+void CGridItem::ForEachDescendant(Visit&& visit) const
+{
+    if (m_children.Empty())
+        return;
+    std::vector<ChildList::ConstIterator> stack; // one iterator per level below this item
+    stack.push_back(m_children.begin());
+    while (!stack.empty()) {
+        ChildList::ConstIterator& next = stack.back();
+        if (next == ChildList::ConstIterator()) {
+            stack.pop_back();
+            continue;
+        }
+        CGridItem* const item = *next;
+        ++next; // before the push below moves the stack
+        if (visit(item) && !item->m_children.Empty())
+            stack.push_back(item->m_children.begin());
+    }
+}
 
 // Every row of every grid is one of these, and a benchmark grid holds a
 // million: growing the item is a decision, not an accident. 192 bytes, three

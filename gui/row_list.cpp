@@ -195,27 +195,14 @@ namespace {
 
 using ChildIterator = CGridItem::ChildList::ConstIterator;
 
-// Calls visit(item) for `top` and its subtree in pre-order, descending into an
-// item's children only when visit returns true. visit must not change
-// children lists (the flat list it may change).
+// Calls visit(item) for `top` and then its subtree in pre-order, descending
+// into an item's children only when visit returns true (see
+// CGridItem::ForEachDescendant).
 template <class Visit>
 void WalkSubtree(CGridItem* top, Visit&& visit)
 {
-    if (!visit(top) || top->GetChildren().Empty())
-        return;
-    std::vector<ChildIterator> stack;
-    stack.push_back(top->GetChildren().begin());
-    while (!stack.empty()) {
-        ChildIterator& next = stack.back();
-        if (next == ChildIterator()) {
-            stack.pop_back();
-            continue;
-        }
-        CGridItem* const item = *next;
-        ++next;
-        if (visit(item) && !item->GetChildren().Empty())
-            stack.push_back(item->GetChildren().begin());
-    }
+    if (visit(top))
+        top->ForEachDescendant(visit);
 }
 
 } // namespace
@@ -457,25 +444,13 @@ void CRowList::HideDescendants(CGridItem* item, COperation& op)
 void CRowList::ShowEligibleDescendants(CGridItem* item, COperation& op)
 {
     assert(IsEligibleParent(item) && item->IsExpanded());
-    if (item->m_children.Empty())
-        return;
-    std::vector<ChildIterator> stack;
-    stack.push_back(item->m_children.begin());
-    while (!stack.empty()) {
-        ChildIterator& next = stack.back();
-        if (next == ChildIterator()) {
-            stack.pop_back();
-            continue;
-        }
-        CGridItem* const child = *next;
-        ++next;
-        if (!child->IsShown()) {
-            if (PassesFilter(child))
-                ShowSubtree(child, op); // with its own eligible subtree
-        } else if (child->IsExpanded() && !child->m_children.Empty()) {
-            stack.push_back(child->m_children.begin());
-        }
-    }
+    item->ForEachDescendant([&](CGridItem* child) {
+        if (child->IsShown())
+            return child->IsExpanded();
+        if (PassesFilter(child))
+            ShowSubtree(child, op); // with its own eligible subtree
+        return false;
+    });
 }
 
 // ---- Structure ----
@@ -802,32 +777,20 @@ void CRowList::Refilter()
         return;
     COperation op(*this);
     op.ClearFocus();
-    if (!m_root->m_children.Empty()) {
-        // Only children of the root and of shown expanded items are visited:
-        // their parents are eligible, so shown == passes the filter.
-        std::vector<ChildIterator> stack;
-        stack.push_back(m_root->m_children.begin());
-        while (!stack.empty()) {
-            ChildIterator& next = stack.back();
-            if (next == ChildIterator()) {
-                stack.pop_back();
-                continue;
-            }
-            CGridItem* const child = *next;
-            ++next;
-            const bool wasShown = child->IsShown();
-            const bool passes = PassesFilter(child);
-            if (wasShown && !passes) {
-                HideSubtree(child, op);
-                op.Event(kNotifyFilterChanged, child);
-            } else if (!wasShown && passes) {
-                ShowSubtree(child, op);
-                op.Event(kNotifyFilterChanged, child);
-            } else if (wasShown && child->IsExpanded() && !child->m_children.Empty()) {
-                stack.push_back(child->m_children.begin());
-            }
-        }
-    }
+    // Only children of the root and of shown expanded items are visited:
+    // their parents are eligible, so shown == passes the filter.
+    m_root->ForEachDescendant([&](CGridItem* child) {
+        const bool wasShown = child->IsShown();
+        const bool passes = PassesFilter(child);
+        if (wasShown == passes)
+            return wasShown && child->IsExpanded();
+        if (wasShown)
+            HideSubtree(child, op);
+        else
+            ShowSubtree(child, op);
+        op.Event(kNotifyFilterChanged, child);
+        return false;
+    });
     op.Finish();
 }
 
