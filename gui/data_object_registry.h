@@ -7,8 +7,9 @@
 // order (CBindingTable). The dispatcher's sink is attached to an object while
 // it has at least one binding: Subscribe at its first AddBinding, Unsubscribe
 // when RemoveBinding takes its last one. Subscribe and Unsubscribe are called
-// after the registry's lock is released (so the object's lock is never taken
-// under it), and the calls for one object never overlap: a binding change of
+// after the binding call has released the registry's lock (so the object's
+// lock is not taken under it, unless a delivery's handler holds it further
+// out), and the calls for one object never overlap: a binding change of
 // an object waits until a subscription call for it on another thread is over,
 // and so does a disposal, so that an object is never freed while its
 // subscription is being changed.

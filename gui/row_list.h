@@ -29,8 +29,8 @@
 // top of the list for a child of the root). In a sorted list the grid places
 // the item among its siblings first (the children are in sorted order), so the
 // same rule gives the sorted row without comparing anything. Finding the
-// preceding shown sibling skips hidden siblings one by one (O(1) per hidden
-// sibling, O(log n) each).
+// preceding shown sibling steps over hidden siblings one by one, O(log n)
+// each: a long run of filtered siblings makes that one insertion slower.
 //
 // Selection set: the selected items of the list in no particular order (a
 // vector with a back-index in each item: O(1) to add, remove and count);
