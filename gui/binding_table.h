@@ -1,0 +1,126 @@
+#pragma once
+// CBindingTable: the data-object registry's map from a data object to the rows
+// bound to it, in binding order. Internal to the registry
+// (data_object_registry.h), which guards it with its lock.
+//
+// One entry per bound object: the object's address (the key, never
+// dereferenced here), its rows in binding order (one inline, more on the
+// heap), the sequence number of the dispatcher at the object's first binding
+// (update packets posted before it are stale, see dispatcher.h) and a dying
+// flag (the object announced its destruction; updates for it are no longer
+// delivered).
+//
+// Structure: open addressing with linear probing over a power-of-two array,
+// Fibonacci hashing of the address, at most 3/4 full, shrinking below 1/8;
+// erasure shifts the following entries back, so there are no tombstones and a
+// steady churn of bindings never degrades lookups. Add and Remove are O(1)
+// expected plus O(rows of the object); nothing is allocated per binding while
+// an object has one row and the table does not grow.
+//
+// Ownership: owns its slots and the heap arrays of rows; borrows the objects
+// and rows (plain addresses).
+//
+// Thread: one thread at a time (the registry's lock).
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+namespace Brivel::Common {
+class CDataObject;
+}
+
+namespace Brivel::GUI {
+
+class CGridItem;
+
+class CBindingTable {
+public:
+    class CEntry {
+    public:
+        Common::CDataObject* Object() const noexcept { return m_object; }
+        uint64_t Sequence() const noexcept { return m_sequence; }
+        bool IsDying() const noexcept { return m_dying; }
+        void SetDying() noexcept { m_dying = true; }
+        // The rows in binding order; valid until the next change of the table.
+        std::span<CGridItem* const> Rows() const noexcept
+        {
+            return {m_many ? m_many.get() : &m_one, m_count};
+        }
+        bool ContainsRow(const CGridItem* row) const noexcept;
+
+    private:
+        friend class CBindingTable;
+        void AddRow(CGridItem* row);
+        bool RemoveRow(const CGridItem* row) noexcept;
+
+        Common::CDataObject* m_object = nullptr; // null: free slot
+        uint64_t m_sequence = 0;
+        std::unique_ptr<CGridItem*[]> m_many; // rows while more than one; m_capacity slots
+        CGridItem* m_one = nullptr;           // the row while m_many is null
+        uint32_t m_count = 0;
+        uint32_t m_capacity = 0;
+        bool m_dying = false;
+    };
+
+    struct RemoveResult {
+        bool erased = false;     // the pair had an entry
+        bool stillBound = false; // the object has rows left
+    };
+
+    CBindingTable() = default;
+    CBindingTable(const CBindingTable&) = delete;
+    CBindingTable& operator=(const CBindingTable&) = delete;
+    ~CBindingTable() = default;
+
+    // Appends `row` to the object's rows. When the object had no entry, it is
+    // created with `sequence` and the result is true.
+    bool Add(Common::CDataObject* object, CGridItem* row, uint64_t sequence);
+    // Erases the first pair (object, row), keeping the order of the rest.
+    RemoveResult Remove(const Common::CDataObject* object, const CGridItem* row) noexcept;
+    // Erases the object's entry with all its rows; false when it had none.
+    bool Erase(const Common::CDataObject* object) noexcept;
+
+    CEntry* Find(const Common::CDataObject* object) noexcept;
+    const CEntry* Find(const Common::CDataObject* object) const noexcept;
+    bool Contains(const Common::CDataObject* object, const CGridItem* row) const noexcept
+    {
+        const CEntry* entry = Find(object);
+        return entry && entry->ContainsRow(row);
+    }
+
+    size_t ObjectCount() const noexcept { return m_objects; }
+    size_t BindingCount() const noexcept { return m_bindings; }
+
+    // Calls f(const CEntry&) for every entry; f must not change the table.
+    template <class F>
+    void ForEach(F&& f) const
+    {
+        for (size_t slot = 0; slot < m_capacity; ++slot)
+            if (m_slots[slot].m_object)
+                f(m_slots[slot]);
+    }
+
+    // Probe chains unbroken, counts right, every entry non-empty. Empty when
+    // they hold, else the first fault found.
+    std::string CheckInvariantsForTesting() const;
+    size_t CapacityForTesting() const noexcept { return m_capacity; }
+
+private:
+    static constexpr size_t kMinCapacity = 16;
+
+    size_t HomeOf(const Common::CDataObject* object) const noexcept;
+    size_t FindSlot(const Common::CDataObject* object) const noexcept; // m_capacity when absent
+    void EraseSlot(size_t slot) noexcept;
+    void Rehash(size_t capacity);
+
+    std::unique_ptr<CEntry[]> m_slots;
+    size_t m_capacity = 0; // 0 or a power of two
+    int m_shift = 64;      // 64 - log2(m_capacity)
+    size_t m_objects = 0;
+    size_t m_bindings = 0;
+};
+
+} // namespace Brivel::GUI

@@ -1,0 +1,262 @@
+#pragma once
+// CGridItem: one node of a grid's row tree, and the handle users hold for a
+// row.
+//
+// An item may carry one bound data object (never owned: the process-wide
+// CDataObjectRegistry records which items show which object, so that a change
+// of the object reaches them and its destruction removes them). It has a
+// parent and ordered children, belongs to one row list (row_list.h), and is
+// shown while it has an entry in its list's flat list of visible rows.
+//
+// The item is its own row entry: it is in its parent's children through one
+// intrusive hook and in its list's flat list through another (both
+// CIndexedList, common/indexed_list.h), so a row's index, the child at an
+// index and the index of a child are all O(log n), with no renumbering and no
+// entry allocated per shown row. IsShown() is "the flat hook is linked".
+//
+// Lifecycle: an item is created in the process-wide detached list (Create),
+// inserted under a parent of a grid's list (CRowList::InsertChild), shown and
+// hidden any number of times by expansion and filtering, possibly detached
+// again (CRowList::DetachItem), and finally destroyed (CRowList::DestroyItem),
+// which destroys its subtree too. Destruction unbinds the data object,
+// deselects, hides the item's shown rows, leaves the parent and the list, and
+// destroys the children (iteratively: a deep chain does not exhaust the stack).
+//
+// Ownership: the detached list owns the items at its top level, every item
+// owns its children, a row list owns its root. Users hold plain pointers as
+// handles; a handle of a destroyed item must not be used (nothing can detect
+// it without dereferencing it).
+//
+// Highlight state (what OnDataChanged records, what the paint pass reads): a
+// small vector of {field id, last change time, expiry} sorted by field id,
+// allocated on the first field change (a grid holds 100 000 items and more,
+// most never changed), the row change time and the row highlight expiry. Times
+// are on the process clock (common/process_clock.h); -1 means never / none.
+//
+// Thread: GUI thread only, except GetDataObject (any thread; the registry may
+// clear it from another thread when an object is destroyed at shutdown).
+
+#include "common/field_value.h"
+#include "common/indexed_list.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace Brivel::Common {
+class CDataObject;
+}
+
+namespace Brivel::GUI {
+
+class CDataObjectRegistry;
+class CRowList;
+// In-place editing's per-column embedded controls of one row (not built yet).
+class CEmbeddedControlMap;
+
+// One field's highlight state on one row.
+struct HighlightRecord {
+    int32_t fieldId = 0;
+    int32_t lastChangeTime = -1; // process clock ms
+    int32_t expiry = -1;         // process clock ms, -1 none
+
+    friend bool operator==(const HighlightRecord&, const HighlightRecord&) = default;
+};
+static_assert(sizeof(HighlightRecord) == 12);
+
+class CGridItem {
+private:
+    // Declared first: the children list type names the hook.
+    Common::CIndexedListHook m_childHook; // in the parent's children (detached top level: the detached root's)
+    Common::CIndexedListHook m_flatHook;  // in the list's flat list while shown
+
+public:
+    using ChildList = Common::CIndexedList<CGridItem, &CGridItem::m_childHook>;
+
+    static constexpr int32_t kSortValueCount = 5;
+    static constexpr int32_t kNever = -1;
+    static constexpr int32_t kAllFields = -1;  // field id: every field changed
+    static constexpr int32_t kNoFieldSet = -2; // field id: changed, record no time
+
+    // Creates an item in the detached list, bound to `object` (null: none).
+    // The detached list owns it until it is inserted; the pointer is the
+    // item's handle. An object that is being destroyed is not bound.
+    static CGridItem* Create(Common::CDataObject* object = nullptr);
+    // The same for an item of a derived class, handed over by its creator.
+    static CGridItem* Adopt(std::unique_ptr<CGridItem> item, Common::CDataObject* object = nullptr);
+
+    CGridItem(const CGridItem&) = delete;
+    CGridItem& operator=(const CGridItem&) = delete;
+    // Destroys the subtree too. Prefer CRowList::DestroyItem, which refuses
+    // a root.
+    virtual ~CGridItem();
+
+    // ---- Data object ----
+    // Thread: any thread (see the top of this file).
+    Common::CDataObject* GetDataObject() const noexcept { return m_dataObject.load(std::memory_order_acquire); }
+    // Rebinds: unbinds the old object, binds the new one; nothing happens
+    // when it is unchanged. False, leaving the item without an object, when
+    // the new object is already being destroyed.
+    bool SetDataObject(Common::CDataObject* object);
+    // Unbinds the data objects of this item and its whole subtree.
+    void DetachDataObjects();
+
+    // ---- Tree ----
+    // The parent: the list's root for a top-level row; null for a root and
+    // for an item at the top of the detached list.
+    CGridItem* GetParent() const noexcept { return m_parent; }
+    // The list the item belongs to (null only for an item created after the
+    // detached list was torn down at exit).
+    CRowList* GetRowList() const noexcept { return m_list; }
+    // 0 for the detached list (or none), 1 pinned, 2 body.
+    int32_t GetListKind() const noexcept;
+    // In a grid's pinned or body list.
+    bool IsAttached() const noexcept { return GetListKind() != 0; }
+    bool IsRoot() const noexcept { return (m_flags & kRootFlag) != 0; }
+
+    int32_t GetChildCount() const noexcept { return m_children.Size(); }
+    // The child at `index`; null when out of range.
+    CGridItem* GetChild(int32_t index) const noexcept { return m_children.At(index); }
+    // The index of `child` among the children; -1 when it is not a child.
+    int32_t GetChildIndex(const CGridItem* child) const noexcept { return m_children.IndexOf(child); }
+    // The children in display order (iterable; do not change the tree while
+    // iterating).
+    const ChildList& GetChildren() const noexcept { return m_children; }
+    // Calls visit(CGridItem*) for every descendant in pre-order (display
+    // order), descending into an item's children only when visit returns
+    // true. Iterative: any depth. visit may change flat lists and item state,
+    // not children lists.
+    template <class Visit>
+    void ForEachDescendant(Visit&& visit) const;
+
+    // ---- State ----
+    bool IsShown() const noexcept { return m_flatHook.IsLinked(); }
+    bool IsExpanded() const noexcept { return (m_flags & kExpandedFlag) != 0; }
+    bool IsSelected() const noexcept { return (m_flags & kSelectedFlag) != 0; }
+    // The row filter hid the item when it was last asked about it.
+    bool IsFilteredOut() const noexcept { return (m_flags & kFilteredFlag) != 0; }
+    // Flat-list entries in the subtree below this item (0 when not shown).
+    int32_t GetVisibleDescendantCount() const noexcept { return m_visibleDescendants; }
+    // The last row of the item's shown subtree (the item itself when nothing
+    // below it is shown); null when the item is not shown.
+    CGridItem* GetLastShownDescendant() const noexcept;
+
+    // Expansion and selection; see CRowList for the rules and notifications.
+    void Expand(bool recursive = false);
+    void Collapse(bool recursive = false);
+    // True when the selected state changed.
+    bool Select(bool select);
+
+    // Row height in pixels, copied from the list when the item joins it.
+    int32_t GetRowHeight() const noexcept { return m_rowHeight; }
+    // False, changing nothing, outside 1 .. CRowList::kMaxRowHeight.
+    bool SetRowHeight(int32_t height);
+
+    // ---- Sort values ----
+    // Slot k holds the item's value for sort key k; the grid fills them.
+    std::span<Common::CFieldValue, kSortValueCount> GetSortValues() noexcept { return m_sortValues; }
+    std::span<const Common::CFieldValue, kSortValueCount> GetSortValues() const noexcept { return m_sortValues; }
+
+    // ---- Change and highlight state ----
+    // The item step of a data change, on the process clock: a real field id
+    // records the field's change time (one record per field, the latest
+    // change); kAllFields sets the row change time; kNoFieldSet records
+    // nothing. Then, for an attached item with a parent, the owner of its
+    // list runs the grid's step (IRowListOwner::OnItemDataChanged).
+    void OnDataChanged(int32_t fieldId);
+
+    // Age in ms of the field's last change at `now` (kAllFields or
+    // kNoFieldSet: the row's), falling back to the row's age when the field
+    // has no record; -1 when never changed.
+    int32_t GetChangeAge(int32_t fieldId, int32_t now) const noexcept;
+
+    // The records, sorted by field id; the grid resets expiries in place.
+    std::span<HighlightRecord> GetHighlightRecords() noexcept { return {m_highlights.get(), m_highlightCount}; }
+    std::span<const HighlightRecord> GetHighlightRecords() const noexcept { return {m_highlights.get(), m_highlightCount}; }
+    // The field's record; null when it has none.
+    HighlightRecord* FindHighlightRecord(int32_t fieldId) noexcept;
+    const HighlightRecord* FindHighlightRecord(int32_t fieldId) const noexcept;
+    // Sets the field's last change time to `now`, inserting {fieldId, now,
+    // -1} when it has no record. Null only when the item already holds
+    // kMaxHighlightRecords records.
+    HighlightRecord* RecordFieldChange(int32_t fieldId, int32_t now);
+    // Sets the field's highlight expiry, inserting {fieldId, now, expiry}
+    // when it has no record. Null as for RecordFieldChange.
+    HighlightRecord* SetFieldHighlightExpiry(int32_t fieldId, int32_t now, int32_t expiry);
+
+    int32_t GetRowChangeTime() const noexcept { return m_rowChangeTime; }
+    void SetRowChangeTime(int32_t time) noexcept { m_rowChangeTime = time; }
+    int32_t GetRowHighlightExpiry() const noexcept { return m_rowHighlightExpiry; }
+    void SetRowHighlightExpiry(int32_t time) noexcept { m_rowHighlightExpiry = time; }
+
+    static constexpr int32_t kMaxHighlightRecords = UINT16_MAX;
+
+protected:
+    CGridItem() = default;
+
+private:
+    friend class CRowList;
+    friend class CDataObjectRegistry;
+
+    enum : uint8_t {
+        kExpandedFlag = 1 << 0,
+        kSelectedFlag = 1 << 1,
+        kFilteredFlag = 1 << 2,
+        kRootFlag = 1 << 3,
+    };
+
+    // Drops the binding of an object that is being destroyed without calling
+    // back into it; the registry erases the pair itself. Thread: any thread,
+    // under the registry's lock.
+    void ClearDisposedDataObject() noexcept { m_dataObject.store(nullptr, std::memory_order_release); }
+
+    HighlightRecord* InsertHighlightRecord(int32_t fieldId, int32_t now, int32_t expiry);
+
+    std::atomic<Common::CDataObject*> m_dataObject{nullptr}; // Not owned; bound through the registry.
+    CGridItem* m_parent = nullptr;    // Not owned; owns this.
+    CRowList* m_list = nullptr;       // Not owned.
+    ChildList m_children;             // owned items, display order
+    int32_t m_visibleDescendants = 0; // flat entries below this item
+    int32_t m_rowHeight = 14;
+    int32_t m_selectionIndex = -1;    // index in the list's selection set, -1 when not in it
+    int32_t m_rowChangeTime = kNever;
+    int32_t m_rowHighlightExpiry = kNever;
+    uint16_t m_highlightCount = 0;
+    uint16_t m_highlightCapacity = 0;
+    uint8_t m_flags = 0;
+    Common::CFieldValue m_sortValues[kSortValueCount];
+    std::unique_ptr<HighlightRecord[]> m_highlights; // m_highlightCapacity slots, lazily
+    // Reserved for in-place editing, which will create and own it on first
+    // use; always null until then.
+    CEmbeddedControlMap* m_embeddedControls = nullptr;
+};
+
+template <class Visit>
+void CGridItem::ForEachDescendant(Visit&& visit) const
+{
+    if (m_children.Empty())
+        return;
+    std::vector<ChildList::ConstIterator> stack; // one iterator per level below this item
+    stack.push_back(m_children.begin());
+    while (!stack.empty()) {
+        ChildList::ConstIterator& next = stack.back();
+        if (next == ChildList::ConstIterator()) {
+            stack.pop_back();
+            continue;
+        }
+        CGridItem* const item = *next;
+        ++next; // before the push below moves the stack
+        if (visit(item) && !item->m_children.Empty())
+            stack.push_back(item->m_children.begin());
+    }
+}
+
+// Every row of every grid is one of these, and a benchmark grid holds a
+// million: growing the item is a decision, not an accident. 192 bytes, three
+// cache lines: the vtable, two hooks, five pointers, the two-word children
+// list, 24 bytes of counts, times and flags, and the five 16-byte sort values.
+static_assert(sizeof(CGridItem) <= 192, "CGridItem is allocated per row; keep it small");
+
+} // namespace Brivel::GUI
