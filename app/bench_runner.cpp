@@ -1,0 +1,498 @@
+// quellon-bench's scenarios on the real frame.
+//
+// ---- Sections ----
+//   Helpers: JSON lines, pumping the event loop, counting paints, dialogs
+//   Scenarios: add, remove, updates, paint
+//   The default scenario
+//   Run
+#include "app/bench_runner.h"
+
+#include "app/benchmark_app.h"
+#include "app/commands.h"
+#include "app/delay_probe.h"
+#include "app/main_frame.h"
+#include "app/test_object.h"
+
+#include "common/performance_counter.h"
+#include "common/process_times.h"
+#include "gui/dispatcher.h"
+#include "gui/data_object_registry.h"
+#include "gui/grid.h"
+#include "gui/grid_item.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace Quellon {
+
+using Brivel::GUI::CGrid;
+
+namespace {
+
+// ---- Helpers: JSON lines, pumping the event loop, counting paints, dialogs ----
+
+class CJsonLine {
+public:
+    CJsonLine& Add(const char* key, const std::string& value)
+    {
+        std::string quoted = "\"";
+        for (char c : value) {
+            if (c == '"' || c == '\\')
+                quoted += '\\';
+            quoted += c;
+        }
+        return Raw(key, quoted + "\"");
+    }
+    CJsonLine& Add(const char* key, const char* value) { return Add(key, std::string(value)); }
+    CJsonLine& Add(const char* key, int64_t value) { return Raw(key, std::to_string(value)); }
+    CJsonLine& Add(const char* key, int32_t value) { return Raw(key, std::to_string(value)); }
+    CJsonLine& Add(const char* key, uint64_t value) { return Raw(key, std::to_string(value)); }
+    CJsonLine& Add(const char* key, bool value) { return Raw(key, value ? "true" : "false"); }
+    CJsonLine& Add(const char* key, double value, int decimals)
+    {
+        char text[64];
+        std::snprintf(text, sizeof text, "%.*f", decimals, value);
+        return Raw(key, text);
+    }
+    std::string Text() const { return "{" + m_body + "}"; }
+
+private:
+    CJsonLine& Raw(const char* key, const std::string& value)
+    {
+        if (!m_body.empty())
+            m_body += ",";
+        m_body += "\"" + std::string(key) + "\":" + value;
+        return *this;
+    }
+    std::string m_body;
+};
+
+double NowSeconds()
+{
+    int64_t now = 0;
+    Brivel::Common::QueryPerformanceCounter(&now);
+    return static_cast<double>(now) / 1e9;
+}
+
+// Runs the application's event loop for `ms`, as QApplication::exec would.
+void Pump(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+template <typename Done>
+bool PumpUntil(Done done, int timeoutMs)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!done()) {
+        if (waited.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+double RssMb()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stod(line.substr(6)) / 1024.0;
+    }
+    return 0;
+}
+
+// Counts the paint events a widget receives.
+class CPaintCounter : public QObject {
+public:
+    explicit CPaintCounter(QWidget& widget) : m_widget(widget) { m_widget.installEventFilter(this); }
+    ~CPaintCounter() override { m_widget.removeEventFilter(this); }
+    uint64_t Count() const { return m_count; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == &m_widget && event->type() == QEvent::Paint)
+            ++m_count;
+        return false;
+    }
+
+private:
+    QWidget& m_widget; // Not owned; outlives this.
+    uint64_t m_count = 0;
+};
+
+// The process's CPU time and the wall time from construction on.
+class CCpuMeter {
+public:
+    CCpuMeter() : m_wall0(NowSeconds()), m_cpu0(Brivel::Common::GetProcessCpuSeconds()) {}
+    double WallSeconds() const { return NowSeconds() - m_wall0; }
+    double CpuPercent() const
+    {
+        const double wall = WallSeconds();
+        return wall > 0 ? (Brivel::Common::GetProcessCpuSeconds() - m_cpu0) * 100.0 / wall : 0.0;
+    }
+
+private:
+    double m_wall0;
+    double m_cpu0;
+};
+
+void SetText(QDialog& dialog, int32_t id, const QString& text)
+{
+    if (auto* edit = dialog.findChild<QLineEdit*>(QString::number(id)))
+        edit->setText(text);
+}
+
+void Click(QDialog& dialog, int32_t id)
+{
+    if (auto* button = dialog.findChild<QAbstractButton*>(QString::number(id)))
+        button->click();
+}
+
+// Fills an add or remove dialog (count: -1 keeps the preset) and presses OK.
+CMainFrame::DialogRunner ItemsDialog(int32_t count, int32_t positionIndex, bool fromWorker)
+{
+    return [=](QDialog& dialog) {
+        if (count >= 0)
+            SetText(dialog, kIdcCount, QString::number(count));
+        Click(dialog, kIdcPositionHead + positionIndex);
+        Click(dialog, fromWorker ? kIdcThreadWorker : kIdcThreadGui);
+        Click(dialog, kIdOk);
+        return dialog.result();
+    };
+}
+
+CMainFrame::DialogRunner UpdateDialog(int32_t rate, int32_t source)
+{
+    return [=](QDialog& dialog) {
+        SetText(dialog, kIdcFrequency, QString::number(rate));
+        Click(dialog, source == 1 ? kIdcSourceWorker : kIdcSourceGui);
+        Click(dialog, kIdOk);
+        return dialog.result();
+    };
+}
+
+// Runs one add or remove command and waits until its run is over; the
+// seconds it took.
+double RunItemsCommand(CMainFrame& frame, int32_t command, CMainFrame::DialogRunner runner, bool fromWorker)
+{
+    frame.SetDialogRunner(std::move(runner));
+    const uint64_t posted = frame.GetWorkerRunsPosted();
+    const double start = NowSeconds();
+    frame.OnCommand(command);
+    if (fromWorker && frame.GetWorkerRunsPosted() != posted) {
+        // Served at 1 ms steps: the worker's grid calls run on this thread.
+        PumpUntil([&] { return frame.GetWorkerRunsFinished() >= frame.GetWorkerRunsPosted(); }, 600'000);
+    }
+    const double seconds = NowSeconds() - start;
+    frame.SetDialogRunner(nullptr);
+    return seconds;
+}
+
+const char* kPositionWords[] = {"head", "tail", "random"};
+const char* kHighlightWords[] = {"none", "alpha", "fade"};
+const int32_t kHighlightCommands[] = {kCmdNoHighlighting, kCmdAlphaHighlighting, kCmdFadingHighlighting};
+
+struct Context {
+    const BenchOptions& options;
+    std::ostream& out;
+    CBenchmarkApp& app;
+    CMainFrame& frame;
+};
+
+// ---- Scenarios: add, remove, updates, paint ----
+
+void RunAdd(Context& c)
+{
+    CPaintCounter paints(*c.frame.GetTestGrid());
+    CCpuMeter cpu;
+    const double seconds = RunItemsCommand(c.frame, kCmdAddItems,
+                                           ItemsDialog(c.options.rows, c.options.position, c.options.fromWorker),
+                                           c.options.fromWorker);
+    const double cpuPct = cpu.CpuPercent();
+    Pump(50);
+    c.out << CJsonLine()
+                 .Add("scenario", "add")
+                 .Add("rows", c.options.rows)
+                 .Add("pos", kPositionWords[c.options.position])
+                 .Add("thread", c.options.fromWorker ? "worker" : "gui")
+                 .Add("seconds", seconds, 4)
+                 .Add("rows_per_s", seconds > 0 ? static_cast<int64_t>(c.options.rows / seconds) : int64_t{0})
+                 .Add("rows_in_grid", c.frame.GetTestGrid()->GetRowCount())
+                 .Add("cpu_pct", cpuPct, 1)
+                 .Add("paints", paints.Count())
+                 .Add("rss_mb", RssMb(), 1)
+                 .Text()
+          << "\n";
+}
+
+void RunRemove(Context& c)
+{
+    CPaintCounter paints(*c.frame.GetTestGrid());
+    CCpuMeter cpu;
+    const int32_t rows = c.frame.GetTestGrid()->GetRowCount();
+    const double seconds = RunItemsCommand(c.frame, kCmdRemoveItems, ItemsDialog(-1, 1, c.options.fromWorker),
+                                           c.options.fromWorker);
+    const double cpuPct = cpu.CpuPercent();
+    Pump(50);
+    c.out << CJsonLine()
+                 .Add("scenario", "remove")
+                 .Add("rows", rows)
+                 .Add("thread", c.options.fromWorker ? "worker" : "gui")
+                 .Add("seconds", seconds, 4)
+                 .Add("rows_per_s", seconds > 0 ? static_cast<int64_t>(rows / seconds) : int64_t{0})
+                 .Add("rows_left", c.frame.GetTestGrid()->GetRowCount())
+                 .Add("cpu_pct", cpuPct, 1)
+                 .Add("paints", paints.Count())
+                 .Add("rss_mb", RssMb(), 1)
+                 .Text()
+          << "\n";
+}
+
+// True when the body rows are in ascending order of Value1.
+bool RowsInSortOrder(CGrid& grid)
+{
+    const int32_t rows = grid.GetRowCount();
+    int32_t previous = INT32_MIN;
+    for (int32_t row = 0; row < rows; ++row) {
+        Brivel::GUI::CGridItem* item = grid.GetItem(row);
+        auto* object = item ? dynamic_cast<CTestObject*>(item->GetDataObject()) : nullptr;
+        if (!object)
+            return false;
+        const int32_t value = object->GetValue1();
+        if (value < previous)
+            return false;
+        previous = value;
+    }
+    return true;
+}
+
+// The update stream as configured, for the given seconds; the figures.
+CJsonLine MeasureUpdates(Context& c, int32_t rate, int32_t source, int32_t highlight, bool sorted, double seconds)
+{
+    CMainFrame& frame = c.frame;
+    CGrid& grid = *frame.GetTestGrid();
+    frame.OnCommand(kHighlightCommands[highlight]);
+    if (sorted)
+        grid.SetSortKey(0, Brivel::GUI::CSortInfo(CTestObject::kFirstValueField, false), true);
+    Brivel::GUI::CDispatcher& dispatcher = Brivel::GUI::CDataObjectRegistry::GetInstance().GetDispatcher();
+    const uint64_t dropped0 = dispatcher.GetDroppedUpdateCount();
+
+    CDelayProbe probe;
+    probe.Flush();
+    CPaintCounter paints(grid);
+    probe.Start();
+    // The settings command restarts the schedule: the stream starts now.
+    frame.SetDialogRunner(UpdateDialog(rate, source));
+    frame.OnCommand(kCmdUpdateSettings);
+    frame.SetDialogRunner(nullptr);
+    if (!frame.IsUpdatesEnabled())
+        frame.OnCommand(kCmdEnableUpdates);
+    const uint64_t updates0 = frame.GetTotalUpdateCount();
+    CCpuMeter cpu;
+    double lastSecondMax = 0;
+    const int wholeMs = static_cast<int>(seconds * 1000);
+    if (wholeMs > 1000) {
+        Pump(wholeMs - 1000);
+        probe.TakeWindowMaxDelayMs();
+        Pump(1000);
+    } else {
+        Pump(wholeMs);
+    }
+    lastSecondMax = probe.TakeWindowMaxDelayMs();
+    const double wall = cpu.WallSeconds();
+    const uint64_t made = frame.GetTotalUpdateCount() - updates0;
+    const double cpuPct = cpu.CpuPercent();
+    const double maxDelay = probe.GetMaxDelayMs();
+    const uint64_t samples = probe.GetSampleCount();
+    probe.Stop();
+
+    // Stop the stream and let the grid handle what is still queued.
+    frame.OnCommand(kCmdEnableUpdates);
+    probe.Flush(60'000);
+    const bool inOrder = !sorted || RowsInSortOrder(grid);
+    CJsonLine line;
+    line.Add("scenario", "updates")
+        .Add("rows", grid.GetRowCount())
+        .Add("rate", rate)
+        .Add("source", source == 1 ? "timer" : "gui")
+        .Add("highlight", kHighlightWords[highlight])
+        .Add("sorted", sorted)
+        .Add("seconds", wall, 2)
+        .Add("updates_per_s", static_cast<int64_t>(static_cast<double>(made) / wall))
+        .Add("cpu_pct", cpuPct, 1)
+        .Add("max_delay_ms", maxDelay, 2)
+        .Add("last_s_max_delay_ms", lastSecondMax, 2)
+        .Add("delay_samples", samples)
+        .Add("dropped", dispatcher.GetDroppedUpdateCount() - dropped0)
+        .Add("paints", paints.Count())
+        .Add("in_order", inOrder)
+        .Add("rss_mb", RssMb(), 1);
+    if (sorted)
+        grid.ClearSort();
+    return line;
+}
+
+void RunUpdates(Context& c)
+{
+    c.out << MeasureUpdates(c, c.options.rate, c.options.source, c.options.highlight, c.options.sorted,
+                            c.options.seconds)
+                 .Text()
+          << "\n";
+}
+
+void RunPaint(Context& c)
+{
+    CGrid& grid = *c.frame.GetTestGrid();
+    CPaintCounter paints(grid);
+    Pump(100); // layout settles
+    const uint64_t paints0 = paints.Count();
+    const double start = NowSeconds();
+    for (int32_t frame = 0; frame < c.options.frames; ++frame)
+        grid.repaint(); // a full, synchronous repaint of the test grid
+    const double seconds = NowSeconds() - start;
+    c.out << CJsonLine()
+                 .Add("scenario", "paint")
+                 .Add("rows", grid.GetRowCount())
+                 .Add("width", c.options.width)
+                 .Add("height", c.options.height)
+                 .Add("grid_width", grid.width())
+                 .Add("grid_height", grid.height())
+                 .Add("frames", c.options.frames)
+                 .Add("ms_per_frame", seconds * 1000.0 / c.options.frames, 3)
+                 .Add("paints", paints.Count() - paints0)
+                 .Add("rss_mb", RssMb(), 1)
+                 .Text()
+          << "\n";
+}
+
+// ---- The default scenario ----
+
+const char* ActionWord(int32_t actionType)
+{
+    static const char* const kWords[] = {"Add", "Remove", "Update", "Settings"};
+    return actionType >= 0 && actionType < 4 ? kWords[actionType] : "?";
+}
+
+void RunDefault(Context& c)
+{
+    CMainFrame& frame = c.frame;
+    CGrid& grid = *frame.GetTestGrid();
+    struct Step {
+        std::string what;
+        std::string figure;
+    };
+    std::vector<Step> summary;
+    std::vector<std::string> json;
+    char figure[128];
+
+    summary.push_back({"start-up (3000 rows at the tail, GUI thread)", std::to_string(grid.GetRowCount()) + " rows"});
+
+    const double guiAdd = RunItemsCommand(frame, kCmdAddItems, ItemsDialog(1000, 1, false), false);
+    std::snprintf(figure, sizeof figure, "%.0f rows/s", 1000 / guiAdd);
+    summary.push_back({"add 1000 rows at the tail from the GUI thread", figure});
+    const double workerAdd = RunItemsCommand(frame, kCmdAddItems, ItemsDialog(1000, 0, true), true);
+    std::snprintf(figure, sizeof figure, "%.0f rows/s", 1000 / workerAdd);
+    summary.push_back({"add 1000 rows at the head from the worker", figure});
+    const double guiRemove = RunItemsCommand(frame, kCmdRemoveItems, ItemsDialog(1000, 1, false), false);
+    std::snprintf(figure, sizeof figure, "%.0f rows/s", 1000 / guiRemove);
+    summary.push_back({"remove 1000 rows from the GUI thread", figure});
+
+    const CJsonLine updates = MeasureUpdates(c, 5000, frame.GetUpdateSource(), 2, false, 5.0);
+    json.push_back(updates.Text());
+    // Back to the stream the application runs by default.
+    frame.OnCommand(kCmdEnableUpdates);
+    Pump(300);
+
+    c.out << "Log grid (oldest first):\n";
+    for (const CMainFrame::LogLine& line : frame.GetLogLines())
+        c.out << "  " << ActionWord(line.actionType) << "\t" << line.text << "\n";
+    c.out << "\nSummary:\n";
+    summary.push_back({"5 s of updates at 5000/s, fading highlighting", "see the JSON line below"});
+    for (const Step& step : summary) {
+        char row[200];
+        std::snprintf(row, sizeof row, "  %-52s %s\n", step.what.c_str(), step.figure.c_str());
+        c.out << row;
+    }
+    for (const std::string& line : json)
+        c.out << line << "\n";
+}
+
+} // namespace
+
+// ---- Run ----
+
+CBenchRunner::CBenchRunner(const BenchOptions& options, std::ostream& out) : m_options(options), m_out(out) {}
+
+int CBenchRunner::Run()
+{
+    CMainFrame::Options frameOptions;
+    switch (m_options.scenario) {
+    case BenchScenario::Add: frameOptions.initialRows = 0; break;
+    case BenchScenario::Default: frameOptions.initialRows = 3000; break;
+    default: frameOptions.initialRows = m_options.rows; break;
+    }
+    CBenchmarkApp app;
+    if (!app.InitInstance(frameOptions, false)) {
+        m_out << "quellon-bench: the main frame could not be created\n";
+        return 1;
+    }
+    CMainFrame& frame = *app.GetMainFrame();
+    if (m_options.scenario == BenchScenario::Paint)
+        frame.resize(m_options.width, m_options.height);
+    else
+        frame.resize(1280, 800);
+    frame.show();
+    Pump(100);
+    if (m_options.scenario != BenchScenario::Default && m_options.scenario != BenchScenario::Add) {
+        // Measure the operation, not the start-up run's leftovers.
+        frame.OnCommand(kCmdEnableUpdates); // off while setting up
+        CDelayProbe settle;
+        settle.Flush();
+        frame.OnCommand(kCmdEnableUpdates); // on again, schedule restarted
+    }
+
+    Context context{m_options, m_out, app, frame};
+    switch (m_options.scenario) {
+    case BenchScenario::Add: RunAdd(context); break;
+    case BenchScenario::Remove: RunRemove(context); break;
+    case BenchScenario::Updates: RunUpdates(context); break;
+    case BenchScenario::Paint: RunPaint(context); break;
+    case BenchScenario::Default: RunDefault(context); break;
+    case BenchScenario::Help: break;
+    }
+    m_out.flush();
+
+    int result = 0;
+    if (!m_options.screenshot.empty()) {
+        Pump(100);
+        if (!frame.grab().save(QString::fromStdString(m_options.screenshot), "PNG")) {
+            m_out << "quellon-bench: could not write " << m_options.screenshot << "\n";
+            result = 1;
+        } else {
+            m_out << "screenshot: " << m_options.screenshot << "\n";
+        }
+    }
+    app.ExitInstance();
+    return result;
+}
+
+} // namespace Quellon
