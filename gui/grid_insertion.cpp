@@ -74,7 +74,7 @@ bool CGridImpl::Insert(CGridItem* item, CGridItem* parent, CGridItem* position, 
         });
         RefreshSortValues(*item, *list);
         index = SortedChildIndex(*node, *item, keys);
-    } else if (position == CGrid::kHead || position == parent) {
+    } else if (position == CGrid::kHead || (position == parent && !IsRootHandle(parent))) {
         index = 0;
     } else if (!IsPositionHandle(position) && ListOf(position) == list) {
         // After the parent's child that contains the position item; the tail
