@@ -38,9 +38,13 @@ bool CBenchmarkApp::InitInstance(CMainFrame::Options options, bool show)
 
 bool CBenchmarkApp::OnIdle()
 {
+    return OnIdle(GetTickCount());
+}
+
+bool CBenchmarkApp::OnIdle(uint32_t now)
+{
     if (!m_frame)
         return false;
-    const uint32_t now = GetTickCount();
     if (m_onIdleOptimization) {
         if (!m_lastIdleTick)
             m_lastIdleTick = now; // so the very first moment is skipped too

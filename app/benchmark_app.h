@@ -45,6 +45,8 @@ public:
     // One idle moment (see the class comment). Returns false: no more idle
     // work is wanted until the next message.
     bool OnIdle();
+    // The same at a given tick (the idle hook passes GetTickCount()).
+    bool OnIdle(uint32_t now);
     // Idle moments that ran the command update.
     uint64_t GetIdleUpdateCount() const { return m_idleUpdates; }
 
