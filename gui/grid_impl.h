@@ -295,7 +295,11 @@ public:
     bool SetListRowHeight(int32_t kind, int32_t height);
     // Row height from a font: ascent + descent + leading / 2.
     static int32_t MeasureRowHeight(const QFont& font);
-    void SetWheelLines(int32_t lines) { m_wheelLines = lines == 0 ? 1 : lines; }
+    void SetWheelLines(int32_t lines)
+    {
+        m_wheelLines = lines == 0 ? 1 : lines;
+        m_wheelAccumulator = 0;
+    }
     int32_t GetWheelLines() const { return m_wheelLines; }
     QScrollBar* VerticalScrollBar() const { return m_vbar; }
     QScrollBar* HorizontalScrollBar() const { return m_hbar; }
