@@ -170,6 +170,7 @@ void CGridImpl::OnTimer(uintptr_t id)
         break;
     case kAddBurstTimer:
         KillTimer(id);
+        m_addBurstPending = false;
         UpdateLayout();
         break;
     case kEnsureVisibleTimer: {

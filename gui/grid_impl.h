@@ -504,6 +504,7 @@ private:
     int32_t m_topRow = -1;
     int32_t m_previousRowCount = 0;
     int32_t m_pendingLayout = 0;
+    bool m_addBurstPending = false; // timer 3 runs
     std::atomic<int32_t> m_hscrollPos{0}; // mirrors the horizontal bar for any thread
     int32_t m_wheelLines = 3;
     bool m_hasPainted = false;
