@@ -357,6 +357,7 @@ public:
     // ---- Notifications ----
     void NotifyHeaderEvent(int32_t code, CColumn* column, int32_t argument);
     uint32_t ItemState(const CGridItem& item) const;
+    uint32_t ItemState(const CGridItem& item, int32_t row) const;
 
     // ---- IRowListOwner ----
     void NotifyItem(int32_t code, CGridItem& item) override;
@@ -503,12 +504,14 @@ private:
     int32_t m_topRow = -1;
     int32_t m_previousRowCount = 0;
     int32_t m_pendingLayout = 0;
+    bool m_addBurstPending = false; // timer 3 runs
     std::atomic<int32_t> m_hscrollPos{0}; // mirrors the horizontal bar for any thread
     int32_t m_wheelLines = 3;
     bool m_hasPainted = false;
     int32_t m_pendingEnsureRow = -1;
     CGridItem* m_pendingEnsureItem = nullptr; // Not owned; checked against the lists before use.
     bool m_inLayout = false;
+    int32_t m_scrollBarExtent = 0; // the style's scroll bar width, read at each layout update
     bool m_vbarShown = false;
     bool m_hbarShown = false;
     int32_t m_wheelAccumulator = 0; // wheel delta not yet turned into lines or pages

@@ -95,8 +95,11 @@ bool CGridImpl::Insert(CGridItem* item, CGridItem* parent, CGridItem* position, 
         InvalidateItem(*node); // its expand button appears
     if (list == &m_body && m_topRow < 0 && m_body.GetRowCount() > 0)
         m_topRow = 0;
-    if (marshalled)
-        SetTimer(kAddBurstTimer, 10); // one layout update per burst of marshalled adds
+    if (marshalled && !m_addBurstPending) {
+        // One layout update per 10 ms of marshalled adds, not one per row;
+        // started once, not restarted, so that a long burst shows progress.
+        m_addBurstPending = SetTimer(kAddBurstTimer, 10);
+    }
     return true;
 }
 

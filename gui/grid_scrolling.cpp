@@ -34,7 +34,7 @@ using CGridImpl = CGrid::CGridImpl;
 QRect CGridImpl::ClientRect() const
 {
     QRect client = m_grid.rect();
-    const int32_t extent = m_grid.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &m_grid);
+    const int32_t extent = m_scrollBarExtent;
     if (m_vbarShown)
         client.setRight(std::max(client.left() - 1, client.right() - extent));
     if (m_hbarShown)
@@ -498,7 +498,7 @@ bool CGridImpl::NeedsHorizontalBar() const
 void CGridImpl::PlaceScrollBars()
 {
     const QRect all = m_grid.rect();
-    const int32_t extent = m_grid.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &m_grid);
+    const int32_t extent = m_scrollBarExtent;
     if (m_vbarShown)
         m_vbar->setGeometry(all.right() + 1 - extent, all.top(), extent, all.height() - (m_hbarShown ? extent : 0));
     if (m_hbarShown)
@@ -512,6 +512,7 @@ void CGridImpl::UpdateLayout()
     if (m_inLayout || IsDestroyed() || m_vbar == nullptr)
         return;
     m_inLayout = true;
+    m_scrollBarExtent = m_grid.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &m_grid);
     const bool hadV = m_vbarShown;
     const bool hadH = m_hbarShown;
     // The horizontal bar takes height (rows that fit), the vertical one width
