@@ -200,6 +200,10 @@ private:
     // runs still queued do nothing.
     std::atomic<bool> m_closing{false};
     std::atomic<int32_t> m_workerRunsActive{0};
+    // Worker add runs at random places in progress. Such a run holds a row
+    // handle (the position) between two grid calls; a GUI-thread remove run
+    // in that gap could free the row, so it is refused meanwhile.
+    std::atomic<int32_t> m_workerRandomAddsActive{0};
     std::atomic<uint64_t> m_workerRunsPosted{0};
     std::atomic<uint64_t> m_workerRunsFinished{0};
 

@@ -103,6 +103,20 @@ void CMainFrame::AddItems(int32_t count, int32_t positionCode, bool fromWorker)
         AddLogMessage(kAddAction, "Can't add a negative count of items");
         return;
     }
+    // Between GetItem and Add below the position is only a handle; see
+    // m_workerRandomAddsActive.
+    const bool randomFromWorker = fromWorker && positionCode == 2;
+    if (randomFromWorker)
+        m_workerRandomAddsActive.fetch_add(1);
+    struct RandomRunEnd {
+        std::atomic<int32_t>* counter;
+        ~RandomRunEnd()
+        {
+            if (counter)
+                counter->fetch_sub(1);
+        }
+    } randomRunEnd{randomFromWorker ? &m_workerRandomAddsActive : nullptr};
+
     int64_t frequency = 0;
     int64_t t0 = 0;
     int64_t t1 = 0;
@@ -157,6 +171,13 @@ void CMainFrame::RemoveItems(int32_t count, int32_t positionCode, bool fromWorke
     CWorkerRunScope run(*this, fromWorker);
     if (run.Stopping() || !m_testGrid)
         return;
+    // A worker add run at random places holds a row handle between two grid
+    // calls; removing rows under it from here would leave it dangling. (The
+    // worker's own runs never overlap: they run one after the other.)
+    if (!fromWorker && m_workerRandomAddsActive.load() > 0) {
+        AddLogMessage(kRemoveAction, "Can't remove items while items are added at random places from non-GUI thread");
+        return;
+    }
     // Compared as unsigned: a negative count is refused as too large.
     if (static_cast<uint32_t>(m_testGrid->GetRowCount(CGrid::kBodyList)) < static_cast<uint32_t>(count)) {
         AddLogMessage(kRemoveAction, "Can't remove requested count of items");

@@ -157,6 +157,27 @@ TEST_F(FrameTest, RemovingMoreRowsThanShownIsRefused)
     EXPECT_EQ(LastLog().text, "Can't remove requested count of items");
 }
 
+TEST_F(FrameTest, GuiRemoveRunIsRefusedWhileTheWorkerAddsAtRandomPlaces)
+{
+    // The worker's run holds a row handle between GetItem and Add; a GUI
+    // remove run in that gap would free it under the run.
+    CMainFrame& frame = Start(100);
+    Run(kCmdAddItems, ItemsRunner("1000000", 2, 1));
+    ASSERT_TRUE(PumpUntil([&] { return TestGrid().GetRowCount() > 600; }));
+    const int32_t objects = frame.GetTestObjectCount();
+    Run(kCmdRemoveItems, ItemsRunner("50", 1, 0));
+    EXPECT_EQ(LastLog().actionType, 1);
+    EXPECT_EQ(LastLog().text, "Can't remove items while items are added at random places from non-GUI thread");
+    EXPECT_GE(frame.GetTestObjectCount(), objects) << "nothing removed";
+    frame.close();
+    // Once the run is over, GUI remove runs work again.
+    m_app.reset();
+    CMainFrame& next = Start(100);
+    RunOnWorker(kCmdAddItems, ItemsRunner("100", 2, 1));
+    Run(kCmdRemoveItems, ItemsRunner("50", 1, 0));
+    EXPECT_EQ(next.GetTestObjectCount(), 150);
+}
+
 // ---- The update stream ----
 
 TEST_F(FrameTest, GuiSourceAtAThousandPerSecondChangesAboutAThousandValuesASecond)
