@@ -179,7 +179,7 @@ void CGridImpl::OnTimer(uintptr_t id)
         CGridItem* const item = std::exchange(m_pendingEnsureItem, nullptr);
         if (row >= 0)
             EnsureVisibleNow(row);
-        else if (item != nullptr && m_body.Contains(item) && item->IsShown())
+        else if (ListOf(item) == &m_body && item->IsShown())
             EnsureVisibleNow(m_body.GetRowIndex(item));
         break;
     }

@@ -432,6 +432,7 @@ private:
     void SendRemovalNotifications(CGridItem& item);
     bool Insert(CGridItem* item, CGridItem* parent, CGridItem* position, bool show, bool marshalled);
     void AfterChildRemoved(CRowList& list, CGridItem* parent);
+    void ForgetPendingEnsureItemIn(const CGridItem& subtree);
     void ClampTopRowAfterRemoval();
     void SortSubtree(CRowList& list, CGridItem& node);
     void SortChildrenOf(CRowList& list, CGridItem& node, const std::vector<CSortInfo>& keys);

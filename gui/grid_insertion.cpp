@@ -125,6 +125,7 @@ bool CGridImpl::Detach(CGridItem* item)
     if (ListOf(item) != list)
         return false; // the handler took it away
     ClearFocus();
+    ForgetPendingEnsureItemIn(*item);
     CGridItem* const parent = item->GetParent();
     if (!list->DetachItem(item))
         return false;
@@ -168,6 +169,7 @@ bool CGridImpl::Remove(CGridItem* item)
     if (ListOf(item) != list)
         return false;
     CGridItem* const parent = item->GetParent();
+    ForgetPendingEnsureItemIn(*item);
     item->DetachDataObjects();
     CRowList::DestroyItem(item);
     AfterChildRemoved(*list, parent);
@@ -189,6 +191,18 @@ void CGridImpl::ClampTopRowAfterRemoval()
     const int32_t count = m_body.GetRowCount();
     if (m_topRow >= count)
         m_topRow = count - 1; // without scrolling; the layout update repaints
+}
+
+void CGridImpl::ForgetPendingEnsureItemIn(const CGridItem& subtree)
+{
+    // The deferred EnsureVisible must never follow a pointer to an item that
+    // left the grid.
+    for (const CGridItem* item = m_pendingEnsureItem; item != nullptr; item = item->GetParent()) {
+        if (item == &subtree) {
+            m_pendingEnsureItem = nullptr;
+            return;
+        }
+    }
 }
 
 bool CGridImpl::RemoveAt(int32_t row, int32_t listMask)
@@ -213,6 +227,8 @@ bool CGridImpl::Clear(int32_t listMask)
         if ((listMask & list->GetKind()) == 0)
             continue;
         cleared = true;
+        if (m_pendingEnsureItem != nullptr && ListOf(m_pendingEnsureItem) == list)
+            m_pendingEnsureItem = nullptr;
         CGridItem* const root = list->GetRoot();
         ++m_removing;
         for (int32_t i = root->GetChildCount() - 1; i >= 0; --i)

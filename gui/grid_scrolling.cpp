@@ -323,11 +323,11 @@ void CGridImpl::EnsureVisible(int32_t row, CGridItem* item)
 {
     if (!m_hasPainted) {
         m_pendingEnsureRow = row;
-        m_pendingEnsureItem = row < 0 ? item : nullptr;
+        m_pendingEnsureItem = (row < 0 && ListOf(item) == &m_body) ? item : nullptr;
         SetTimer(kEnsureVisibleTimer, 10);
         return;
     }
-    if (row < 0 && item != nullptr && m_body.Contains(item) && item->IsShown())
+    if (row < 0 && ListOf(item) == &m_body && item->IsShown())
         row = m_body.GetRowIndex(item);
     EnsureVisibleNow(row);
 }
