@@ -158,7 +158,9 @@ Platform::LRESULT CGridImpl::OnMessage(uint32_t msg, Platform::WPARAM wParam, Pl
     auto* const call = reinterpret_cast<CSyncCall*>(lParam);
     if (call->run == nullptr)
         return 0;
+    const bool outer = std::exchange(m_inMarshalledCall, true);
     call->run(*call, *this);
+    m_inMarshalledCall = outer;
     return 1;
 }
 

@@ -230,6 +230,7 @@ public:
     // Posts operation 49 unless one is pending.
     void RequestDeferredLayout();
     void RunDeferredLayout();
+    void StartAddBurstTimer();
 
     // ---- Sorting (grid_sorting.cpp) ----
     void SetSortKey(int32_t level, const CSortInfo& key, bool resortNow);
@@ -288,6 +289,8 @@ public:
     // Ranges, pages, positions, scroll bar geometry; repaints from the
     // previous row count on.
     void UpdateLayout();
+    // Test seam: layout updates run so far.
+    int64_t GetLayoutUpdateCountForTesting() const { return m_layoutUpdates; }
     void OnResize();
     void SetHorizontalPos(int32_t pos);
     int32_t GetHorizontalPos() const { return m_hscrollPos.load(std::memory_order_relaxed); }
@@ -506,12 +509,14 @@ private:
     int32_t m_previousRowCount = 0;
     int32_t m_pendingLayout = 0;
     bool m_addBurstPending = false; // timer 3 runs
+    bool m_inMarshalledCall = false; // running a call sent from another thread
     std::atomic<int32_t> m_hscrollPos{0}; // mirrors the horizontal bar for any thread
     int32_t m_wheelLines = 3;
     bool m_hasPainted = false;
     int32_t m_pendingEnsureRow = -1;
     CGridItem* m_pendingEnsureItem = nullptr; // Not owned; checked against the lists before use.
     bool m_inLayout = false;
+    int64_t m_layoutUpdates = 0;
     int32_t m_scrollBarExtent = 0; // the style's scroll bar width, read at each layout update
     bool m_vbarShown = false;
     bool m_hbarShown = false;

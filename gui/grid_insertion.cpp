@@ -95,11 +95,8 @@ bool CGridImpl::Insert(CGridItem* item, CGridItem* parent, CGridItem* position, 
         InvalidateItem(*node); // its expand button appears
     if (list == &m_body && m_topRow < 0 && m_body.GetRowCount() > 0)
         m_topRow = 0;
-    if (marshalled && !m_addBurstPending) {
-        // One layout update per 10 ms of marshalled adds, not one per row;
-        // started once, not restarted, so that a long burst shows progress.
-        m_addBurstPending = SetTimer(kAddBurstTimer, 10);
-    }
+    if (marshalled)
+        StartAddBurstTimer();
     return true;
 }
 
@@ -278,10 +275,27 @@ int32_t CGridImpl::RemoveObject(Common::CDataObject* object)
 
 void CGridImpl::RequestDeferredLayout()
 {
-    if (m_pendingLayout > 0 || IsDestroyed())
+    if (IsDestroyed())
+        return;
+    if (m_inMarshalledCall) {
+        // Calls from another thread arrive one by one through the queue, and
+        // a posted update would run between every two of them: a burst of
+        // them gets one layout update per 10 ms instead (timer 3).
+        StartAddBurstTimer();
+        return;
+    }
+    if (m_pendingLayout > 0)
         return;
     if (Platform::PostMessage(GetSafeHwnd(), SyncMessageId(), kOpDeferredLayout, 0))
         ++m_pendingLayout;
+}
+
+void CGridImpl::StartAddBurstTimer()
+{
+    // One layout update per 10 ms of marshalled calls, not one per row;
+    // started once, not restarted, so that a long burst shows progress.
+    if (!m_addBurstPending)
+        m_addBurstPending = SetTimer(kAddBurstTimer, 10);
 }
 
 void CGridImpl::RunDeferredLayout()

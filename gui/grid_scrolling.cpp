@@ -512,6 +512,7 @@ void CGridImpl::UpdateLayout()
     if (m_inLayout || IsDestroyed() || m_vbar == nullptr)
         return;
     m_inLayout = true;
+    ++m_layoutUpdates;
     m_scrollBarExtent = m_grid.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &m_grid);
     const bool hadV = m_vbarShown;
     const bool hadH = m_hbarShown;

@@ -70,6 +70,26 @@ TEST_F(GridCallingRuleTest, WorkerAddsReturnHandlesOfRowsThatExist)
     EXPECT_TRUE(PumpUntil([&] { return Impl().VerticalScrollBar()->maximum() > 0; }));
 }
 
+TEST_F(GridCallingRuleTest, WorkerBurstsAreLaidOutPerBurstNotPerRow)
+{
+    constexpr int kRows = 2000;
+    std::vector<std::unique_ptr<CRowObject>> objects;
+    for (int i = 0; i < kRows; ++i)
+        objects.push_back(std::make_unique<CRowObject>(i));
+    const int64_t before = Impl().GetLayoutUpdateCountForTesting();
+    RunOnWorker([&] {
+        for (int i = 0; i < kRows; ++i)
+            grid->Add(objects[i].get(), CGrid::kBodyRoot, i % 2 ? CGrid::kHead : CGrid::kTail);
+        for (int i = 0; i < kRows / 2; ++i)
+            grid->RemoveAt(0);
+    });
+    EXPECT_TRUE(PumpUntil([&] { return Impl().VerticalScrollBar()->maximum() > kRows / 4; }));
+    // One update per 10 ms timer run while the burst lasts: far fewer than
+    // the rows, however slow the machine.
+    EXPECT_LT(Impl().GetLayoutUpdateCountForTesting() - before, kRows / 4);
+    EXPECT_EQ(grid->GetRowCount(), kRows / 2);
+}
+
 TEST_F(GridCallingRuleTest, WorkerGetsGuiThreadResultsAndExceptions)
 {
     CRowObject object(5);
