@@ -352,6 +352,22 @@ TEST_F(GridOptionsTest, HeaderChangesReachTheParentAndTheLayout)
     EXPECT_EQ(handled, std::this_thread::get_id());
 }
 
+TEST_F(GridOptionsTest, HeaderFontChangeRemeasuresTheStrip)
+{
+    CHeader* header = MakeHeader({{CRowObject::kValue, 100}});
+    grid->SetHeader(header);
+    recorder.Clear();
+    QFont font("DejaVu Sans");
+    font.setPixelSize(30);
+    header->SetFont(font);
+    EXPECT_EQ(header->GetHeight(), CGrid::CGridImpl::MeasureRowHeight(font) + 6);
+    EXPECT_EQ(recorder.Codes(), std::vector<int32_t>{kNotifyHeaderChanged});
+    // The body starts below the new strip.
+    EXPECT_EQ(Impl().BodyArea().top(), header->GetHeight());
+    grid->SetHeaderShown(false);
+    EXPECT_EQ(Impl().BodyArea().top(), 0);
+}
+
 // ---- Settings stream ----
 
 using GridSettingsTest = GridTest;
