@@ -267,7 +267,9 @@ public:
     // Repaints the row `ms` from now (now when ms < 1).
     void SetRowHighlightExpiry(int32_t row, int32_t kind, CGridItem* item, int32_t ms);
     // Handles the row as if its data object had reported a change of
-    // `fieldId`. Posted: it runs later on the GUI thread and returns at once.
+    // `fieldId` (change time, re-filter, re-sort, invalidation, notification
+    // 10). Synchronous like every other call: the handle is followed while
+    // the caller still vouches for it.
     void MarkChanged(int32_t row, int32_t kind, CGridItem* item, int32_t fieldId);
 
     // ---- Scrolling and layout ----

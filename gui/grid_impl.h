@@ -23,7 +23,9 @@
 // is raised again on the caller's thread). A destroyed window answers every
 // call with the zero result at once: SendMessage to a released handle returns
 // 0 without running anything, and on the GUI thread the destroyed flag is
-// checked first. Posted operations (1, 49, 82) carry no record or a heap one.
+// checked first. Posted operations (1, 49, 82) carry no record or a heap one;
+// operation 82's heap record is freed by the grid (or by the queue when the
+// message is dropped), and its item must still be in the grid when it runs.
 //
 // Invalidation is exact and only accumulates (QWidget::update with
 // rectangles); a test seam records the rectangles (StartRecordingInvalidation).
@@ -152,6 +154,7 @@ enum GridOperation : uint32_t {
     kOpSetCellImageList = 220,
     kOpGetCellImageList = 221,
     kOpSetBackgroundPicture = 222,
+    kOpMarkChangedNow = 223, // MarkChanged carried synchronously
 };
 
 // Window timers of the grid.
