@@ -4,6 +4,7 @@
 
 #include "tests/gui/grid_test_support.h"
 
+#include "gui/data_object_registry.h"
 #include "gui/row_filter.h"
 #include "platform/archive.h"
 #include "platform/window_class.h"
@@ -145,6 +146,31 @@ TEST_F(GridCallingRuleTest, CallerBlockedWhileTheWindowGoesIsReleased)
     grid->DestroyWindow();
     ASSERT_EQ(result.wait_for(30s), std::future_status::ready);
     EXPECT_EQ(result.get(), 0);
+}
+
+TEST_F(GridCallingRuleTest, WorkerAddingWhileTheWindowGoesStopsCleanly)
+{
+    std::vector<std::unique_ptr<CRowObject>> objects;
+    for (int i = 0; i < 20000; ++i)
+        objects.push_back(std::make_unique<CRowObject>(i));
+    std::atomic<int> added{0};
+    std::atomic<bool> refused{false};
+    std::thread worker([&] {
+        for (auto& object : objects) {
+            if (grid->Add(object.get()) == nullptr) {
+                refused = true;
+                return;
+            }
+            ++added;
+        }
+    });
+    ASSERT_TRUE(PumpUntil([&] { return added.load() >= 500; }));
+    grid->DestroyWindow(); // while the worker is sending
+    worker.join();          // it must come back, without the event loop
+    EXPECT_TRUE(refused || added == static_cast<int>(objects.size()));
+    EXPECT_EQ(grid->GetRowCount(), 0);
+    for (auto& object : objects)
+        EXPECT_FALSE(CDataObjectRegistry::GetInstance().IsBound(object.get()));
 }
 
 TEST(GridWindowClassTest, RegisteredOnceAndCreatesGrids)
