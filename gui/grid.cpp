@@ -75,7 +75,11 @@ void CGrid::Serialize(Platform::CArchive& ar)
 
 bool CGrid::event(QEvent* event)
 {
-    return QWidget::event(event);
+    const bool handled = QWidget::event(event);
+    // A new style may have scroll bars of another width: lay out again.
+    if (event->type() == QEvent::StyleChange && m_impl && !m_impl->IsDestroyed())
+        m_impl->UpdateLayout();
+    return handled;
 }
 
 void CGrid::paintEvent(QPaintEvent* event)
