@@ -484,6 +484,41 @@ TEST_F(GridSettingsTest, StoredRowHeightsWithoutFontAndNoHeader)
     EXPECT_EQ(copy.GetListRowHeight(CGrid::kBodyList), 19);
 }
 
+TEST_F(GridSettingsTest, HeaderOfTheSameClassLoadsInPlace)
+{
+    grid->SetHeader(MakeHeader({{1, 40}, {2, 50}, {3, 60}}));
+    Platform::CArchive store;
+    grid->Serialize(store);
+    CGrid copy;
+    CHeader* existing = MakeHeader({{9, 10}});
+    copy.SetHeader(existing);
+    Platform::CArchive load(store.GetData());
+    copy.Serialize(load);
+    EXPECT_EQ(copy.GetHeader(), existing);
+    EXPECT_EQ(existing->GetColumnCount(), 3);
+    EXPECT_EQ(existing->GetColumn(2)->GetWidth(), 60);
+}
+
+TEST_F(GridSettingsTest, UnknownHeaderClassIsRefused)
+{
+    grid->SetHeader(MakeHeader({{1, 40}}));
+    Platform::CArchive store;
+    grid->Serialize(store);
+    QByteArray bytes = store.GetData();
+    const int at = bytes.indexOf("CHeader");
+    ASSERT_GT(at, 0);
+    bytes[at + 1] = 'X'; // "CXeader": no such class
+    CGrid copy;
+    Platform::CArchive load(bytes);
+    try {
+        copy.Serialize(load);
+        ADD_FAILURE() << "unknown class accepted";
+    } catch (const Platform::CArchiveException& e) {
+        EXPECT_EQ(e.GetCause(), Platform::CArchiveException::kBadSchema);
+    }
+    EXPECT_EQ(copy.GetHeader(), nullptr);
+}
+
 TEST_F(GridSettingsTest, NewerVersionsAreRefused)
 {
     Platform::CArchive store;
