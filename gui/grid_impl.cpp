@@ -158,7 +158,9 @@ Platform::LRESULT CGridImpl::OnMessage(uint32_t msg, Platform::WPARAM wParam, Pl
     auto* const call = reinterpret_cast<CSyncCall*>(lParam);
     if (call->run == nullptr)
         return 0;
+    const bool outer = std::exchange(m_inMarshalledCall, true);
     call->run(*call, *this);
+    m_inMarshalledCall = outer;
     return 1;
 }
 
@@ -179,7 +181,7 @@ void CGridImpl::OnTimer(uintptr_t id)
         CGridItem* const item = std::exchange(m_pendingEnsureItem, nullptr);
         if (row >= 0)
             EnsureVisibleNow(row);
-        else if (item != nullptr && m_body.Contains(item) && item->IsShown())
+        else if (ListOf(item) == &m_body && item->IsShown())
             EnsureVisibleNow(m_body.GetRowIndex(item));
         break;
     }
