@@ -143,6 +143,30 @@ bool CGridPainter::SaveScreenshot(const QString& path)
     return !image.isNull() && image.save(path, "PNG");
 }
 
+int32_t CGridPainter::MeasureHeaderHeight(IPaintHost& host)
+{
+    PaintContext context;
+    PreparePaintContext(context, host);
+    HeaderInfo info;
+    std::optional<QFont> headerFont;
+    if (context.header != nullptr) {
+        headerFont = context.header->GetFont();
+        info.imageList = context.header->GetImageList();
+    }
+    info.font = headerFont ? &*headerFont : host.GetFont();
+    CMemoryDC scratch(1, 1);
+    context.dc = &scratch;
+    return context.customDraw->GetHeaderHeight(info, context);
+}
+
+int32_t CGridPainter::MeasureLineHeight(IPaintHost& host)
+{
+    ICustomDraw* const customDraw = host.GetCustomDraw();
+    const QFont* const font = host.GetFont();
+    return (customDraw ? *customDraw : GetSharedPaintDefaults().customDraw)
+        .GetLineHeight(font ? font : &GetDefaultPaintFont(), nullptr);
+}
+
 void CGridPainter::ReleaseBuffers()
 {
     m_buffer.reset();

@@ -81,6 +81,14 @@ public:
     // or the file cannot be written.
     bool SaveScreenshot(const QString& path);
 
+    // The header strip's height as the host's custom draw measures it: in
+    // the header's font, else the grid's; 20 when there is neither (or no
+    // header).
+    static int32_t MeasureHeaderHeight(IPaintHost& host);
+    // A row's height as the host's custom draw measures it, in the grid's
+    // font, else the shared default font.
+    static int32_t MeasureLineHeight(IPaintHost& host);
+
     // Drops the back buffer and the pre-rendered picture; the next pass
     // makes what it needs again (the grid calls this when its window goes).
     void ReleaseBuffers();
