@@ -5,12 +5,30 @@
 #include "gui/header.h"
 #include "gui/paint_host.h"
 #include "gui/row_list.h"
+#include "gui/scroll_position.h"
 
 #include "platform/dc.h"
 
 #include <algorithm>
 
 namespace Brivel::GUI {
+
+namespace {
+
+// The scroll source of a host that has none: not scrolled. Without one the
+// header would find no scrollable column at all.
+class CUnscrolled final : public IHorizontalScrollSource {
+public:
+    bool GetHorizontalScrollPos(int32_t& pos) const override
+    {
+        pos = 0;
+        return true;
+    }
+};
+
+const CUnscrolled s_unscrolled;
+
+} // namespace
 
 bool LineInfo::IsSelected() const noexcept
 {
@@ -38,7 +56,8 @@ void PreparePaintContext(PaintContext& context, IPaintHost& host)
     context.grid = host.GetGrid();
     context.window = host.GetWindow();
     context.header = host.GetHeader();
-    context.scroll = host.GetScrollSource();
+    const IHorizontalScrollSource* const scroll = host.GetScrollSource();
+    context.scroll = scroll ? scroll : &s_unscrolled;
     ICustomDraw* const customDraw = host.GetCustomDraw();
     context.customDraw = customDraw ? customDraw : &GetSharedPaintDefaults().customDraw;
 

@@ -67,7 +67,9 @@ struct PaintContext {
     CGrid* grid = nullptr;        // handed to custom-draw overrides; null outside a grid
     QWidget* window = nullptr;    // the grid window; null outside a window
     CHeader* header = nullptr;    // null: no header attached
-    const IHorizontalScrollSource* scroll = nullptr; // for the header's hit tests and rectangles
+    // For the header's hit tests and rectangles; never null in a pass (a
+    // host without one is taken as not scrolled).
+    const IHorizontalScrollSource* scroll = nullptr;
     Platform::CDC* dc = nullptr;  // the drawing surface; never null in a pass
     ICustomDraw* customDraw = nullptr; // the grid's or the shared default
 
