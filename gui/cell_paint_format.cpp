@@ -255,9 +255,15 @@ void CCellPaintFormat::GetTextRect(CRect& result, const CellInfo& cell, PaintCon
 const std::string& CCellPaintFormat::ReadCellText(const CellInfo& cell, PaintContext& context)
 {
     context.text.clear();
-    if (cell.column != nullptr && cell.object != nullptr && cell.format != nullptr) {
-        const Common::CFieldValue value = cell.object->GetValue(cell.attributes.id);
-        context.text = cell.format->Format(value, cell.object);
+    if (cell.column == nullptr || cell.object == nullptr || cell.format == nullptr)
+        return context.text;
+    if (cell.kind == Common::KindStdString) {
+        // A field value holding a standard string keeps it on the heap; the
+        // typed read and format (the slot the value would reach anyway)
+        // leave short texts in the string's inline buffer.
+        context.text = cell.format->Format(cell.object->GetStdString(cell.attributes.id), cell.object);
+    } else {
+        context.text = cell.format->Format(cell.object->GetValue(cell.attributes.id), cell.object);
     }
     return context.text;
 }
