@@ -5,6 +5,7 @@
 //   Entry points          Paint, Render, RenderClient, SaveScreenshot
 //   Buffers               the back buffer and the pre-rendered picture
 //   One rectangle         header strip, pinned rows, band, body, empty lines
+//   Drag images           a column's header cell, the selected rows
 //
 // Call flow of a paint request:
 //   Paint(window, region)
@@ -25,6 +26,7 @@
 #include "gui/row_list.h"
 
 #include "platform/dc.h"
+#include "platform/image_list.h"
 #include "platform/sys_color.h"
 
 #include <QPainter>
@@ -390,6 +392,142 @@ void CGridPainter::PaintLine(CRowList* list, int32_t listKind, int32_t row, CGri
     line.nextSelected = item != nullptr && IsRowSelected(list, listKind, row + 1);
     ++m_counters.lines;
     m_context.customDraw->DrawLine(line, m_context, m_context.mask);
+}
+
+} // namespace Brivel::GUI
+
+// ---- Drag images ----
+
+namespace Brivel::GUI {
+
+template <class Visit>
+void CGridPainter::ForEachShownRow(const CRect& client, Visit&& visit) const
+{
+    int32_t top = client.top;
+    if (CHeader* const header = m_host.GetHeader(); header != nullptr && m_host.IsHeaderShown())
+        top += std::max(header->GetHeight(), 0);
+    CRowList* const pinned = m_host.GetRowList(CRowList::kPinnedList);
+    const int32_t pinnedCount = pinned ? pinned->GetRowCount() : 0;
+    for (int32_t row = 0; row < pinnedCount && top < client.bottom; ++row) {
+        CGridItem* const item = pinned->GetItem(row);
+        if (!visit(pinned, int32_t(CRowList::kPinnedList), row, item, top, item->GetRowHeight()))
+            return;
+        top += item->GetRowHeight();
+    }
+    if (m_host.IsSeparatorShown() && m_host.GetSeparatorHeight() > 0 && pinnedCount > 0)
+        top += m_host.GetSeparatorHeight();
+    CRowList* const body = m_host.GetRowList(CRowList::kBodyList);
+    const int32_t bodyCount = body ? body->GetRowCount() : 0;
+    for (int32_t row = std::max(m_host.GetTopRow(), 0); row < bodyCount && top < client.bottom; ++row) {
+        CGridItem* const item = body->GetItem(row);
+        if (!visit(body, int32_t(CRowList::kBodyList), row, item, top, item->GetRowHeight()))
+            return;
+        top += item->GetRowHeight();
+    }
+}
+
+std::unique_ptr<Platform::CImageList> CGridPainter::MakeColumnDragImage(CColumn& column)
+{
+    CHeader* const header = m_host.GetHeader();
+    if (header == nullptr || header->FindVisibleColumn(column.GetId()) != &column)
+        return nullptr;
+    const CRect client = m_host.GetClientRect();
+    PreparePass(client);
+    const CRect cell = header->GetColumnRect(m_context.scroll, column.GetId());
+    const int32_t width = cell.Width();
+    const int32_t height = cell.Height();
+    if (width <= 0 || height <= 0)
+        return nullptr;
+    CMemoryDC dc(width, height);
+    if (!dc.IsValid())
+        return nullptr;
+    dc.FillSolidRect(CRect(0, 0, width, height), kColumnDragKey);
+    dc.SelectFont(*m_context.font);
+    m_context.dc = &dc;
+    m_context.clip = CRect(0, 0, width, height);
+    ColumnInfo info;
+    info.header = &m_headerInfo;
+    info.column = &column;
+    info.attributes = column.GetAttributes();
+    info.fullRect = info.visibleRect = CRect(0, 0, width, height);
+    info.state = 1;
+    info.font = m_headerInfo.font;
+    info.headerImage = info.attributes.headerImage;
+    info.textColor = m_headerInfo.textColor;
+    m_context.customDraw->DrawColumnHeader(info, m_context, m_context.mask);
+    m_context.dc = nullptr;
+
+    auto images = std::make_unique<Platform::CImageList>(width, height);
+    if (images->AddMasked(dc.Image(), kColumnDragKey) < 0)
+        return nullptr;
+    return images;
+}
+
+std::unique_ptr<Platform::CImageList> CGridPainter::MakeRowDragImage(int32_t* top)
+{
+    const CRect client = m_host.GetClientRect();
+    if (client.IsRectEmpty())
+        return nullptr;
+    // The band from the first to the last selected row now visible.
+    int32_t first = -1;
+    int32_t last = -1;
+    ForEachShownRow(client, [&](CRowList*, int32_t, int32_t, CGridItem* item, int32_t rowTop, int32_t height) {
+        if (item->IsSelected()) {
+            if (first < 0)
+                first = rowTop;
+            last = std::min(rowTop + height, client.bottom);
+        }
+        return true;
+    });
+    if (first < 0 || last <= first)
+        return nullptr;
+    const int32_t width = client.Width();
+    const int32_t height = last - first;
+    CMemoryDC dc(width, height);
+    if (!dc.IsValid())
+        return nullptr;
+    dc.FillSolidRect(CRect(0, 0, width, height), kRowDragKey);
+    PreparePass(client);
+    m_context.backgroundPicture = nullptr;
+    m_context.backgroundAlpha = -1;
+    ForEachShownRow(client, [&](CRowList* list, int32_t kind, int32_t row, CGridItem* item, int32_t rowTop,
+                                int32_t rowHeight) {
+        if (rowTop >= last)
+            return false;
+        if (!item->IsSelected())
+            return true;
+        // Each row is drawn at the top of a scratch surface of its own
+        // height, then copied to its place in the band.
+        CMemoryDC line(width, rowHeight);
+        line.SelectFont(*m_context.font);
+        m_context.dc = &line;
+        LineInfo info;
+        info.fullRect = info.visibleRect = info.paintRect = CRect(client.left, 0, client.right, rowHeight);
+        info.textColor = m_context.appearance->TextColorOfRow(row);
+        info.backColor = m_context.appearance->BackColorOfRow(row);
+        info.font = m_context.font;
+        info.highlight = m_highlight;
+        info.list = list;
+        info.listKind = kind;
+        info.row = row;
+        info.item = item;
+        info.prevSelected = IsRowSelected(list, kind, row - 1);
+        info.nextSelected = IsRowSelected(list, kind, row + 1);
+        m_context.clip = info.paintRect;
+        m_context.customDraw->DrawLine(info, m_context, kRowDragElements);
+        dc.BitBlt(0, rowTop - first, width, std::min(rowHeight, last - rowTop), &line, client.left, 0,
+                  Platform::SRCCOPY);
+        return true;
+    });
+    m_context.dc = nullptr;
+    m_pinned = nullptr;
+    m_body = nullptr;
+    if (top != nullptr)
+        *top = first;
+    auto images = std::make_unique<Platform::CImageList>(width, height);
+    if (images->AddMasked(dc.Image(), kRowDragKey) < 0)
+        return nullptr;
+    return images;
 }
 
 } // namespace Brivel::GUI

@@ -33,6 +33,7 @@
 
 #include "gui/paint_records.h"
 
+#include "platform/image_list.h"
 #include "platform/rect.h"
 
 #include <QFont>
@@ -89,6 +90,22 @@ public:
     // font, else the shared default font.
     static int32_t MeasureLineHeight(IPaintHost& host);
 
+    // The drag image of a column being dragged: its header cell drawn in
+    // state 1 through the custom draw onto kColumnDragKey, made into a
+    // one-image list masked by that colour. Null when the host has no
+    // header or the column is not laid out.
+    static constexpr COLORREF kColumnDragKey = Platform::RGB(237, 238, 234);
+    std::unique_ptr<Platform::CImageList> MakeColumnDragImage(CColumn& column);
+    // The drag image of rows being dragged: the selected rows now visible,
+    // drawn through DrawLine with the elements kRowDragElements onto a
+    // bitmap reaching from the first to the last of them, pre-filled with
+    // kRowDragKey, made into a one-image list masked by that colour. Null
+    // when no selected row is visible. `top` receives the client y of the
+    // image's top edge.
+    static constexpr COLORREF kRowDragKey = Platform::RGB(192, 127, 192);
+    static constexpr PaintElementMask kRowDragElements = 0xE00B;
+    std::unique_ptr<Platform::CImageList> MakeRowDragImage(int32_t* top = nullptr);
+
     // Drops the back buffer and the pre-rendered picture; the next pass
     // makes what it needs again (the grid calls this when its window goes).
     void ReleaseBuffers();
@@ -131,6 +148,11 @@ private:
     void PaintLine(CRowList* list, int32_t listKind, int32_t row, CGridItem* item, int32_t top, int32_t height,
                    const Platform::CRect& client, const Platform::CRect& update);
     bool IsRowSelected(CRowList* list, int32_t listKind, int32_t row) const;
+    // Calls visit(list, kind, row, item, top, height) for every row shown
+    // in the client area (pinned rows, then body rows from the top row), in
+    // the layout of the paint pass; stops when visit returns false.
+    template <class Visit>
+    void ForEachShownRow(const Platform::CRect& client, Visit&& visit) const;
 
     IPaintHost& m_host; // Not owned; outlives this.
     std::unique_ptr<Platform::CMemoryDC> m_buffer;  // the back buffer; null while not double buffering

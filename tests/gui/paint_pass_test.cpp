@@ -444,3 +444,59 @@ TEST(PaintFormatDefaults, TheFourDefaultsAreRegisteredAndStoredByName)
 
 } // namespace
 } // namespace Brivel::GUI::Testing
+
+namespace Brivel::GUI::Testing {
+namespace {
+
+using Platform::CRect;
+using Platform::GetSysColor;
+using Platform::RGB;
+
+class PaintDragImageTest : public PaintFixture {};
+
+TEST_F(PaintDragImageTest, AColumnsDragImageIsItsHeaderCellInTheDraggedState)
+{
+    host.AddColumn(CPaintRowObject::kNameField, "Name", 100);
+    CColumn* number = host.AddColumn(CPaintRowObject::kNumberField, "Number", 80);
+    const std::unique_ptr<Platform::CImageList> images = painter.MakeColumnDragImage(*number);
+    ASSERT_NE(images, nullptr);
+    ASSERT_EQ(images->GetImageCount(), 1);
+    EXPECT_EQ(images->GetImageSize(), Platform::CSize(80, 20));
+    const QImage& image = *images->GetImage(0);
+    EXPECT_EQ(PixelAt(image, 70, 10), GetSysColor(Platform::COLOR_BTNHIGHLIGHT)) << "state 1";
+    EXPECT_EQ(PixelAt(image, 79, 10), GetSysColor(Platform::COLOR_BTNSHADOW));
+    EXPECT_EQ(qAlpha(image.pixel(40, 10)), 255);
+    EXPECT_TRUE(HasInk(image, CRect(0, 0, 80, 20))) << "with its caption";
+
+    CColumn other(99, "Elsewhere", 50);
+    EXPECT_EQ(painter.MakeColumnDragImage(other), nullptr) << "not a column of this header";
+}
+
+TEST_F(PaintDragImageTest, TheRowsDragImageHoldsTheVisibleSelectedRowsOnTheirKey)
+{
+    host.AddColumn(CPaintRowObject::kNameField, "Name", 100);
+    host.appearance.evenBackColor = RGB(0, 200, 0);
+    std::vector<CGridItem*> rows;
+    for (int i = 0; i < 5; ++i)
+        rows.push_back(AddBodyRow("row " + std::to_string(i)));
+    EXPECT_EQ(painter.MakeRowDragImage(), nullptr) << "nothing selected";
+    ASSERT_TRUE(rows[1]->Select(true));
+    ASSERT_TRUE(rows[3]->Select(true));
+    int32_t top = -1;
+    const std::unique_ptr<Platform::CImageList> images = painter.MakeRowDragImage(&top);
+    ASSERT_NE(images, nullptr);
+    EXPECT_EQ(top, BodyRowRect(1).top);
+    EXPECT_EQ(images->GetImageSize(), Platform::CSize(300, 60)) << "from row 1 to row 3";
+    const QImage& image = *images->GetImage(0);
+    EXPECT_EQ(qAlpha(image.pixel(250, 10)), 255);
+    EXPECT_EQ(PixelAt(image, 250, 10), kWhite) << "row 1 (odd) without any tint";
+    EXPECT_EQ(qAlpha(image.pixel(250, 30)), 0) << "the unselected row between stays the key";
+    EXPECT_EQ(qAlpha(image.pixel(250, 50)), 255);
+    EXPECT_TRUE(HasInk(image, CRect(0, 0, 100, 20)));
+
+    host.topRow = 4;
+    EXPECT_EQ(painter.MakeRowDragImage(), nullptr) << "the selected rows scrolled out of view";
+}
+
+} // namespace
+} // namespace Brivel::GUI::Testing
