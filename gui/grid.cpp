@@ -62,12 +62,10 @@ CGridItem* CGrid::Add(Common::CDataObject* object, CGridItem* parent, CGridItem*
 
 void CGrid::MarkChanged(int32_t row, int32_t kind, CGridItem* item, int32_t fieldId)
 {
-    if (m_impl->IsDestroyed())
-        return;
-    // Posted on every thread: the change is handled from the event loop, as a
-    // change reported by the data object itself would be.
-    auto record = std::make_unique<CMarkChangedRecord>(CMarkChangedRecord{row, kind, item, fieldId});
-    Platform::PostMessage(m_impl->GetSafeHwnd(), CGridImpl::SyncMessageId(), kOpMarkChanged, std::move(record));
+    // The posted form (operation 82 with a heap record) is what other code
+    // may send; this call runs at once on the GUI thread, so that a handle is
+    // never followed after its caller has let go of it.
+    m_impl->Call(kOpMarkChangedNow, [&](CGridImpl& impl) { impl.MarkChanged(row, kind, item, fieldId); });
 }
 
 void CGrid::Serialize(Platform::CArchive& ar)
@@ -77,7 +75,11 @@ void CGrid::Serialize(Platform::CArchive& ar)
 
 bool CGrid::event(QEvent* event)
 {
-    return QWidget::event(event);
+    const bool handled = QWidget::event(event);
+    // A new style may have scroll bars of another width: lay out again.
+    if (event->type() == QEvent::StyleChange && m_impl && !m_impl->IsDestroyed())
+        m_impl->UpdateLayout();
+    return handled;
 }
 
 void CGrid::paintEvent(QPaintEvent* event)

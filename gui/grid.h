@@ -14,10 +14,13 @@
 // message "Brivel.Grid.SyncMessage" (operation code and argument record) and
 // the caller waits for the GUI thread's result. So an Add from a worker
 // returns the new item handle, and the rows are only ever touched by the GUI
-// thread. Once the window is destroyed (DestroyWindow, or the destructor
-// begun), every call returns the zero result at once, on any thread; a caller
-// blocked in a call while the window goes is released with the zero result.
-// A caller must not hold a lock the GUI thread needs while it calls.
+// thread. Once the window is destroyed (DestroyWindow), every call returns
+// the zero result at once, on any thread, while the object lives on; a caller
+// blocked in a call while the window goes (DestroyWindow or the destructor)
+// is released with the zero result. Calling a grid object that has been
+// deleted is not allowed: keep the object and destroy its window when other
+// threads may still call. A caller must not hold a lock the GUI thread needs
+// while it calls.
 //
 // Invalidation only accumulates: nothing is painted in the middle of an
 // operation; the window paints when the GUI thread's event loop gets to it.
@@ -268,7 +271,9 @@ public:
     // Repaints the row `ms` from now (now when ms < 1).
     void SetRowHighlightExpiry(int32_t row, int32_t kind, CGridItem* item, int32_t ms);
     // Handles the row as if its data object had reported a change of
-    // `fieldId`. Posted: it runs later on the GUI thread and returns at once.
+    // `fieldId` (change time, re-filter, re-sort, invalidation, notification
+    // 10). Synchronous like every other call: the handle is followed while
+    // the caller still vouches for it.
     void MarkChanged(int32_t row, int32_t kind, CGridItem* item, int32_t fieldId);
 
     // ---- Scrolling and layout ----

@@ -167,7 +167,9 @@ Platform::LRESULT CGridImpl::OnMessage(uint32_t msg, Platform::WPARAM wParam, Pl
     auto* const call = reinterpret_cast<CSyncCall*>(lParam);
     if (call->run == nullptr)
         return 0;
+    const bool outer = std::exchange(m_inMarshalledCall, true);
     call->run(*call, *this);
+    m_inMarshalledCall = outer;
     return 1;
 }
 
@@ -179,6 +181,7 @@ void CGridImpl::OnTimer(uintptr_t id)
         break;
     case kAddBurstTimer:
         KillTimer(id);
+        m_addBurstPending = false;
         UpdateLayout();
         break;
     case kEnsureVisibleTimer: {
@@ -187,7 +190,7 @@ void CGridImpl::OnTimer(uintptr_t id)
         CGridItem* const item = std::exchange(m_pendingEnsureItem, nullptr);
         if (row >= 0)
             EnsureVisibleNow(row);
-        else if (item != nullptr && m_body.Contains(item) && item->IsShown())
+        else if (ListOf(item) == &m_body && item->IsShown())
             EnsureVisibleNow(m_body.GetRowIndex(item));
         break;
     }
@@ -206,12 +209,16 @@ void CGridImpl::OnTimer(uintptr_t id)
 
 uint32_t CGridImpl::ItemState(const CGridItem& item) const
 {
-    uint32_t state = 0;
     const CRowList* const list = item.GetRowList();
-    const int32_t row = list ? list->GetRowIndex(&item) : -1;
+    return ItemState(item, list ? list->GetRowIndex(&item) : -1);
+}
+
+uint32_t CGridImpl::ItemState(const CGridItem& item, int32_t row) const
+{
+    uint32_t state = 0;
     if (item.IsSelected())
         state |= kItemSelected;
-    if (row >= 0 && list->GetKind() == m_focusKind && row == m_focusRow)
+    if (row >= 0 && item.GetListKind() == m_focusKind && row == m_focusRow)
         state |= kItemFocused;
     if (item.IsShown())
         state |= kItemShown;
@@ -229,21 +236,21 @@ void CGridImpl::NotifyItem(int32_t code, CGridItem& item)
     if (!m_notifyParent || item.IsRoot())
         return;
     const CRowList* const list = ListOf(&item);
-    if (list == nullptr)
-        return; // the detached list is never reported
+    if (list == nullptr || GetNotifyTarget() == nullptr)
+        return; // the detached list is never reported; nobody to tell
     CGridNotify record;
     record.header.source = &m_grid;
-    record.state = ItemState(item);
     record.item = &item;
     record.object = item.GetDataObject();
     record.listKind = list->GetKind();
     record.row = list->GetRowIndex(&item);
+    record.state = ItemState(item, record.row);
     SendNotify(code, record.header);
 }
 
 void CGridImpl::NotifyHeaderEvent(int32_t code, CColumn* column, int32_t argument)
 {
-    if (!m_notifyParent)
+    if (!m_notifyParent || GetNotifyTarget() == nullptr)
         return;
     CGridHeaderNotify record;
     record.notify.source = &m_grid;

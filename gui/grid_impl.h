@@ -23,7 +23,9 @@
 // is raised again on the caller's thread). A destroyed window answers every
 // call with the zero result at once: SendMessage to a released handle returns
 // 0 without running anything, and on the GUI thread the destroyed flag is
-// checked first. Posted operations (1, 49, 82) carry no record or a heap one.
+// checked first. Posted operations (1, 49, 82) carry no record or a heap one;
+// operation 82's heap record is freed by the grid (or by the queue when the
+// message is dropped), and its item must still be in the grid when it runs.
 //
 // Invalidation is exact and only accumulates (QWidget::update with
 // rectangles); a test seam records the rectangles (StartRecordingInvalidation).
@@ -153,7 +155,8 @@ enum GridOperation : uint32_t {
     kOpSetCellImageList = 220,
     kOpGetCellImageList = 221,
     kOpSetBackgroundPicture = 222,
-    kOpSaveScreenshot = 223,
+    kOpMarkChangedNow = 223, // MarkChanged carried synchronously
+    kOpSaveScreenshot = 224,
 };
 
 // Window timers of the grid.
@@ -232,6 +235,7 @@ public:
     // Posts operation 49 unless one is pending.
     void RequestDeferredLayout();
     void RunDeferredLayout();
+    void StartAddBurstTimer();
 
     // ---- Sorting (grid_sorting.cpp) ----
     void SetSortKey(int32_t level, const CSortInfo& key, bool resortNow);
@@ -290,6 +294,8 @@ public:
     // Ranges, pages, positions, scroll bar geometry; repaints from the
     // previous row count on.
     void UpdateLayout();
+    // Test seam: layout updates run so far.
+    int64_t GetLayoutUpdateCountForTesting() const { return m_layoutUpdates; }
     void OnResize();
     void SetHorizontalPos(int32_t pos);
     int32_t GetHorizontalPos() const { return m_hscrollPos.load(std::memory_order_relaxed); }
@@ -360,6 +366,7 @@ public:
     // ---- Notifications ----
     void NotifyHeaderEvent(int32_t code, CColumn* column, int32_t argument);
     uint32_t ItemState(const CGridItem& item) const;
+    uint32_t ItemState(const CGridItem& item, int32_t row) const;
 
     // ---- IRowListOwner ----
     void NotifyItem(int32_t code, CGridItem& item) override;
@@ -436,6 +443,7 @@ private:
     void SendRemovalNotifications(CGridItem& item);
     bool Insert(CGridItem* item, CGridItem* parent, CGridItem* position, bool show, bool marshalled);
     void AfterChildRemoved(CRowList& list, CGridItem* parent);
+    void ForgetPendingEnsureItemIn(const CGridItem& subtree);
     void ClampTopRowAfterRemoval();
     void SortSubtree(CRowList& list, CGridItem& node);
     void SortChildrenOf(CRowList& list, CGridItem& node, const std::vector<CSortInfo>& keys);
@@ -508,6 +516,8 @@ private:
     int32_t m_topRow = -1;
     int32_t m_previousRowCount = 0;
     int32_t m_pendingLayout = 0;
+    bool m_addBurstPending = false; // timer 3 runs
+    bool m_inMarshalledCall = false; // running a call sent from another thread
     std::atomic<int32_t> m_hscrollPos{0}; // mirrors the horizontal bar for any thread
     int32_t m_wheelLines = 3;
     bool m_hasPainted = false;
@@ -515,6 +525,8 @@ private:
     int32_t m_pendingEnsureRow = -1;
     CGridItem* m_pendingEnsureItem = nullptr; // Not owned; checked against the lists before use.
     bool m_inLayout = false;
+    int64_t m_layoutUpdates = 0;
+    int32_t m_scrollBarExtent = 0; // the style's scroll bar width, read at each layout update
     bool m_vbarShown = false;
     bool m_hbarShown = false;
     int32_t m_wheelAccumulator = 0; // wheel delta not yet turned into lines or pages

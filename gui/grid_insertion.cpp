@@ -96,7 +96,7 @@ bool CGridImpl::Insert(CGridItem* item, CGridItem* parent, CGridItem* position, 
     if (list == &m_body && m_topRow < 0 && m_body.GetRowCount() > 0)
         m_topRow = 0;
     if (marshalled)
-        SetTimer(kAddBurstTimer, 10); // one layout update per burst of marshalled adds
+        StartAddBurstTimer();
     return true;
 }
 
@@ -122,6 +122,7 @@ bool CGridImpl::Detach(CGridItem* item)
     if (ListOf(item) != list)
         return false; // the handler took it away
     ClearFocus();
+    ForgetPendingEnsureItemIn(*item);
     CGridItem* const parent = item->GetParent();
     if (!list->DetachItem(item))
         return false;
@@ -165,6 +166,7 @@ bool CGridImpl::Remove(CGridItem* item)
     if (ListOf(item) != list)
         return false;
     CGridItem* const parent = item->GetParent();
+    ForgetPendingEnsureItemIn(*item);
     item->DetachDataObjects();
     CRowList::DestroyItem(item);
     AfterChildRemoved(*list, parent);
@@ -186,6 +188,18 @@ void CGridImpl::ClampTopRowAfterRemoval()
     const int32_t count = m_body.GetRowCount();
     if (m_topRow >= count)
         m_topRow = count - 1; // without scrolling; the layout update repaints
+}
+
+void CGridImpl::ForgetPendingEnsureItemIn(const CGridItem& subtree)
+{
+    // The deferred EnsureVisible must never follow a pointer to an item that
+    // left the grid.
+    for (const CGridItem* item = m_pendingEnsureItem; item != nullptr; item = item->GetParent()) {
+        if (item == &subtree) {
+            m_pendingEnsureItem = nullptr;
+            return;
+        }
+    }
 }
 
 bool CGridImpl::RemoveAt(int32_t row, int32_t listMask)
@@ -210,6 +224,8 @@ bool CGridImpl::Clear(int32_t listMask)
         if ((listMask & list->GetKind()) == 0)
             continue;
         cleared = true;
+        if (m_pendingEnsureItem != nullptr && ListOf(m_pendingEnsureItem) == list)
+            m_pendingEnsureItem = nullptr;
         CGridItem* const root = list->GetRoot();
         ++m_removing;
         for (int32_t i = root->GetChildCount() - 1; i >= 0; --i)
@@ -259,10 +275,27 @@ int32_t CGridImpl::RemoveObject(Common::CDataObject* object)
 
 void CGridImpl::RequestDeferredLayout()
 {
-    if (m_pendingLayout > 0 || IsDestroyed())
+    if (IsDestroyed())
+        return;
+    if (m_inMarshalledCall) {
+        // Calls from another thread arrive one by one through the queue, and
+        // a posted update would run between every two of them: a burst of
+        // them gets one layout update per 10 ms instead (timer 3).
+        StartAddBurstTimer();
+        return;
+    }
+    if (m_pendingLayout > 0)
         return;
     if (Platform::PostMessage(GetSafeHwnd(), SyncMessageId(), kOpDeferredLayout, 0))
         ++m_pendingLayout;
+}
+
+void CGridImpl::StartAddBurstTimer()
+{
+    // One layout update per 10 ms of marshalled calls, not one per row;
+    // started once, not restarted, so that a long burst shows progress.
+    if (!m_addBurstPending)
+        m_addBurstPending = SetTimer(kAddBurstTimer, 10);
 }
 
 void CGridImpl::RunDeferredLayout()

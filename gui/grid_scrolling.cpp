@@ -34,7 +34,7 @@ using CGridImpl = CGrid::CGridImpl;
 QRect CGridImpl::ClientRect() const
 {
     QRect client = m_grid.rect();
-    const int32_t extent = m_grid.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &m_grid);
+    const int32_t extent = m_scrollBarExtent;
     if (m_vbarShown)
         client.setRight(std::max(client.left() - 1, client.right() - extent));
     if (m_hbarShown)
@@ -140,16 +140,19 @@ void CGridImpl::InvalidateRows(const CRowList& list, int32_t firstRow, int32_t l
     const bool pinned = list.GetKind() == CRowList::kPinnedList;
     if (!pinned)
         firstRow = std::max(firstRow, m_topRow);
-    lastRow = std::min(lastRow, LastVisibleRow(list.GetKind()));
+    lastRow = std::min(lastRow, list.GetRowCount() - 1);
     if (firstRow > lastRow)
         return;
     const Areas areas = ComputeAreas();
-    const int32_t y = RowTop(list, firstRow, areas);
+    const int32_t y = RowTop(list, firstRow, areas); // -1 off screen, in constant time when far below
     if (y < 0)
         return;
+    const int32_t areaBottom = pinned ? areas.pinnedBottom : areas.bottom;
+    // Each row is at least one pixel high: no more rows than pixels are left.
+    const int32_t last = std::min(lastRow, firstRow + (areaBottom - y) - 1);
     int32_t bottom = y;
-    list.ForEachRow(firstRow, lastRow + 1, [&](const CGridItem* item) { bottom += item->GetRowHeight(); });
-    bottom = std::min(bottom, pinned ? areas.pinnedBottom : areas.bottom);
+    list.ForEachRow(firstRow, last + 1, [&](const CGridItem* item) { bottom += item->GetRowHeight(); });
+    bottom = std::min(bottom, areaBottom);
     Invalidate(QRect(areas.client.left(), y, areas.client.width(), bottom - y));
 }
 
@@ -323,11 +326,11 @@ void CGridImpl::EnsureVisible(int32_t row, CGridItem* item)
 {
     if (!m_hasPainted) {
         m_pendingEnsureRow = row;
-        m_pendingEnsureItem = row < 0 ? item : nullptr;
+        m_pendingEnsureItem = (row < 0 && ListOf(item) == &m_body) ? item : nullptr;
         SetTimer(kEnsureVisibleTimer, 10);
         return;
     }
-    if (row < 0 && item != nullptr && m_body.Contains(item) && item->IsShown())
+    if (row < 0 && ListOf(item) == &m_body && item->IsShown())
         row = m_body.GetRowIndex(item);
     EnsureVisibleNow(row);
 }
@@ -498,7 +501,7 @@ bool CGridImpl::NeedsHorizontalBar() const
 void CGridImpl::PlaceScrollBars()
 {
     const QRect all = m_grid.rect();
-    const int32_t extent = m_grid.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &m_grid);
+    const int32_t extent = m_scrollBarExtent;
     if (m_vbarShown)
         m_vbar->setGeometry(all.right() + 1 - extent, all.top(), extent, all.height() - (m_hbarShown ? extent : 0));
     if (m_hbarShown)
@@ -512,6 +515,8 @@ void CGridImpl::UpdateLayout()
     if (m_inLayout || IsDestroyed() || m_vbar == nullptr)
         return;
     m_inLayout = true;
+    ++m_layoutUpdates;
+    m_scrollBarExtent = m_grid.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &m_grid);
     const bool hadV = m_vbarShown;
     const bool hadH = m_hbarShown;
     // The horizontal bar takes height (rows that fit), the vertical one width

@@ -192,21 +192,26 @@ bool CGridImpl::Reposition(CGridItem& item)
         const int32_t oldRow = list->GetRowIndex(&item);
         RefreshSortValues(item, *list);
 
-        // First the upper bound among the siblings before it...
-        int32_t lo = 0;
-        int32_t hi = index;
-        while (lo < hi) {
-            const int32_t mid = lo + (hi - lo) / 2;
-            if (Compare(item, *parent->GetChild(mid), keys) > 0)
-                hi = mid;
-            else
-                lo = mid + 1;
-        }
-        int32_t target = lo;
-        if (target == index) {
-            // ...else the lower bound among the siblings after it.
-            lo = index + 1;
-            hi = parent->GetChildCount();
+        // First the upper bound among the siblings before it; if that is its
+        // own index, the lower bound among the siblings after it. The
+        // siblings are in order, so one comparison with the neighbour says
+        // whether a side needs its search at all.
+        const int32_t count = parent->GetChildCount();
+        int32_t target = index;
+        if (index > 0 && Compare(item, *parent->GetChild(index - 1), keys) > 0) {
+            int32_t lo = 0;
+            int32_t hi = index - 1;
+            while (lo < hi) {
+                const int32_t mid = lo + (hi - lo) / 2;
+                if (Compare(item, *parent->GetChild(mid), keys) > 0)
+                    hi = mid;
+                else
+                    lo = mid + 1;
+            }
+            target = lo;
+        } else if (index + 1 < count && Compare(*parent->GetChild(index + 1), item, keys) > 0) {
+            int32_t lo = index + 2;
+            int32_t hi = count;
             while (lo < hi) {
                 const int32_t mid = lo + (hi - lo) / 2;
                 if (Compare(*parent->GetChild(mid), item, keys) > 0)

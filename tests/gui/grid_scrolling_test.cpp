@@ -139,6 +139,36 @@ TEST(GridEnsureVisibleTest, RequestBeforeTheFirstPaintIsServedLater)
     EXPECT_TRUE(PumpUntil([&] { return grid.GetTopRow() == 3; }));
 }
 
+TEST(GridEnsureVisibleTest, DeferredItemRemovedMeanwhileIsForgotten)
+{
+    CGrid grid; // never painted: requests wait for timer 4
+    grid.resize(200, 100);
+    grid.SetListRowHeight(CGrid::kBodyList, 20);
+    std::vector<std::unique_ptr<CRowObject>> objects;
+    for (int i = 0; i < 10; ++i) {
+        objects.push_back(std::make_unique<CRowObject>(i));
+        grid.Add(objects.back().get());
+    }
+    CGridItem* parent = grid.GetItem(8);
+    CGridItem* child = grid.Add(objects[0].get(), parent);
+    parent->Expand();
+    grid.EnsureVisible(-1, child);
+    EXPECT_TRUE(grid.Remove(parent)); // the requested item goes with its parent
+    Pump(30);
+    EXPECT_EQ(grid.GetTopRow(), 0);
+    // Handles that are no items are refused, not followed.
+    grid.EnsureVisible(-1, CGrid::kHead);
+    grid.EnsureVisible(-1, CGrid::kBodyRoot);
+    Pump(30);
+    EXPECT_EQ(grid.GetTopRow(), 0);
+    EXPECT_EQ(grid.GetRowHeight(CGrid::kTail), 0);
+    EXPECT_FALSE(grid.SetRowHeight(CGrid::kPinnedRoot, 5));
+    EXPECT_EQ(grid.GetRowIndex(CGrid::kHead), -1);
+    EXPECT_FALSE(grid.Detach(CGrid::kHead));
+    EXPECT_FALSE(grid.Attach(CGrid::kTail));
+    EXPECT_EQ(grid.GetChangeAge(-1, 0, CGrid::kHead, 1), -1);
+}
+
 TEST_F(GridScrollingTest, SetTopRowScrollsAndInvalidatesOnlyTheUncoveredStrip)
 {
     const QRect body = Impl().BodyArea();
@@ -239,8 +269,9 @@ TEST_F(GridHorizontalScrollTest, PagesEndsThumbAndInvalidation)
     EXPECT_TRUE(Impl().TakeInvalidatedRegion().isEmpty());
     EXPECT_EQ(After(HScrollAction::LeftEnd), 0); // the ends always repaint
     EXPECT_FALSE(Impl().TakeInvalidatedRegion().isEmpty());
-    // Without a header nothing happens.
-    grid->SetHeader(nullptr);
+    // Without a header nothing happens. (The grid hands its header back.)
+    const std::unique_ptr<CHeader> previous(grid->SetHeader(nullptr));
+    ASSERT_NE(previous, nullptr);
     EXPECT_EQ(After(HScrollAction::RightEnd), 0);
 }
 

@@ -223,6 +223,23 @@ TEST_F(GridSortingTest, AMovedRowTakesItsExpandedSubtreeAndKeepsTheOthersInOrder
     EXPECT_EQ(recorder.CountOf(kNotifyDataChanged), 1);
 }
 
+TEST_F(GridSortingTest, RandomChangesKeepTheListSortedAndConsistent)
+{
+    grid->SetSortKey(0, CSortInfo(CRowObject::kValue, true));
+    std::mt19937 random(21);
+    for (int i = 0; i < 300; ++i)
+        AddValue(static_cast<int32_t>(random() % 50)); // many equal values
+    for (int round = 0; round < 20; ++round) {
+        for (int i = 0; i < 50; ++i)
+            objects[random() % objects.size()]->SetValue(static_cast<int32_t>(random() % 50));
+        Pump();
+        const std::vector<int32_t> values = ValuesOf(*grid);
+        ASSERT_TRUE(std::is_sorted(values.begin(), values.end(), std::greater<>())) << "round " << round;
+        ASSERT_EQ(Impl().ListOfKind(CGrid::kBodyList)->CheckInvariantsForTesting(), "");
+    }
+    EXPECT_EQ(grid->GetRowCount(), 300);
+}
+
 TEST_F(GridSortingTest, WorkerChangeIsResortedOnTheGuiThreadWithExactInvalidation)
 {
     grid->SetSortKey(0, CSortInfo(CRowObject::kValue, false));

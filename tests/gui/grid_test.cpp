@@ -4,6 +4,7 @@
 
 #include "tests/gui/grid_test_support.h"
 
+#include "gui/data_object_registry.h"
 #include "gui/row_filter.h"
 #include "platform/archive.h"
 #include "platform/window_class.h"
@@ -70,6 +71,26 @@ TEST_F(GridCallingRuleTest, WorkerAddsReturnHandlesOfRowsThatExist)
     EXPECT_TRUE(PumpUntil([&] { return Impl().VerticalScrollBar()->maximum() > 0; }));
 }
 
+TEST_F(GridCallingRuleTest, WorkerBurstsAreLaidOutPerBurstNotPerRow)
+{
+    constexpr int kRows = 2000;
+    std::vector<std::unique_ptr<CRowObject>> objects;
+    for (int i = 0; i < kRows; ++i)
+        objects.push_back(std::make_unique<CRowObject>(i));
+    const int64_t before = Impl().GetLayoutUpdateCountForTesting();
+    RunOnWorker([&] {
+        for (int i = 0; i < kRows; ++i)
+            grid->Add(objects[i].get(), CGrid::kBodyRoot, i % 2 ? CGrid::kHead : CGrid::kTail);
+        for (int i = 0; i < kRows / 2; ++i)
+            grid->RemoveAt(0);
+    });
+    EXPECT_TRUE(PumpUntil([&] { return Impl().VerticalScrollBar()->maximum() > kRows / 4; }));
+    // One update per 10 ms timer run while the burst lasts: far fewer than
+    // the rows, however slow the machine.
+    EXPECT_LT(Impl().GetLayoutUpdateCountForTesting() - before, kRows / 4);
+    EXPECT_EQ(grid->GetRowCount(), kRows / 2);
+}
+
 TEST_F(GridCallingRuleTest, WorkerGetsGuiThreadResultsAndExceptions)
 {
     CRowObject object(5);
@@ -125,6 +146,31 @@ TEST_F(GridCallingRuleTest, CallerBlockedWhileTheWindowGoesIsReleased)
     grid->DestroyWindow();
     ASSERT_EQ(result.wait_for(30s), std::future_status::ready);
     EXPECT_EQ(result.get(), 0);
+}
+
+TEST_F(GridCallingRuleTest, WorkerAddingWhileTheWindowGoesStopsCleanly)
+{
+    std::vector<std::unique_ptr<CRowObject>> objects;
+    for (int i = 0; i < 20000; ++i)
+        objects.push_back(std::make_unique<CRowObject>(i));
+    std::atomic<int> added{0};
+    std::atomic<bool> refused{false};
+    std::thread worker([&] {
+        for (auto& object : objects) {
+            if (grid->Add(object.get()) == nullptr) {
+                refused = true;
+                return;
+            }
+            ++added;
+        }
+    });
+    ASSERT_TRUE(PumpUntil([&] { return added.load() >= 500; }));
+    grid->DestroyWindow(); // while the worker is sending
+    worker.join();          // it must come back, without the event loop
+    EXPECT_TRUE(refused || added == static_cast<int>(objects.size()));
+    EXPECT_EQ(grid->GetRowCount(), 0);
+    for (auto& object : objects)
+        EXPECT_FALSE(CDataObjectRegistry::GetInstance().IsBound(object.get()));
 }
 
 TEST(GridWindowClassTest, RegisteredOnceAndCreatesGrids)
@@ -332,6 +378,22 @@ TEST_F(GridOptionsTest, HeaderChangesReachTheParentAndTheLayout)
     EXPECT_EQ(handled, std::this_thread::get_id());
 }
 
+TEST_F(GridOptionsTest, HeaderFontChangeRemeasuresTheStrip)
+{
+    CHeader* header = MakeHeader({{CRowObject::kValue, 100}});
+    grid->SetHeader(header);
+    recorder.Clear();
+    QFont font("DejaVu Sans");
+    font.setPixelSize(30);
+    header->SetFont(font);
+    EXPECT_EQ(header->GetHeight(), CGrid::CGridImpl::MeasureRowHeight(font) + 6);
+    EXPECT_EQ(recorder.Codes(), std::vector<int32_t>{kNotifyHeaderChanged});
+    // The body starts below the new strip.
+    EXPECT_EQ(Impl().BodyArea().top(), header->GetHeight());
+    grid->SetHeaderShown(false);
+    EXPECT_EQ(Impl().BodyArea().top(), 0);
+}
+
 // ---- Settings stream ----
 
 using GridSettingsTest = GridTest;
@@ -420,6 +482,41 @@ TEST_F(GridSettingsTest, StoredRowHeightsWithoutFontAndNoHeader)
     EXPECT_EQ(copy.GetHeader(), nullptr); // the flag 0 releases it
     EXPECT_EQ(copy.GetListRowHeight(CGrid::kPinnedList), 17);
     EXPECT_EQ(copy.GetListRowHeight(CGrid::kBodyList), 19);
+}
+
+TEST_F(GridSettingsTest, HeaderOfTheSameClassLoadsInPlace)
+{
+    grid->SetHeader(MakeHeader({{1, 40}, {2, 50}, {3, 60}}));
+    Platform::CArchive store;
+    grid->Serialize(store);
+    CGrid copy;
+    CHeader* existing = MakeHeader({{9, 10}});
+    copy.SetHeader(existing);
+    Platform::CArchive load(store.GetData());
+    copy.Serialize(load);
+    EXPECT_EQ(copy.GetHeader(), existing);
+    EXPECT_EQ(existing->GetColumnCount(), 3);
+    EXPECT_EQ(existing->GetColumn(2)->GetWidth(), 60);
+}
+
+TEST_F(GridSettingsTest, UnknownHeaderClassIsRefused)
+{
+    grid->SetHeader(MakeHeader({{1, 40}}));
+    Platform::CArchive store;
+    grid->Serialize(store);
+    QByteArray bytes = store.GetData();
+    const int at = bytes.indexOf("CHeader");
+    ASSERT_GT(at, 0);
+    bytes[at + 1] = 'X'; // "CXeader": no such class
+    CGrid copy;
+    Platform::CArchive load(bytes);
+    try {
+        copy.Serialize(load);
+        ADD_FAILURE() << "unknown class accepted";
+    } catch (const Platform::CArchiveException& e) {
+        EXPECT_EQ(e.GetCause(), Platform::CArchiveException::kBadSchema);
+    }
+    EXPECT_EQ(copy.GetHeader(), nullptr);
 }
 
 TEST_F(GridSettingsTest, NewerVersionsAreRefused)
