@@ -7,6 +7,8 @@
 
 #include "gui/grid_impl.h"
 
+#include "gui/custom_draw.h"
+
 #include "gui/data_object_registry.h"
 #include "gui/grid_item.h"
 
