@@ -488,4 +488,9 @@ void CGrid::SetBackgroundPicture(const QImage& picture, int32_t mode, int32_t al
 {
     m_impl->Call(kOpSetBackgroundPicture, [&](CGridImpl& impl) { impl.SetBackgroundPicture(picture, mode, alpha); });
 }
+
+bool CGrid::SaveScreenshot(const QString& path)
+{
+    return m_impl->Call(kOpSaveScreenshot, [&](CGridImpl& impl) { return impl.SaveScreenshot(path); });
+}
 } // namespace Brivel::GUI

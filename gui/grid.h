@@ -63,6 +63,7 @@
 #include <vector>
 
 class QImage;
+class QString;
 
 namespace Brivel::Common {
 class CDataObject;
@@ -361,8 +362,11 @@ public:
     // The grid font: row heights are measured from it.
     void SetGridFont(const QFont& font);
     QFont GetGridFont();
-    // The custom draw (borrowed; null: the shared default); answers the
-    // previous one.
+    // The custom draw (null: the shared default); answers the previous one,
+    // which goes back to the caller. The grid deletes the one it holds when
+    // it is destroyed if that answers IsAutoDelete() true; otherwise it is
+    // borrowed and must outlive its use here. Replacing it re-measures the
+    // row heights of both lists, lays the grid out again and repaints.
     ICustomDraw* SetCustomDraw(ICustomDraw* customDraw);
     ICustomDraw* GetCustomDraw();
     // The images cells may show (borrowed); answers the previous list.
@@ -372,6 +376,12 @@ public:
     // (BackgroundMode of paint_host.h), the rows laid over it at `alpha`
     // (0-255; -1: the picture is not used).
     void SetBackgroundPicture(const QImage& picture, int32_t mode, int32_t alpha);
+
+    // ---- Screenshot ----
+    // Renders the whole client area through the paint pass and saves it as
+    // a PNG file; false when the client area is empty, the file cannot be
+    // written, or the window is destroyed.
+    bool SaveScreenshot(const QString& path);
 
     // ---- Settings ----
     // Stores or loads the grid's settings (not its rows). Loading a newer

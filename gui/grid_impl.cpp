@@ -7,6 +7,8 @@
 
 #include "gui/grid_impl.h"
 
+#include "gui/custom_draw.h"
+
 #include "gui/data_object_registry.h"
 #include "gui/grid_item.h"
 
@@ -65,6 +67,7 @@ CGridImpl::~CGridImpl()
 {
     Destroy();
     ReleaseHeader();
+    ReleaseCustomDraw();
 }
 
 uint32_t CGridImpl::SyncMessageId()
@@ -96,6 +99,7 @@ void CGridImpl::Destroy()
     ClearFocus();
     m_topRow = -1;
     m_pendingEnsureItem = nullptr;
+    m_painter.ReleaseBuffers();
     if (m_vbar != nullptr)
         QObject::disconnect(m_vbar, nullptr, nullptr, nullptr);
     if (m_hbar != nullptr)
@@ -113,6 +117,13 @@ void CGridImpl::ReleaseHeader()
     header->Unadvise(this);
     if (std::exchange(m_ownsHeader, false))
         std::unique_ptr<CHeader> owned(header); // the grid's own header goes with it
+}
+
+void CGridImpl::ReleaseCustomDraw()
+{
+    ICustomDraw* const customDraw = std::exchange(m_customDraw, nullptr);
+    if (customDraw != nullptr && customDraw->IsAutoDelete())
+        std::unique_ptr<ICustomDraw> owned(customDraw); // handed over with SetCustomDraw
 }
 
 void CGridImpl::Initialize()
@@ -333,8 +344,12 @@ CHeader* CGridImpl::SetHeader(CHeader* header)
         previous->Unadvise(this);
     m_header = header;
     m_ownsHeader = header != nullptr && header->IsAutoDelete();
-    if (header != nullptr)
+    if (header != nullptr) {
+        // Measured through the custom draw before the grid listens, so that
+        // the layout update below covers the new height.
+        header->SetHeight(CGridPainter::MeasureHeaderHeight(*this));
         header->Advise(this);
+    }
     SetHorizontalPos(0);
     Sort();
     UpdateLayout();
@@ -360,18 +375,6 @@ void CGridImpl::OnHeaderChanged(CHeader* header, CColumn* column, int32_t code)
     // change waits until the grid has reacted.
     Platform::SendMessage(GetSafeHwnd(), SyncMessageId(), kOpHeaderChange, reinterpret_cast<Platform::LPARAM>(&record));
 }
-
-namespace {
-
-// The header strip's height for a font: the text cell and a margin of three
-// pixels above and below. The painting code measures through the header paint
-// format once it is there; this is the same measure without it.
-int32_t MeasureHeaderHeight(const QFont& font)
-{
-    return CGridImpl::MeasureRowHeight(font) + 6;
-}
-
-} // namespace
 
 void CGridImpl::HandleHeaderChange(const CHeaderChangeRecord& record)
 {
@@ -425,8 +428,8 @@ void CGridImpl::HandleHeaderChange(const CHeaderChangeRecord& record)
         InvalidateAll();
         break;
     case CHeader::INotify::kFontChanged: {
-        const std::optional<QFont> font = m_header->GetFont();
-        m_header->SetHeight(MeasureHeaderHeight(font ? *font : GetGridFont()));
+        // The custom draw measures in the header's font, else the grid's.
+        m_header->SetHeight(CGridPainter::MeasureHeaderHeight(*this));
         UpdateLayout();
         InvalidateAll();
         NotifyHeaderEvent(kNotifyHeaderChanged, record.column, record.code);
@@ -551,7 +554,8 @@ QFont CGridImpl::GetGridFont() const
 
 void CGridImpl::ApplyRowHeightFromFont()
 {
-    const int32_t height = MeasureRowHeight(GetGridFont());
+    // The custom draw measures in the grid font, else the default font.
+    const int32_t height = std::clamp(CGridPainter::MeasureLineHeight(*this), 1, CRowList::kMaxRowHeight);
     m_pinned.SetRowHeight(height, true);
     m_body.SetRowHeight(height, true);
     if (m_pinned.GetRowCount() + m_body.GetRowCount() > 0 && m_topRow > LastPageTop())
@@ -564,7 +568,7 @@ ICustomDraw* CGridImpl::SetCustomDraw(ICustomDraw* customDraw)
 {
     ICustomDraw* const previous = std::exchange(m_customDraw, customDraw);
     if (previous != customDraw)
-        InvalidateAll();
+        ApplyRowHeightFromFont(); // row heights of both lists, layout, repaint
     return previous;
 }
 
@@ -631,9 +635,12 @@ void CGridImpl::Paint(QPaintEvent& event)
 {
     m_hasPainted = true;
     QPainter painter(&m_grid);
-    const QColor back = Platform::ToQColor(m_appearance.evenBackColor);
-    for (const QRect& rect : event.region())
-        painter.fillRect(rect, back);
+    m_painter.Paint(painter, event.region());
+}
+
+bool CGridImpl::SaveScreenshot(const QString& path)
+{
+    return m_painter.SaveScreenshot(path);
 }
 
 } // namespace Brivel::GUI

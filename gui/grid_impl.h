@@ -38,6 +38,7 @@
 // (IHorizontalScrollSource) and OnHeaderChanged, which any thread may call.
 
 #include "gui/grid.h"
+#include "gui/grid_painter.h"
 #include "gui/header.h"
 #include "gui/paint_host.h"
 #include "gui/row_list.h"
@@ -155,6 +156,7 @@ enum GridOperation : uint32_t {
     kOpGetCellImageList = 221,
     kOpSetBackgroundPicture = 222,
     kOpMarkChangedNow = 223, // MarkChanged carried synchronously
+    kOpSaveScreenshot = 224,
 };
 
 // Window timers of the grid.
@@ -299,8 +301,6 @@ public:
     int32_t GetHorizontalPos() const { return m_hscrollPos.load(std::memory_order_relaxed); }
     bool SetItemRowHeight(CGridItem* item, int32_t height);
     bool SetListRowHeight(int32_t kind, int32_t height);
-    // Row height from a font: ascent + descent + leading / 2.
-    static int32_t MeasureRowHeight(const QFont& font);
     void SetWheelLines(int32_t lines)
     {
         m_wheelLines = lines == 0 ? 1 : lines;
@@ -355,9 +355,12 @@ public:
     // Test seam: from now on every invalidated rectangle is also collected.
     void StartRecordingInvalidation();
     QRegion TakeInvalidatedRegion();
-    // The paint pass's side: until the painting code lands, a plain
-    // background. Also marks the first paint (EnsureVisible's deferral).
+    // The paint request: runs the paint pass (CGridPainter) over the
+    // event's region. Also marks the first paint (EnsureVisible's deferral).
     void Paint(QPaintEvent& event);
+    // The client area rendered through the paint pass, saved as a PNG file.
+    bool SaveScreenshot(const QString& path);
+    CGridPainter& GetPainter() { return m_painter; }
     bool HasPainted() const { return m_hasPainted; }
 
     // ---- Notifications ----
@@ -376,6 +379,7 @@ public:
     bool HasSelection() const override;
     IRowFilter* GetRowFilter() const override { return m_rowFilter; }
     CGrid* GetGrid() const override { return &m_grid; }
+    QWidget* GetWindow() const override { return &m_grid; }
     void OnItemDataChanged(CGridItem& item, int32_t fieldId) override;
     void RemoveItemOfDisposedObject(CGridItem& item) override;
 
@@ -434,6 +438,7 @@ private:
 
     void CreateScrollBars();
     void ReleaseHeader();
+    void ReleaseCustomDraw();
     void ApplyRowHeightFromFont();
     void SendRemovalNotifications(CGridItem& item);
     bool Insert(CGridItem* item, CGridItem* parent, CGridItem* position, bool show, bool marshalled);
@@ -497,7 +502,7 @@ private:
     int32_t m_separatorHeight = 2;
     IRowFilter* m_rowFilter = nullptr;            // Not owned.
     std::optional<QFont> m_font;
-    ICustomDraw* m_customDraw = nullptr;          // Not owned.
+    ICustomDraw* m_customDraw = nullptr;          // Deleted with the grid when it answers IsAutoDelete() true.
     Platform::CImageList* m_cellImageList = nullptr; // Not owned.
     QImage m_background;
     int32_t m_backgroundMode = kBackgroundCentred;
@@ -516,6 +521,7 @@ private:
     std::atomic<int32_t> m_hscrollPos{0}; // mirrors the horizontal bar for any thread
     int32_t m_wheelLines = 3;
     bool m_hasPainted = false;
+    CGridPainter m_painter{*this}; // the paint pass, its back buffer and picture
     int32_t m_pendingEnsureRow = -1;
     CGridItem* m_pendingEnsureItem = nullptr; // Not owned; checked against the lists before use.
     bool m_inLayout = false;

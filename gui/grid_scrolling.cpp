@@ -584,11 +584,4 @@ bool CGridImpl::SetListRowHeight(int32_t kind, int32_t height)
     return true;
 }
 
-int32_t CGridImpl::MeasureRowHeight(const QFont& font)
-{
-    const QFontMetrics metrics(font);
-    return std::clamp(metrics.ascent() + metrics.descent() + std::max(metrics.leading(), 0) / 2, 1,
-                      CRowList::kMaxRowHeight);
-}
-
 } // namespace Brivel::GUI

@@ -7,6 +7,7 @@
 #include "gui/data_object_registry.h"
 #include "gui/row_filter.h"
 #include "platform/archive.h"
+#include "platform/dc.h"
 #include "platform/window_class.h"
 
 #include <future>
@@ -298,8 +299,12 @@ TEST_F(GridOptionsTest, RowHeightFollowsTheFont)
     CRowObject object(1);
     CGridItem* item = grid->Add(&object);
     grid->SetGridFont(font);
-    const QFontMetrics metrics(font);
-    const int32_t expected = metrics.ascent() + metrics.descent() + std::max(metrics.leading(), 0) / 2;
+    // The default custom draw's line height: text height + internal leading / 2.
+    Platform::CMemoryDC dc(4, 4);
+    Platform::TEXTMETRIC metrics;
+    dc.SelectFont(font);
+    ASSERT_TRUE(dc.GetTextMetrics(metrics));
+    const int32_t expected = metrics.tmHeight + metrics.tmInternalLeading / 2;
     EXPECT_EQ(grid->GetListRowHeight(CGrid::kBodyList), expected);
     EXPECT_EQ(grid->GetListRowHeight(CGrid::kPinnedList), expected);
     EXPECT_EQ(grid->GetRowHeight(item), expected);
@@ -386,7 +391,12 @@ TEST_F(GridOptionsTest, HeaderFontChangeRemeasuresTheStrip)
     QFont font("DejaVu Sans");
     font.setPixelSize(30);
     header->SetFont(font);
-    EXPECT_EQ(header->GetHeight(), CGrid::CGridImpl::MeasureRowHeight(font) + 6);
+    // The default custom draw's header height: text height + internal leading + 4.
+    Platform::CMemoryDC dc(4, 4);
+    Platform::TEXTMETRIC metrics;
+    dc.SelectFont(font);
+    ASSERT_TRUE(dc.GetTextMetrics(metrics));
+    EXPECT_EQ(header->GetHeight(), metrics.tmHeight + metrics.tmInternalLeading + 4);
     EXPECT_EQ(recorder.Codes(), std::vector<int32_t>{kNotifyHeaderChanged});
     // The body starts below the new strip.
     EXPECT_EQ(Impl().BodyArea().top(), header->GetHeight());
