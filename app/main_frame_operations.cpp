@@ -24,6 +24,7 @@
 #include "gui/grid.h"
 
 #include <cstdio>
+#include <string>
 
 namespace Quellon {
 
@@ -46,19 +47,41 @@ constexpr int32_t kRemoveAction = static_cast<int32_t>(CLogMessage::ActionType::
 constexpr int64_t kUpdateSliceNs = 50'000'000;
 constexpr uint64_t kSliceCheckEvery = 4096;
 
-// seconds = (t1 - t0) / f and the average speed, both 0 when the counter
-// could not be read.
-void MeasureRun(bool counterUsable, int64_t frequency, int64_t t0, int64_t t1, int32_t count, double& seconds,
-                int32_t& speed)
-{
-    seconds = 0;
-    speed = 0;
-    if (!counterUsable || frequency <= 0)
-        return;
-    seconds = static_cast<double>(t1 - t0) / static_cast<double>(frequency);
-    if (seconds > 0)
-        speed = static_cast<int32_t>(static_cast<double>(count) / seconds);
-}
+// Times one add or remove run with the performance counter and writes its
+// log line. The counter is read when the run starts (construction) and when
+// it ends (Stop); seconds and the average speed are 0 when it could not be
+// read.
+class CRunTiming {
+public:
+    CRunTiming() { m_usable = QueryPerformanceFrequency(&m_frequency) && QueryPerformanceCounter(&m_t0); }
+
+    void Stop() { m_usable = QueryPerformanceCounter(&m_t1) && m_usable; }
+
+    // "<count> items have been <what>from <thread> thread in <s> sec. Items in
+    // grid <before> => <after>. Average speed = <speed> lines/sec."
+    std::string Text(const char* what, int32_t count, bool fromWorker, int32_t before, int32_t after) const
+    {
+        double seconds = 0;
+        int32_t speed = 0;
+        if (m_usable && m_frequency > 0) {
+            seconds = static_cast<double>(m_t1 - m_t0) / static_cast<double>(m_frequency);
+            if (seconds > 0)
+                speed = static_cast<int32_t>(static_cast<double>(count) / seconds);
+        }
+        char text[256];
+        std::snprintf(text, sizeof text,
+                      "%d items have been %sfrom %s thread in %f sec. Items in grid %d => %d. Average speed = %d "
+                      "lines/sec.",
+                      count, what, fromWorker ? "non-GUI" : "GUI", seconds, before, after, speed);
+        return text;
+    }
+
+private:
+    int64_t m_frequency = 0;
+    int64_t m_t0 = 0;
+    int64_t m_t1 = 0;
+    bool m_usable = false;
+};
 
 } // namespace
 
@@ -117,10 +140,7 @@ void CMainFrame::AddItems(int32_t count, int32_t positionCode, bool fromWorker)
         }
     } randomRunEnd{randomFromWorker ? &m_workerRandomAddsActive : nullptr};
 
-    int64_t frequency = 0;
-    int64_t t0 = 0;
-    int64_t t1 = 0;
-    const bool counterUsable = QueryPerformanceFrequency(&frequency) && QueryPerformanceCounter(&t0);
+    CRunTiming timing;
     {
         CLockGuard guard(m_lock);
         m_schedule.Restart(GetTickCount()); // the stream restarts its schedule
@@ -150,18 +170,10 @@ void CMainFrame::AddItems(int32_t count, int32_t positionCode, bool fromWorker)
         if (run.Stopping())
             return; // the window is ending: no log line, the rows stay
     }
-    const bool secondRead = QueryPerformanceCounter(&t1);
+    timing.Stop();
     const int32_t after = m_testGrid->GetRowCount(CGrid::kBodyList);
-    double seconds = 0;
-    int32_t speed = 0;
-    MeasureRun(counterUsable && secondRead, frequency, t0, t1, count, seconds, speed);
-    const char* where = positionCode == 0 ? "to head " : positionCode == 1 ? "to tail " : "";
-    char text[256];
-    std::snprintf(text, sizeof text,
-                  "%d items have been added %sfrom %s thread in %f sec. Items in grid %d => %d. Average speed = %d "
-                  "lines/sec.",
-                  count, where, fromWorker ? "non-GUI" : "GUI", seconds, before, after, speed);
-    AddLogMessage(kAddAction, text);
+    const char* what = positionCode == 0 ? "added to head " : positionCode == 1 ? "added to tail " : "added ";
+    AddLogMessage(kAddAction, timing.Text(what, count, fromWorker, before, after));
 }
 
 // ---- RemoveItems ----
@@ -183,10 +195,7 @@ void CMainFrame::RemoveItems(int32_t count, int32_t positionCode, bool fromWorke
         AddLogMessage(kRemoveAction, "Can't remove requested count of items");
         return;
     }
-    int64_t frequency = 0;
-    int64_t t0 = 0;
-    int64_t t1 = 0;
-    const bool counterUsable = QueryPerformanceFrequency(&frequency) && QueryPerformanceCounter(&t0);
+    CRunTiming timing;
     const int32_t before = m_testGrid->GetRowCount(CGrid::kBodyList);
     for (int32_t i = 0; i < count; ++i) {
         // The most recently created object goes first, wherever its rows are.
@@ -205,18 +214,10 @@ void CMainFrame::RemoveItems(int32_t count, int32_t positionCode, bool fromWorke
         if (run.Stopping())
             return;
     }
-    const bool secondRead = QueryPerformanceCounter(&t1);
+    timing.Stop();
     const int32_t after = m_testGrid->GetRowCount(CGrid::kBodyList);
-    double seconds = 0;
-    int32_t speed = 0;
-    MeasureRun(counterUsable && secondRead, frequency, t0, t1, count, seconds, speed);
-    const char* where = positionCode == 0 ? "from head " : positionCode == 1 ? "from tail " : "";
-    char text[256];
-    std::snprintf(text, sizeof text,
-                  "%d items have been removed %sfrom %s thread in %f sec. Items in grid %d => %d. Average speed = %d "
-                  "lines/sec.",
-                  count, where, fromWorker ? "non-GUI" : "GUI", seconds, before, after, speed);
-    AddLogMessage(kRemoveAction, text);
+    const char* what = positionCode == 0 ? "removed from head " : positionCode == 1 ? "removed from tail " : "removed ";
+    AddLogMessage(kRemoveAction, timing.Text(what, count, fromWorker, before, after));
 }
 
 // ---- GenerateUpdates ----
