@@ -7,7 +7,8 @@
 // exactly the changed cells (or the row), notify the parent (10).
 //
 // Highlight expiry: one window timer (0) per grid, always at the nearest
-// expiry of an on-screen row and never shorter than 10 ms. The expiry step
+// expiry of an on-screen row, never shorter than 10 ms and never before the
+// paint frame that began with the last paint ends. The expiry step
 // and the search for the nearest expiry walk only the on-screen rows: a
 // change far off screen records its time, and is looked at again once it is
 // scrolled into view (by the paint pass, which asks for the expiry it needs).
@@ -157,7 +158,9 @@ void CGridImpl::ScheduleHighlightTimer(int32_t waitMs)
         RunHighlightExpiry();
         return;
     }
-    waitMs = std::max(waitMs, 10);
+    // Never before the current paint frame ends: what the timer invalidates
+    // is then painted at once, not held for one more wake-up.
+    waitMs = std::max({waitMs, 10, MsUntilNextFrame()});
     const int32_t remaining = GetHighlightTimerRemaining();
     if (remaining >= 0 && remaining <= waitMs)
         return; // the pending timer comes first and reschedules then

@@ -13,6 +13,7 @@
 #include "gui/grid_item.h"
 
 #include "common/data_object.h"
+#include "common/process_clock.h"
 #include "platform/font.h"
 #include "platform/sys_color.h"
 #include "platform/window_class.h"
@@ -180,6 +181,9 @@ void CGridImpl::OnTimer(uintptr_t id)
     switch (id) {
     case kHighlightTimer:
         RunHighlightExpiry();
+        break;
+    case kPaintFrameTimer:
+        FlushDeferredUpdate();
         break;
     case kAddBurstTimer:
         KillTimer(id);
@@ -610,9 +614,43 @@ void CGridImpl::Invalidate(const QRect& rect)
     const QRect clipped = rect & ClientRect();
     if (clipped.isEmpty())
         return;
-    m_grid.update(clipped);
     if (m_recordInvalidation)
         m_invalidated += clipped;
+    if (m_paintFramePending) {
+        m_deferredUpdate += clipped;
+        return;
+    }
+    // Within a frame of the last paint the region waits for the frame's end;
+    // otherwise Qt gets it now (and merges what follows until it paints).
+    const int32_t wait = MsUntilNextFrame();
+    if (wait <= 0) {
+        m_grid.update(clipped);
+        return;
+    }
+    m_deferredUpdate = clipped;
+    m_paintFramePending = true;
+    SetTimer(kPaintFrameTimer, static_cast<uint32_t>(wait));
+}
+
+int32_t CGridImpl::MsUntilNextFrame() const
+{
+    if (!m_paintedOnce)
+        return 0;
+    // The process clock, so that a test with a frozen clock sees the same
+    // frames every run.
+    const int32_t sinceLastPaint = Common::ProcessClockDifference(Common::GetProcessClock(), m_lastPaint);
+    if (sinceLastPaint >= kPaintFrameMs || sinceLastPaint < 0)
+        return 0;
+    return kPaintFrameMs - sinceLastPaint;
+}
+
+void CGridImpl::FlushDeferredUpdate()
+{
+    if (!m_paintFramePending)
+        return;
+    KillTimer(kPaintFrameTimer);
+    m_paintFramePending = false;
+    m_grid.update(std::exchange(m_deferredUpdate, QRegion()));
 }
 
 void CGridImpl::InvalidateAll()
@@ -634,6 +672,8 @@ QRegion CGridImpl::TakeInvalidatedRegion()
 void CGridImpl::Paint(QPaintEvent& event)
 {
     m_hasPainted = true;
+    m_lastPaint = Common::GetProcessClock();
+    m_paintedOnce = true;
     QPainter painter(&m_grid);
     m_painter.Paint(painter, event.region());
 }

@@ -165,7 +165,13 @@ enum GridTimer : uintptr_t {
     kAddBurstTimer = 3,      // 10 ms after marshalled adds: one layout update
     kEnsureVisibleTimer = 4, // 10 ms: a request made before the first paint
     kHeaderWidthTimer = 5,   // 10 ms after a column width change: layout and repaint
+    kPaintFrameTimer = 6,    // the deferred part of the update region, one frame after the last paint
 };
+
+// The shortest time between two paints of a grid. A stream of changes asks
+// for a repaint far more often than a screen shows a frame; what comes within
+// a frame of the last paint is collected and handed to Qt at the frame's end.
+inline constexpr int32_t kPaintFrameMs = 16;
 
 // Scroll bar actions, as the scroll bars and the wheel report them.
 enum class VScrollAction { LineUp, LineDown, PageUp, PageDown, ThumbTrack, ThumbPosition, Top, Bottom, EndScroll };
@@ -351,6 +357,13 @@ public:
     // ---- Invalidation ----
     void Invalidate(const QRect& rect);
     void InvalidateAll();
+    // Hands the held-back update region to Qt now (before scrolling the
+    // window, so that Qt moves it with the contents).
+    void FlushDeferredUpdate();
+    // 0 when a paint may happen now, else the milliseconds (>= 1) until the
+    // frame that began with the last paint ends.
+    int32_t MsUntilNextFrame() const;
+    bool IsPaintFramePending() const { return m_paintFramePending; }
     void InvalidateRows(const CRowList& list, int32_t firstRow, int32_t lastRow);
     // Test seam: from now on every invalidated rectangle is also collected.
     void StartRecordingInvalidation();
@@ -539,6 +552,13 @@ private:
 
     // Removal notifications in progress (Remove and Clear refuse to nest).
     int32_t m_removing = 0;
+
+    // Paint pacing (timer 6): the update region held back until the frame
+    // after the last paint ends.
+    QRegion m_deferredUpdate;
+    bool m_paintFramePending = false;
+    int32_t m_lastPaint = 0; // process clock
+    bool m_paintedOnce = false;
 
     // Invalidation test seam.
     bool m_recordInvalidation = false;

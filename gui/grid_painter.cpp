@@ -102,7 +102,13 @@ void CGridPainter::Paint(QPainter& window, const QRegion& region)
         CRect part;
         if (!part.IntersectRect(update, client))
             continue;
-        window.drawImage(part.TopLeft().ToQPoint(), image, part.ToQRect());
+        // A view of the buffer's pixels, not a copy: Qt copies a source
+        // rectangle into a temporary image first, a fresh allocation per
+        // paint for every update rectangle.
+        const QImage view(image.constBits() + static_cast<qsizetype>(part.top) * image.bytesPerLine() +
+                              static_cast<qsizetype>(part.left) * 4,
+                          part.Width(), part.Height(), image.bytesPerLine(), image.format());
+        window.drawImage(part.TopLeft().ToQPoint(), view);
         ++m_counters.windowCopies;
     }
 }

@@ -245,10 +245,12 @@ void CGridImpl::SetTopRow(int32_t row, bool redraw)
         const int32_t last = LastVisibleRow(CRowList::kBodyList);
         for (int32_t r = last; r >= 0 && r > last - 2; --r)
             extra += m_body.GetItem(r)->GetRowHeight();
+        FlushDeferredUpdate();
         m_grid.scroll(0, -pixels, body);
         const int32_t stripHeight = std::min(body.height(), pixels + extra);
         Invalidate(QRect(body.left(), body.top() + body.height() - stripHeight, body.width(), stripHeight));
     } else {
+        FlushDeferredUpdate();
         m_grid.scroll(0, pixels, body);
         Invalidate(QRect(body.left(), body.top(), body.width(), pixels));
     }
