@@ -81,10 +81,12 @@ void CGridImpl::Destroy()
 {
     if (m_destroyed.exchange(true, std::memory_order_acq_rel))
         return;
+    // No new header notification reaches the grid from here on.
     if (m_header != nullptr)
         m_header->Unadvise(this);
-    for (uintptr_t id : {kHighlightTimer, kAddBurstTimer, kEnsureVisibleTimer, kHeaderWidthTimer})
+    for (uintptr_t id : {kHighlightTimer, kAddBurstTimer, kEnsureVisibleTimer, kHeaderWidthTimer, kPaintFrameTimer})
         KillTimer(id);
+    m_paintFramePending = false;
     m_highlightTimerInterval = -1;
     // Both lists go as by Clear(3): notification 1 for every row, then the
     // bindings and the items.
@@ -108,6 +110,10 @@ void CGridImpl::Destroy()
     // Releases the handle: callers blocked in a send get the zero result,
     // later calls get it at once.
     DestroyWindow();
+    // A header notification already inside OnHeaderChanged on another thread
+    // returns now that the window is gone; wait for it before the grid goes.
+    if (m_header != nullptr)
+        m_header->UnadviseAndWait(this);
 }
 
 void CGridImpl::ReleaseHeader()

@@ -51,6 +51,8 @@ void CHeader::Advise(INotify* subscriber) { m_impl->m_subscribers.Add(subscriber
 
 void CHeader::Unadvise(INotify* subscriber) { m_impl->m_subscribers.Remove(subscriber); }
 
+void CHeader::UnadviseAndWait(INotify* subscriber) { m_impl->m_subscribers.RemoveAndWait(subscriber); }
+
 // ---- Membership ----
 
 bool CHeader::AddColumn(std::unique_ptr<CColumn>&& column)

@@ -231,8 +231,13 @@ public:
 
     // Subscribes; a null pointer or one already subscribed is ignored.
     void Advise(INotify* subscriber);
-    // Unsubscribes when subscribed.
+    // Unsubscribes when subscribed; a notification being delivered on another
+    // thread no longer calls it once its turn comes.
     void Unadvise(INotify* subscriber);
+    // The same, then waits until no other thread is inside a call to it, so
+    // that the subscriber may be destroyed. Only where such a call cannot be
+    // waiting for the caller (see CSubscriberList::RemoveAndWait).
+    void UnadviseAndWait(INotify* subscriber);
 
     // Stores or loads the form in the class comment.
     void Serialize(Platform::CArchive& ar) override;
