@@ -296,7 +296,7 @@ CJsonLine MeasureUpdates(Context& c, int32_t rate, int32_t source, int32_t highl
     Brivel::GUI::CDispatcher& dispatcher = Brivel::GUI::CDataObjectRegistry::GetInstance().GetDispatcher();
     const uint64_t dropped0 = dispatcher.GetDroppedUpdateCount();
 
-    CDelayProbe probe;
+    CDelayProbe probe(frame);
     probe.Flush();
     CPaintCounter paints(grid);
     probe.Start();
@@ -465,7 +465,7 @@ int CBenchRunner::Run()
     if (m_options.scenario != BenchScenario::Default && m_options.scenario != BenchScenario::Add) {
         // Measure the operation, not the start-up run's leftovers.
         frame.OnCommand(kCmdEnableUpdates); // off while setting up
-        CDelayProbe settle;
+        CDelayProbe settle(frame);
         settle.Flush();
         frame.OnCommand(kCmdEnableUpdates); // on again, schedule restarted
     }

@@ -1,5 +1,6 @@
 #include "app/delay_probe.h"
 
+#include "app/main_frame.h"
 #include "app/test_object.h"
 
 #include "common/performance_counter.h"
@@ -18,8 +19,6 @@ using Brivel::GUI::CGridNotify;
 
 namespace {
 
-constexpr int32_t kProbeTimerId = 1;
-
 int64_t NowNs()
 {
     int64_t now = 0;
@@ -29,8 +28,8 @@ int64_t NowNs()
 
 } // namespace
 
-CDelayProbe::CDelayProbe()
-    : m_grid(std::make_unique<CGrid>()), m_owner(std::make_unique<QObject>()),
+CDelayProbe::CDelayProbe(CMainFrame& frame)
+    : m_frame(frame), m_grid(std::make_unique<CGrid>()), m_owner(std::make_unique<QObject>()),
       m_object(std::make_unique<CTestObject>("probe"))
 {
     m_receiver = std::make_unique<Brivel::Platform::CNotifyReceiver>(
@@ -57,8 +56,7 @@ void CDelayProbe::Start()
     m_windowMaxNs = 0;
     m_samples.store(0);
     m_running = true;
-    Brivel::Common::CTimer::Initialize();
-    Brivel::Common::CTimer::StartTimer(this, kProbeTimerId, kPeriodMs);
+    m_frame.SetTimerStepObserver([this] { OnStep(); });
 }
 
 void CDelayProbe::Stop()
@@ -66,16 +64,15 @@ void CDelayProbe::Stop()
     if (!m_running)
         return;
     m_running = false;
-    Brivel::Common::CTimer::StopTimer(this, kProbeTimerId);
+    m_frame.SetTimerStepObserver({}); // synchronous: no OnStep afterwards
 }
 
-void CDelayProbe::OnTimer(int32_t timerId)
+void CDelayProbe::OnStep()
 {
-    if (timerId != kProbeTimerId)
+    if (++m_steps % kStepsPerProbe != 0)
         return;
     if (!m_inFlight.load(std::memory_order_acquire))
         Send();
-    Brivel::Common::CTimer::StartTimer(this, kProbeTimerId, kPeriodMs);
 }
 
 void CDelayProbe::Send()
@@ -133,7 +130,7 @@ bool CDelayProbe::Flush(int timeoutMs)
     }
     if (wasRunning) {
         m_running = true;
-        Brivel::Common::CTimer::StartTimer(this, kProbeTimerId, kPeriodMs);
+        m_frame.SetTimerStepObserver([this] { OnStep(); });
     }
     return done;
 }

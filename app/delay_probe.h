@@ -6,9 +6,14 @@
 // dispatcher queue, delivered in posting order (gui/dispatcher.h). The probe
 // puts one more object into that queue: a CTestObject bound to a row of a
 // hidden grid of its own, whose item notification "data object changed"
-// comes back to the probe. Every kPeriodMs (20 ms: often enough to see a frame-long stall, rare enough not to weigh on the figures) the timer-service thread (the
-// thread of the benchmark's timer source) stamps the time and changes the
-// probe object, unless the previous probe change is still on its way; when
+// comes back to the probe. Every kStepsPerProbe-th step of the frame's
+// timer-service update source (every 20 ms: often enough to see a frame-long
+// stall, rare enough not to weigh on the figures), right after the step's own
+// updates, the timer thread stamps the time and changes the probe object,
+// unless the previous probe change is still on its way. Riding on the frame's
+// wake-ups keeps the probe from waking the timer thread (and, in the same
+// dispatcher batch, the GUI thread) on its own, which would show in the CPU
+// figures of the quiet runs; when
 // the grid reports the change, the delay is now minus the stamp. As the
 // queue is first in, first out, that is also the delay of the benchmark's
 // own changes queued just before it. A probe still on its way when the delay
@@ -18,11 +23,10 @@
 // Flush() makes the same round trip from the GUI thread and waits for it:
 // afterwards every change queued before the call has been handled.
 //
-// Ownership: owns the hidden grid, its row and the probe object.
-// Thread: construct, Start, Stop, Flush and read on the GUI thread; OnTimer
+// Ownership: owns the hidden grid, its row and the probe object; borrows the
+// frame, which must outlive it.
+// Thread: construct, Start, Stop, Flush and read on the GUI thread; OnStep
 // runs on the timer thread.
-
-#include "common/timer.h"
 
 #include <QObject>
 
@@ -39,14 +43,15 @@ class CNotifyReceiver;
 
 namespace Quellon {
 
+class CMainFrame;
 class CTestObject;
 
-class CDelayProbe : public Brivel::Common::CTimer::ISink {
+class CDelayProbe {
 public:
-    static constexpr uint32_t kPeriodMs = 20;
+    static constexpr uint32_t kStepsPerProbe = 2; // of 10 ms each
 
-    CDelayProbe();
-    ~CDelayProbe() override;
+    explicit CDelayProbe(CMainFrame& frame);
+    ~CDelayProbe();
     CDelayProbe(const CDelayProbe&) = delete;
     CDelayProbe& operator=(const CDelayProbe&) = delete;
 
@@ -66,13 +71,14 @@ public:
     double TakeWindowMaxDelayMs();
     uint64_t GetSampleCount() const { return m_samples.load(); }
 
-    void OnTimer(int32_t timerId) override;
-
 private:
+    void OnStep(); // timer thread
     void Send();
     void OnHandled();
     double OutstandingMs() const;
 
+    CMainFrame& m_frame;
+    uint32_t m_steps = 0; // timer thread only
     std::unique_ptr<Brivel::GUI::CGrid> m_grid;
     std::unique_ptr<QObject> m_owner; // receives the grid's notifications
     std::unique_ptr<Brivel::Platform::CNotifyReceiver> m_receiver;

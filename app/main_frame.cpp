@@ -233,7 +233,18 @@ void CMainFrame::OnTimer(int32_t timerId)
     if (timerId != kUpdateTimerId)
         return;
     GenerateUpdates(1);
+    {
+        std::lock_guard lock(m_stepObserverLock);
+        if (m_stepObserver)
+            m_stepObserver();
+    }
     CTimer::StartTimer(this, kUpdateTimerId, kUpdateTimerPeriodMs);
+}
+
+void CMainFrame::SetTimerStepObserver(std::function<void()> observer)
+{
+    std::lock_guard lock(m_stepObserverLock);
+    m_stepObserver = std::move(observer);
 }
 
 // ---- Caption ----

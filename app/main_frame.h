@@ -50,6 +50,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -131,6 +132,13 @@ public:
     // Timer 1000: an update step for source 1, then re-armed for 10 ms.
     void OnTimer(int32_t timerId) override;
 
+    // Called on the timer thread after each step of timer 1000 (every 10 ms,
+    // whether or not the step made updates): quellon-bench's delay probe
+    // rides on these wake-ups instead of adding its own. An empty function
+    // clears it; once that call returns, the old one is not called again.
+    // Thread: any thread.
+    void SetTimerStepObserver(std::function<void()> observer);
+
     // ---- State, for the bench and the tests ----
     Brivel::GUI::CGrid* GetTestGrid() const { return m_testGrid; }
     Brivel::GUI::CGrid* GetLogGrid() const { return m_logGrid; }
@@ -194,6 +202,9 @@ private:
     int m_statusTimer = 0;           // Qt id of window timer 1001; 0 when not running
     bool m_created = false;
     bool m_destroyed = false;
+
+    std::mutex m_stepObserverLock; // held while the observer runs
+    std::function<void()> m_stepObserver; // Guarded by m_stepObserverLock.
 
     std::atomic<uint64_t> m_totalUpdates{0};
     // Set by OnDestroy: worker runs stop after their current grid call, and
