@@ -19,6 +19,8 @@
 
 #include "common/process_clock.h"
 
+#include <cassert>
+
 namespace Brivel::GUI {
 
 using CGridImpl = CGrid::CGridImpl;
@@ -50,10 +52,12 @@ void CGridImpl::OnItemDataChanged(CGridItem& item, int32_t fieldId)
     if (!keys.empty() && (fieldId < 0 || IsKeyField(keys, fieldId)))
         Reposition(item);
     if (item.IsShown()) {
+        const QRect rowRect = OnScreenItemRect(item);
+        assert(rowRect == ItemRect(item)); // the cached layout is never stale
         if (fieldId < 0)
-            InvalidateItem(item);
+            Invalidate(rowRect);
         else
-            InvalidateField(item, fieldId);
+            InvalidateFieldInRow(rowRect, fieldId);
     }
     NotifyItem(kNotifyDataChanged, item);
 }

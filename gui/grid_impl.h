@@ -287,6 +287,11 @@ public:
     // empty when it is not on screen.
     QRect RowRect(const CRowList& list, int32_t row) const;
     QRect ItemRect(const CGridItem& item) const;
+    // ItemRect for the change path: the rows on screen are laid out once and
+    // kept until the lists, the top row or the areas change, so that a change
+    // of a row off screen (most of them) costs a short scan, not a walk of
+    // the row tree.
+    QRect OnScreenItemRect(const CGridItem& item);
     int32_t RowsThatFit(int32_t startRow, bool forward) const;
     int32_t LastPageTop() const;
     int32_t LastVisibleRow(int32_t kind) const;
@@ -545,6 +550,29 @@ private:
     int32_t m_wheelAccumulator = 0; // wheel delta not yet turned into lines or pages
     QScrollBar* m_vbar = nullptr; // child widget, owned by the grid (Qt)
     QScrollBar* m_hbar = nullptr; // child widget, owned by the grid (Qt)
+
+    // The rows on screen as OnScreenItemRect last laid them out, and what
+    // that layout depends on.
+    struct OnScreenRow {
+        const CGridItem* item; // Not owned; valid while the key holds.
+        int32_t top;
+        int32_t height; // cut at the bottom of its area
+    };
+    struct OnScreenKey {
+        uint64_t pinnedVersion = 0;
+        uint64_t bodyVersion = 0;
+        int32_t topRow = -1;
+        QRect client;
+        int32_t headerStrip = 0;
+        bool separator = false;
+        int32_t separatorHeight = 0;
+        bool operator==(const OnScreenKey&) const = default;
+    };
+    OnScreenKey CurrentOnScreenKey() const;
+    void LayOutOnScreenRows();
+    std::vector<OnScreenRow> m_onScreen;
+    OnScreenKey m_onScreenKey;
+    bool m_onScreenValid = false;
 
     // Highlight timer 0.
     int32_t m_highlightTimerStart = 0;

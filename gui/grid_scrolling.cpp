@@ -115,6 +115,55 @@ QRect CGridImpl::ItemRect(const CGridItem& item) const
     return list ? RowRect(*list, list->GetRowIndex(&item)) : QRect();
 }
 
+CGridImpl::OnScreenKey CGridImpl::CurrentOnScreenKey() const
+{
+    OnScreenKey key;
+    key.pinnedVersion = m_pinned.GetLayoutVersion();
+    key.bodyVersion = m_body.GetLayoutVersion();
+    key.topRow = m_topRow;
+    key.client = ClientRect();
+    key.headerStrip = HeaderStripHeight();
+    key.separator = m_separatorShown;
+    key.separatorHeight = m_separatorHeight;
+    return key;
+}
+
+void CGridImpl::LayOutOnScreenRows()
+{
+    // The same layout as RowTop and RowRect: pinned rows from the pinned
+    // top, body rows from the top row, each cut at the bottom of its area.
+    m_onScreen.clear();
+    const Areas areas = ComputeAreas();
+    const auto layOut = [&](const CRowList& list, int32_t first, int32_t top, int32_t bottom) {
+        if (first < 0 || top >= bottom)
+            return;
+        int32_t y = top;
+        const int32_t count = list.GetRowCount();
+        for (int32_t row = first; row < count && y < bottom; ++row) {
+            const CGridItem* const item = list.GetItem(row);
+            const int32_t height = item->GetRowHeight();
+            m_onScreen.push_back(OnScreenRow{item, y, std::min(height, bottom - y)});
+            y += height;
+        }
+    };
+    layOut(m_pinned, 0, areas.pinnedTop, areas.pinnedBottom);
+    layOut(m_body, m_topRow, areas.bodyTop, areas.bottom);
+}
+
+QRect CGridImpl::OnScreenItemRect(const CGridItem& item)
+{
+    const OnScreenKey key = CurrentOnScreenKey();
+    if (!m_onScreenValid || !(key == m_onScreenKey)) {
+        LayOutOnScreenRows();
+        m_onScreenKey = key;
+        m_onScreenValid = true;
+    }
+    for (const OnScreenRow& row : m_onScreen)
+        if (row.item == &item)
+            return QRect(key.client.left(), row.top, key.client.width(), row.height);
+    return {};
+}
+
 void CGridImpl::InvalidateFromRow(const CRowList& list, int32_t row)
 {
     const Areas areas = ComputeAreas();

@@ -286,6 +286,7 @@ bool CRowList::SetRowHeight(int32_t height, bool applyToAll)
         return false;
     m_rowHeight = height;
     m_root->m_rowHeight = height;
+    ++m_heightVersion;
     if (!applyToAll)
         return true;
     COperation op(*this);
@@ -301,6 +302,7 @@ bool CRowList::SetRowHeight(int32_t height, bool applyToAll)
 
 void CRowList::OnItemRowHeightChanged(CGridItem* item)
 {
+    ++m_heightVersion;
     if (!item->IsShown() || m_kind == kDetachedList || !m_owner)
         return;
     COperation op(*this);
@@ -563,6 +565,7 @@ void CRowList::MoveSubtreeToList(CGridItem* item, CRowList* to)
             if (node->IsSelected())
                 to->AddToSelection(node);
             node->m_rowHeight = to->m_rowHeight;
+            ++to->m_heightVersion;
         }
         return true;
     });

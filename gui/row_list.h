@@ -95,6 +95,9 @@ public:
 
     // ---- Rows ----
     int32_t GetRowCount() const noexcept { return m_flat.Size(); }
+    // Grows with every change of the shown rows' order, membership or
+    // heights: a cached layout of them is current while this is unchanged.
+    uint64_t GetLayoutVersion() const noexcept { return m_flat.GetVersion() + m_heightVersion; }
     // The item at `row`; null when out of range.
     CGridItem* GetItem(int32_t row) const noexcept { return m_flat.At(row); }
     // The row of `item`; -1 when it is null, not shown or of another list.
@@ -187,7 +190,31 @@ private:
     class COperation;
     struct CDetachedListHolder;
 
-    using FlatList = Common::CIndexedList<CGridItem, &CGridItem::m_flatHook>;
+    // The shown rows in order, counting every call that may change them
+    // (a cached layout compares the count); every mutator is wrapped.
+    class FlatList : public Common::CIndexedList<CGridItem, &CGridItem::m_flatHook> {
+        using Base = Common::CIndexedList<CGridItem, &CGridItem::m_flatHook>;
+
+    public:
+        uint64_t GetVersion() const noexcept { return m_version; }
+        bool Insert(int32_t index, CGridItem* item) { return ++m_version, Base::Insert(index, item); }
+        bool PushFront(CGridItem* item) { return ++m_version, Base::PushFront(item); }
+        bool PushBack(CGridItem* item) { return ++m_version, Base::PushBack(item); }
+        bool InsertAfter(const CGridItem* position, CGridItem* item) { return ++m_version, Base::InsertAfter(position, item); }
+        bool InsertBefore(const CGridItem* position, CGridItem* item) { return ++m_version, Base::InsertBefore(position, item); }
+        CGridItem* EraseAt(int32_t index) noexcept { return ++m_version, Base::EraseAt(index); }
+        bool Erase(CGridItem* item) noexcept { return ++m_version, Base::Erase(item); }
+        bool MoveBlock(int32_t from, int32_t count, int32_t to) { return ++m_version, Base::MoveBlock(from, count, to); }
+        bool Assign(std::span<CGridItem* const> items) { return ++m_version, Base::Assign(items); }
+        void Clear() noexcept
+        {
+            ++m_version;
+            Base::Clear();
+        }
+
+    private:
+        uint64_t m_version = 0;
+    };
 
     explicit CRowList(Kind kind); // the detached list
 
@@ -224,6 +251,7 @@ private:
     IRowListOwner* const m_owner;      // Not owned; outlives this.
     std::unique_ptr<CGridItem> m_root;
     FlatList m_flat;
+    uint64_t m_heightVersion = 0; // counts row height changes
     std::vector<CGridItem*> m_selection; // Not owned; each item's m_selectionIndex points back.
     int32_t m_memberCount = 0;
     int32_t m_rowHeight = kDefaultRowHeight;

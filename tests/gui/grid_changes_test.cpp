@@ -201,5 +201,52 @@ TEST_F(GridChangesTest, FilterReevaluatedOnChange)
     grid->SetRowFilter(nullptr);
 }
 
+// The change path keeps a layout of the rows on screen; after every kind of
+// layout change it must give exactly the rectangle the row tree gives, for
+// rows on screen and off it, pinned and body.
+TEST_F(GridChangesTest, TheOnScreenLayoutFollowsEveryLayoutChange)
+{
+    std::vector<std::unique_ptr<CRowObject>> extra;
+    const auto expectExact = [&](const char* step) {
+        for (CGridItem* item : RowsOf(*grid, CGrid::kPinnedList))
+            EXPECT_EQ(Impl().OnScreenItemRect(*item), Impl().ItemRect(*item)) << step << " (pinned)";
+        int row = 0;
+        for (CGridItem* item : RowsOf(*grid))
+            EXPECT_EQ(Impl().OnScreenItemRect(*item), Impl().ItemRect(*item)) << step << ", row " << row++;
+    };
+    expectExact("start");
+    grid->SetTopRow(3);
+    expectExact("scrolled");
+    extra.push_back(std::make_unique<CRowObject>(100));
+    grid->Add(extra.back().get(), CGrid::kBodyRoot, CGrid::kHead);
+    expectExact("added at the head");
+    ASSERT_TRUE(grid->RemoveAt(4));
+    expectExact("a row on screen removed");
+    ASSERT_TRUE(grid->SetRowHeight(grid->GetItem(5), 33));
+    expectExact("one row taller");
+    grid->SetListRowHeight(CGrid::kBodyList, 17);
+    expectExact("every row height");
+    extra.push_back(std::make_unique<CRowObject>(200));
+    grid->Add(extra.back().get(), CGrid::kPinnedRoot, CGrid::kTail);
+    expectExact("a pinned row");
+    grid->SetSeparatorShown(true);
+    grid->SetSeparatorHeight(7);
+    expectExact("separator band");
+    grid->SetHeaderShown(false);
+    expectExact("header strip hidden");
+    grid->setGeometry(0, 0, 250, 120);
+    Pump();
+    expectExact("resized");
+    grid->SetSortKey(0, CSortInfo(CRowObject::kValue, true));
+    expectExact("sorted");
+    // A change through the real path invalidates the cell of the row's new place.
+    Impl().TakeInvalidatedRegion();
+    CGridItem* const item = grid->GetItem(grid->GetTopRow() + 1);
+    grid->MarkChanged(-1, 0, item, CRowObject::kOther);
+    const Platform::CRect column = header->GetClippedColumnRect(&Impl(), CRowObject::kOther);
+    const QRect row = Impl().ItemRect(*item);
+    EXPECT_EQ(Impl().TakeInvalidatedRegion(), QRegion(QRect(column.left, row.top(), column.Width(), row.height())));
+}
+
 } // namespace
 } // namespace Brivel::GUI::Testing
