@@ -55,6 +55,11 @@ void CDelayProbe::Start()
     m_maxNs = 0;
     m_windowMaxNs = 0;
     m_samples.store(0);
+    Resume();
+}
+
+void CDelayProbe::Resume()
+{
     m_running = true;
     m_frame.SetTimerStepObserver([this] { OnStep(); });
 }
@@ -128,10 +133,8 @@ bool CDelayProbe::Flush(int timeoutMs)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         done = !m_inFlight.load();
     }
-    if (wasRunning) {
-        m_running = true;
-        m_frame.SetTimerStepObserver([this] { OnStep(); });
-    }
+    if (wasRunning)
+        Resume();
     return done;
 }
 

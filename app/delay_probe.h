@@ -72,6 +72,7 @@ public:
     uint64_t GetSampleCount() const { return m_samples.load(); }
 
 private:
+    void Resume(); // probing again, the figures kept
     void OnStep(); // timer thread
     void Send();
     void OnHandled();

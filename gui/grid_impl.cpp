@@ -640,7 +640,7 @@ void CGridImpl::Invalidate(const QRect& rect)
 
 int32_t CGridImpl::MsUntilNextFrame() const
 {
-    if (!m_paintedOnce)
+    if (!m_hasPainted)
         return 0;
     // The process clock, so that a test with a frozen clock sees the same
     // frames every run.
@@ -679,7 +679,6 @@ void CGridImpl::Paint(QPaintEvent& event)
 {
     m_hasPainted = true;
     m_lastPaint = Common::GetProcessClock();
-    m_paintedOnce = true;
     QPainter painter(&m_grid);
     m_painter.Paint(painter, event.region());
 }

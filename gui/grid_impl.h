@@ -585,8 +585,7 @@ private:
     // after the last paint ends.
     QRegion m_deferredUpdate;
     bool m_paintFramePending = false;
-    int32_t m_lastPaint = 0; // process clock
-    bool m_paintedOnce = false;
+    int32_t m_lastPaint = 0; // process clock; meaningful once m_hasPainted
 
     // Invalidation test seam.
     bool m_recordInvalidation = false;
