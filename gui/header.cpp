@@ -265,7 +265,7 @@ Platform::CRect CHeader::GetClippedColumnRect(const IHorizontalScrollSource* win
     return m_impl->ColumnRect(window, id, true);
 }
 
-int32_t CHeader::GetHeight() const { return m_impl->Read(m_impl->m_height); }
+int32_t CHeader::GetHeight() const { return m_impl->m_height.load(std::memory_order_relaxed); }
 
 void CHeader::SetHeight(int32_t height)
 {

@@ -76,7 +76,7 @@ void CHeader::Store(Platform::CArchive& ar) const
         ar.WriteClass(*slot.column->GetRuntimeClass());
         slot.column->Serialize(ar);
     }
-    ar << impl.m_fixedCount << impl.m_height << impl.m_sortingEnabled << impl.m_multiSortEnabled;
+    ar << impl.m_fixedCount << impl.m_height.load() << impl.m_sortingEnabled << impl.m_multiSortEnabled;
     ar << int32_t(impl.m_sort.size());
     for (CSortInfo level : impl.m_sort)
         level.Serialize(ar);

@@ -34,6 +34,7 @@
 
 #include <QFont>
 
+#include <atomic>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -138,7 +139,9 @@ struct CHeader::Impl final : public CColumn::INotify {
     int32_t m_fixedWidth = 0;
     int32_t m_scrollableWidth = 0;
     int32_t m_fixedCount = 0;
-    int32_t m_height = kDefaultHeight;
+    // Written under m_lock; read without it, as every delivered change of a
+    // grid's row reads it to check the grid's cached layout.
+    std::atomic<int32_t> m_height{kDefaultHeight};
     std::vector<CSortInfo> m_sort;
     bool m_sortingEnabled = true;
     bool m_multiSortEnabled = true;
