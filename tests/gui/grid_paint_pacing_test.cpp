@@ -158,15 +158,5 @@ TEST_F(GridPaintPacingTest, TheHighlightTimerWaitsForTheFrameEnd)
     EXPECT_EQ(Impl().GetHighlightTimerRemaining(), std::max(10, kPaintFrameMs - 4));
 }
 
-TEST_F(GridPaintPacingTest, AGridDestroyedWithAHeldRegionLeavesNoTimerBehind)
-{
-    grid->MarkChanged(6, CGrid::kBodyList, nullptr, CRowObject::kValue);
-    ASSERT_TRUE(Impl().IsPaintFramePending());
-    paints.regions.clear();
-    grid.reset();
-    Pump(3 * kPaintFrameMs); // the frame timer would fire here
-    SUCCEED();
-}
-
 } // namespace
 } // namespace Brivel::GUI::Testing
