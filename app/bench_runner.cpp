@@ -15,10 +15,10 @@
 
 #include "common/performance_counter.h"
 #include "common/process_times.h"
-#include "gui/dispatcher.h"
-#include "gui/data_object_registry.h"
-#include "gui/grid.h"
-#include "gui/grid_item.h"
+#include "gui/rows/dispatcher.h"
+#include "gui/rows/data_object_registry.h"
+#include "gui/grid/grid.h"
+#include "gui/rows/grid_item.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>

@@ -4,8 +4,8 @@
 #include "app/test_object.h"
 
 #include "common/performance_counter.h"
-#include "gui/grid.h"
-#include "gui/row_list_owner.h"
+#include "gui/grid/grid.h"
+#include "gui/rows/row_list_owner.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

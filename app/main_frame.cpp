@@ -19,9 +19,9 @@
 
 #include "common/process_times.h"
 #include "common/tick_count.h"
-#include "gui/column.h"
-#include "gui/grid.h"
-#include "gui/header.h"
+#include "gui/header/column.h"
+#include "gui/grid/grid.h"
+#include "gui/header/header.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

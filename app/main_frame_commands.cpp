@@ -20,7 +20,7 @@
 #include "app/update_settings_dlg.h"
 
 #include "common/tick_count.h"
-#include "gui/grid.h"
+#include "gui/grid/grid.h"
 
 #include <QAction>
 #include <QMenuBar>

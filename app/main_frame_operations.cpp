@@ -21,7 +21,7 @@
 
 #include "common/performance_counter.h"
 #include "common/tick_count.h"
-#include "gui/grid.h"
+#include "gui/grid/grid.h"
 
 #include <cstdio>
 #include <string>

@@ -20,8 +20,8 @@
 #include "bench/allocation_counter.h"
 #include "common/data_object.h"
 #include "common/field_table.h"
-#include "gui/grid.h"
-#include "gui/header.h"
+#include "gui/grid/grid.h"
+#include "gui/header/header.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -1,9 +1,9 @@
 // The header's hot paths as the paint pass uses them: hit testing in the
 // fixed and the scrolled area, column rectangles, one row's walk across a
 // 1280-pixel window, and column attribute reads.
-#include "gui/column.h"
-#include "gui/header.h"
-#include "gui/scroll_position.h"
+#include "gui/header/column.h"
+#include "gui/header/header.h"
+#include "gui/header/scroll_position.h"
 
 #include <benchmark/benchmark.h>
 

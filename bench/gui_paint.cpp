@@ -13,13 +13,13 @@
 #include "allocation_counter.h"
 
 #include "app/test_object.h"
-#include "gui/column.h"
-#include "gui/grid_item.h"
-#include "gui/grid_painter.h"
-#include "gui/header.h"
-#include "gui/paint_host.h"
-#include "gui/row_list.h"
-#include "gui/scroll_position.h"
+#include "gui/header/column.h"
+#include "gui/rows/grid_item.h"
+#include "gui/paint/grid_painter.h"
+#include "gui/header/header.h"
+#include "gui/paint/paint_host.h"
+#include "gui/rows/row_list.h"
+#include "gui/header/scroll_position.h"
 
 #include "common/process_clock.h"
 

@@ -23,10 +23,10 @@
 
 #include "bench/allocation_counter.h"
 #include "common/data_object.h"
-#include "gui/data_object_registry.h"
-#include "gui/grid_item.h"
-#include "gui/row_list.h"
-#include "gui/row_list_owner.h"
+#include "gui/rows/data_object_registry.h"
+#include "gui/rows/grid_item.h"
+#include "gui/rows/row_list.h"
+#include "gui/rows/row_list_owner.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -10,8 +10,8 @@
 #include "app/remove_items_dlg.h"
 #include "app/test_object.h"
 
-#include "gui/grid.h"
-#include "gui/grid_item.h"
+#include "gui/grid/grid.h"
+#include "gui/rows/grid_item.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>

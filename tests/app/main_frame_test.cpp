@@ -3,8 +3,8 @@
 // line.
 #include "frame_test_support.h"
 
-#include "gui/column.h"
-#include "gui/header.h"
+#include "gui/header/column.h"
+#include "gui/header/header.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,0 +1,411 @@
+#pragma once
+// CGrid: the grid window. Rows are bound to data objects (never copies of
+// their values); a data object may change on any thread, and the grid learns
+// of it on its own thread, re-reads the one value, moves the row when the
+// list is sorted, invalidates just the changed cell and highlights it.
+//
+// CGrid is a thin QWidget over one CGrid::CGridImpl (gui/grid_impl.h), which
+// holds all the state: the pinned and the body row list (row_list.h), the
+// header, the options, the highlight timer, scrolling and layout.
+//
+// The calling rule. Any thread may call any public operation. On the grid's
+// GUI thread (the thread that created it) the operation runs at once; from any
+// other thread it is carried to the GUI thread as the synchronous window
+// message "Brivel.Grid.SyncMessage" (operation code and argument record) and
+// the caller waits for the GUI thread's result. So an Add from a worker
+// returns the new item handle, and the rows are only ever touched by the GUI
+// thread. Once the window is destroyed (DestroyWindow), every call returns
+// the zero result at once, on any thread, while the object lives on; a caller
+// blocked in a call while the window goes (DestroyWindow or the destructor)
+// is released with the zero result. Calling a grid object that has been
+// deleted is not allowed: keep the object and destroy its window when other
+// threads may still call. A caller must not hold a lock the GUI thread needs
+// while it calls.
+//
+// Invalidation only accumulates: nothing is painted in the middle of an
+// operation; the window paints when the GUI thread's event loop gets to it.
+//
+// Notifications. With notify parent on (the default), item events are sent
+// synchronously to the owner (SetNotifyOwner) or else the parent widget as a
+// Platform::CNotifyEvent whose record is a CGridNotify (item events) or a
+// CGridHeaderNotify (column and header events); codes are ItemNotification
+// (row_list_owner.h) and GridNotification below.
+//
+// Parent and position handles (Add, Attach): kBodyRoot / kPinnedRoot or an
+// item of this grid as parent; kHead, kTail, the parent itself (head), null
+// (tail) or an item of the same list (after the parent's child that contains
+// it) as position. In a sorted list the position is ignored.
+//
+// Ownership: the grid owns its rows and, when it answers IsAutoDelete() true,
+// its header. It borrows the data objects, the row filter, the custom draw,
+// the cell image list and the notification owner, which must outlive their
+// use by the grid (or be replaced first).
+//
+// Thread: any thread for the public operations (see the calling rule);
+// construction, destruction, DestroyWindow and the QWidget side on the GUI
+// thread only.
+
+#include "gui/paint/appearance.h"
+#include "gui/paint/paint_format.h"
+#include "gui/header/sort_info.h"
+
+#include "platform/message_types.h"
+#include "platform/notify.h"
+#include "platform/runtime_class.h"
+
+#include <QFont>
+#include <QWidget>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <type_traits>
+#include <vector>
+
+class QImage;
+class QString;
+
+namespace Brivel::Common {
+class CDataObject;
+}
+
+namespace Brivel::Platform {
+class CArchive;
+class CImageList;
+}
+
+namespace Brivel::GUI {
+
+class CColumn;
+class CGridItem;
+class CHeader;
+class ICustomDraw;
+class IRowFilter;
+
+// Column and header event codes of the parent notifications (item events are
+// the ItemNotification codes 0-10 of row_list_owner.h).
+enum GridNotification : int32_t {
+    kNotifyColumnDragStarted = 11,
+    kNotifyColumnDragEnded = 12,
+    kNotifyDropStarted = 13,
+    kNotifyDropEnded = 14,
+    kNotifyColumnAdded = 17,
+    kNotifyColumnRemoved = 18,
+    kNotifyColumnMoved = 19,
+    kNotifyColumnWidthChanged = 20,
+    kNotifyHeaderChanged = 21,   // attribute, shown or hidden, font, image list
+    kNotifySortChanged = 22,     // after the grid has re-sorted
+};
+
+// State bits of CGridNotify::state.
+enum GridItemState : uint32_t {
+    kItemSelected = 1,
+    kItemFocused = 2,
+    kItemShown = 4,
+    kItemExpanded = 8,
+    kItemFilteredOut = 16,
+    kItemAttached = 32,
+};
+
+// The record of an item notification. The fixed header (window, control id,
+// code twice, the CGrid as source) is followed by the item fields in their
+// designed order; pointers take their native width:
+//
+//   offset  size  field
+//        0    32  CNotifyHeader (window, controlId, code, codeAgain, source = the CGrid)
+//       32     4  state      GridItemState bits
+//       36     4  (padding)
+//       40     8  item       the CGridItem
+//       48     8  object     its CDataObject, or null
+//       56     4  listKind   1 pinned, 2 body
+//       60     4  row        its row index, -1 when not shown
+//
+// The record is standard-layout with the header as its first member, so a
+// receiver turns the CNotifyHeader it is handed back into the record with
+// FromHeader (for codes 0-10).
+struct CGridNotify {
+    Platform::CNotifyHeader header;
+    uint32_t state = 0;
+    CGridItem* item = nullptr;
+    Common::CDataObject* object = nullptr;
+    int32_t listKind = 0;
+    int32_t row = -1;
+
+    static const CGridNotify& FromHeader(const Platform::CNotifyHeader& header)
+    {
+        return *reinterpret_cast<const CGridNotify*>(&header);
+    }
+};
+static_assert(offsetof(CGridNotify, state) == 32);
+static_assert(offsetof(CGridNotify, item) == 40);
+static_assert(offsetof(CGridNotify, object) == 48);
+static_assert(offsetof(CGridNotify, listKind) == 56);
+static_assert(offsetof(CGridNotify, row) == 60);
+static_assert(std::is_standard_layout_v<CGridNotify>);
+static_assert(sizeof(CGridNotify) == 64, "the item notification layout is fixed; see the table above");
+
+// The record of a column or header notification (codes 11-14, 17-22):
+//
+//   offset  size  field
+//        0    32  CNotifyHeader
+//       32     8  header     the grid's CHeader (may be null for drops)
+//       40     8  column     the column concerned, or null
+//       48     4  argument   the header's change code (17-22), else 0
+//       52     4  (padding)
+struct CGridHeaderNotify {
+    Platform::CNotifyHeader notify;
+    CHeader* header = nullptr;
+    CColumn* column = nullptr;
+    int32_t argument = 0;
+
+    static const CGridHeaderNotify& FromHeader(const Platform::CNotifyHeader& header)
+    {
+        return *reinterpret_cast<const CGridHeaderNotify*>(&header);
+    }
+};
+static_assert(offsetof(CGridHeaderNotify, header) == 32);
+static_assert(offsetof(CGridHeaderNotify, column) == 40);
+static_assert(offsetof(CGridHeaderNotify, argument) == 48);
+static_assert(std::is_standard_layout_v<CGridHeaderNotify>);
+static_assert(sizeof(CGridHeaderNotify) == 56);
+
+class CGrid : public QWidget, public Platform::CObject {
+public:
+    class CGridImpl;
+
+    // The window class name the grid registers in the platform window-class
+    // registry (once per process, when the first grid is constructed).
+    static constexpr const char* kWindowClassName = "Brivel.Grid";
+    // The registered message that carries calls from other threads.
+    static constexpr const char* kSyncMessageName = "Brivel.Grid.SyncMessage";
+
+    // List kinds and list masks.
+    static constexpr int32_t kPinnedList = 1;
+    static constexpr int32_t kBodyList = 2;
+    static constexpr int32_t kPinnedMask = 1;
+    static constexpr int32_t kBodyMask = 2;
+    static constexpr int32_t kBothLists = 3;
+
+    // Parent handles.
+    static inline CGridItem* const kBodyRoot = reinterpret_cast<CGridItem*>(uintptr_t{0xFFFF0000});
+    static inline CGridItem* const kPinnedRoot = reinterpret_cast<CGridItem*>(uintptr_t{0xFFFF0001});
+    // Position handles.
+    static inline CGridItem* const kHead = reinterpret_cast<CGridItem*>(uintptr_t{0xFFFF0002});
+    static inline CGridItem* const kTail = reinterpret_cast<CGridItem*>(uintptr_t{0xFFFF0003});
+
+    explicit CGrid(QWidget* parent = nullptr);
+    CGrid(const CGrid&) = delete;
+    CGrid& operator=(const CGrid&) = delete;
+    // Destroys the window first (see DestroyWindow), then the rows, then the
+    // header when the grid owns it.
+    ~CGrid() override;
+
+    // ---- Window ----
+    // The grid's message-window handle; HWND{} once destroyed. Thread: any.
+    Platform::HWND GetSafeHwnd() const;
+    // Ends the window's life while the object stays: clears both lists
+    // (notification 1 for every row), kills the timers, releases the handle.
+    // Afterwards every operation returns its zero result. Idempotent.
+    // Thread: GUI thread only.
+    void DestroyWindow();
+    // Where notifications go: the owner when set and alive, else the parent
+    // widget. Thread: GUI thread only.
+    void SetNotifyOwner(QObject* owner);
+    // The control id carried in notifications. Thread: GUI thread only.
+    void SetControlId(uintptr_t controlId);
+
+    // ---- Rows ----
+    // A new row bound to `object` under `parent` at `position`; null on
+    // failure (a parent handle that is neither a root handle nor an item of
+    // this grid). Sends notification 0.
+    CGridItem* Add(Common::CDataObject* object, CGridItem* parent = kBodyRoot, CGridItem* position = kTail);
+    // Re-inserts a detached item (with its subtree) that is still bound to
+    // its data object; sends 3. False for anything else.
+    bool Attach(CGridItem* item, CGridItem* parent = kBodyRoot, CGridItem* position = kTail);
+    // Takes an item of this grid out of its parent, keeping it alive for
+    // Attach (the caller then holds it; it belongs to the detached list).
+    // Sends 4 first. False for an item that is not in this grid.
+    bool Detach(CGridItem* item);
+    // Destroys an item of this grid and its subtree (notification 1 for each,
+    // children before parents). False for anything else.
+    bool Remove(CGridItem* item);
+    // Removes the row shown at `row` in the pinned (mask bit 1) and/or body
+    // (bit 2) list; true when anything was removed.
+    bool RemoveAt(int32_t row, int32_t listMask = kBodyMask);
+    // Removes every row of the chosen lists; true when any list was cleared.
+    bool Clear(int32_t listMask = kBothLists);
+    // Appends this grid's items bound to `object`: only shown ones when
+    // `shownOnly`, only of the lists in `listMask`.
+    void FindItems(Common::CDataObject* object, std::vector<CGridItem*>& items, bool shownOnly = false,
+                   int32_t listMask = kBothLists);
+    // Removes every item of this grid bound to `object`; the number found.
+    int32_t RemoveObject(Common::CDataObject* object);
+    // Rows shown in a list kind (1 or 2); 0 for any other kind.
+    int32_t GetRowCount(int32_t kind = kBodyList);
+    // The item shown at `row` of a list kind; null when there is none.
+    CGridItem* GetItem(int32_t row, int32_t kind = kBodyList);
+    // The row of an item of this grid; -1 when it is not shown.
+    int32_t GetRowIndex(CGridItem* item);
+
+    // ---- Sorting ----
+    // Stores `key` at `level` (0-4) in the header; with `resortNow`, applies
+    // the header's sort to both lists at once. Nothing without a header.
+    void SetSortKey(int32_t level, const CSortInfo& key, bool resortNow = true);
+    // Clears the header's keys and both lists' keys (the rows keep their
+    // current order); repaints when asked.
+    void ClearSort(bool repaint = true);
+    // Applies the header's sort to the lists in the sortable-lists mask.
+    void Sort();
+    // The header's key at `level`; {-2, ascending} without one.
+    CSortInfo GetSortKey(int32_t level);
+    int32_t GetSortKeyCount();
+
+    // ---- Change and highlight state ----
+    // Each names its row by `item` (an item of this grid) or, when it is
+    // null, by `row` in list `kind` (1 or 2).
+    // Milliseconds since the field's (or for -1/-2 the row's) last change,
+    // falling back to the row's; -1 when never or for an unknown row.
+    int32_t GetChangeAge(int32_t row, int32_t kind, CGridItem* item, int32_t fieldId);
+    // Repaints the field's cells `ms` from now (now when ms < 1).
+    void SetHighlightExpiry(int32_t row, int32_t kind, CGridItem* item, int32_t fieldId, int32_t ms);
+    // Repaints the row `ms` from now (now when ms < 1).
+    void SetRowHighlightExpiry(int32_t row, int32_t kind, CGridItem* item, int32_t ms);
+    // Handles the row as if its data object had reported a change of
+    // `fieldId` (change time, re-filter, re-sort, invalidation, notification
+    // 10). Synchronous like every other call: the handle is followed while
+    // the caller still vouches for it.
+    void MarkChanged(int32_t row, int32_t kind, CGridItem* item, int32_t fieldId);
+
+    // ---- Scrolling and layout ----
+    // The first body row at the top of the body area; -1 before any row.
+    int32_t GetTopRow();
+    // Scrolls the body so that `row` is at the top; without `redraw` only
+    // stores it. Ignored for the current top, a row out of range, or a
+    // negative row while the body has rows.
+    void SetTopRow(int32_t row, bool redraw = true);
+    // The last row of a list kind on screen; -1 when none.
+    int32_t GetLastVisibleRow(int32_t kind = kBodyList);
+    // Scrolls a body row into view (row >= 0), else the item's row. Before
+    // the first paint the request is kept and served 10 ms later.
+    void EnsureVisible(int32_t row, CGridItem* item = nullptr);
+    // Body rows that fit the body area from the top row, forward or backward.
+    int32_t GetRowsThatFit(bool forward = true);
+    // One item's row height; 0 for an item not in this grid.
+    int32_t GetRowHeight(CGridItem* item);
+    // False outside 1 .. 32767 or for an item not in this grid.
+    bool SetRowHeight(CGridItem* item, int32_t height);
+    // The height new rows of a list kind take, and setting it for every row
+    // of the list.
+    int32_t GetListRowHeight(int32_t kind = kBodyList);
+    bool SetListRowHeight(int32_t kind, int32_t height);
+    // The horizontal scroll position in pixels of the scrollable columns.
+    int32_t GetHorizontalScrollPos();
+    // Rows per wheel notch; -1: one page per notch. Starts as the user's
+    // setting (QApplication::wheelScrollLines).
+    void SetWheelLines(int32_t lines);
+    int32_t GetWheelLines();
+
+    // ---- Header ----
+    CHeader* GetHeader();
+    // Makes `header` the grid's header (null: none) and answers the previous
+    // one, which goes back to the caller whatever its IsAutoDelete says. The
+    // grid takes `header` over when it answers IsAutoDelete() true (it is
+    // deleted with the grid); otherwise it is borrowed and must outlive its
+    // use here.
+    CHeader* SetHeader(CHeader* header);
+    void SetHeaderShown(bool shown);
+    bool IsHeaderShown();
+
+    // ---- Options ----
+    void SetNotifyParent(bool notify);
+    bool IsNotifyParent();
+    void SetHighlightChangedValues(bool highlight);
+    bool IsHighlightChangedValues();
+    HighlightSettings GetHighlightSettings();
+    void SetHighlightSettings(const HighlightSettings& settings);
+    Appearance GetAppearance();
+    void SetAppearance(const Appearance& appearance);
+    void SetPaintElementMask(PaintElementMask mask);
+    PaintElementMask GetPaintElementMask();
+    void SetDoubleBuffered(bool doubleBuffered);
+    bool IsDoubleBuffered();
+    // Turning selection or multiple selection off clears the selection.
+    void EnableSelection(bool enable);
+    bool IsSelectionEnabled();
+    void SetMultipleSelection(bool multiple);
+    bool IsMultipleSelection();
+    // Lists (mask bits) in which a click selects; a list whose bit is removed
+    // is deselected.
+    void SetSelectableLists(int32_t mask);
+    int32_t GetSelectableLists();
+    bool IsSelectableList(int32_t kind);
+    // Lists (mask bits) that are kept sorted.
+    void SetSortableLists(int32_t mask);
+    int32_t GetSortableLists();
+    // Lists (mask bits) in which a row can take the focus.
+    void SetFocusMask(int32_t mask);
+    int32_t GetFocusMask();
+    bool IsFocusList(int32_t kind);
+    // The focus row and its list kind (-1 and 0: no focus).
+    int32_t GetFocusRow();
+    int32_t GetFocusListKind();
+    // The band between the pinned and the body list.
+    void SetSeparatorShown(bool shown);
+    bool IsSeparatorShown();
+    void SetSeparatorHeight(int32_t height);
+    int32_t GetSeparatorHeight();
+    // The row filter (borrowed; null: none) and re-filtering both lists.
+    // Answers the previous filter.
+    IRowFilter* SetRowFilter(IRowFilter* filter);
+    IRowFilter* GetRowFilter();
+    void Refilter();
+    // The grid font: row heights are measured from it.
+    void SetGridFont(const QFont& font);
+    QFont GetGridFont();
+    // The custom draw (null: the shared default); answers the previous one,
+    // which goes back to the caller. The grid deletes the one it holds when
+    // it is destroyed if that answers IsAutoDelete() true; otherwise it is
+    // borrowed and must outlive its use here. Replacing it re-measures the
+    // row heights of both lists, lays the grid out again and repaints.
+    ICustomDraw* SetCustomDraw(ICustomDraw* customDraw);
+    ICustomDraw* GetCustomDraw();
+    // The images cells may show (borrowed); answers the previous list.
+    Platform::CImageList* SetCellImageList(Platform::CImageList* imageList);
+    Platform::CImageList* GetCellImageList();
+    // A picture under the rows (a null image: none), laid out by `mode`
+    // (BackgroundMode of paint_host.h), the rows laid over it at `alpha`
+    // (0-255; -1: the picture is not used).
+    void SetBackgroundPicture(const QImage& picture, int32_t mode, int32_t alpha);
+
+    // ---- Screenshot ----
+    // Renders the whole client area through the paint pass and saves it as
+    // a PNG file; false when the client area is empty, the file cannot be
+    // written, or the window is destroyed.
+    bool SaveScreenshot(const QString& path);
+
+    // ---- Settings ----
+    // Stores or loads the grid's settings (not its rows). Loading a newer
+    // stored version raises Platform::CArchiveException kBadSchema and
+    // leaves the grid's settings as far as they were read. From another
+    // thread it runs on the GUI thread; the archive must not be used
+    // elsewhere meanwhile.
+    void Serialize(Platform::CArchive& ar) override;
+
+    BRIVEL_DECLARE_RUNTIME_CLASS(CGrid)
+
+    // The implementation, for tests and for the painting code.
+    CGridImpl& GetImpl() const { return *m_impl; }
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    std::unique_ptr<CGridImpl> m_impl;
+};
+
+} // namespace Brivel::GUI

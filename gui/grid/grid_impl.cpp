@@ -1,0 +1,691 @@
+// CGrid::CGridImpl: construction and destruction, the receiving end of the
+// calling rule, timers, parent notifications, the row-list owner side, the
+// reaction to header changes, invalidation and the option setters.
+//
+// Sections: Lifecycle | Messages and timers | Notifications |
+// Row-list owner | Header | Options | Invalidation and painting
+
+#include "gui/grid/grid_impl.h"
+
+#include "gui/paint/custom_draw.h"
+
+#include "gui/rows/data_object_registry.h"
+#include "gui/rows/grid_item.h"
+
+#include "common/data_object.h"
+#include "common/process_clock.h"
+#include "platform/font.h"
+#include "platform/sys_color.h"
+#include "platform/window_class.h"
+
+#include <QApplication>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <mutex>
+
+namespace Brivel::GUI {
+
+using CGridImpl = CGrid::CGridImpl;
+
+namespace {
+
+void RegisterGridWindowClass()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        Platform::RegisterWindowClass(CGrid::kWindowClassName,
+                                      [](QWidget* parent) { return std::make_unique<CGrid>(parent); });
+    });
+}
+
+// Registered during static initialisation, so that the id is fixed before any
+// thread can race for it (RegisterMessage itself is thread-safe too).
+[[maybe_unused]] const uint32_t s_syncMessageAtStartUp = CGridImpl::SyncMessageId();
+
+} // namespace
+
+// ---- Lifecycle ----
+
+CGridImpl::CGridImpl(CGrid& grid)
+    : Platform::CMessageWindow(&grid), m_grid(grid), m_pinned(CRowList::kPinnedList, this),
+      m_body(CRowList::kBodyList, this)
+{
+    RegisterGridWindowClass();
+    // The first grid creates the registry and its dispatcher window on this,
+    // the GUI thread.
+    CDataObjectRegistry::GetInstance();
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr)
+        m_wheelLines = QApplication::wheelScrollLines();
+    CreateScrollBars();
+    // The window exists from construction on: its thread is the GUI thread,
+    // and the initialisation runs once the event loop gets to it.
+    Platform::PostMessage(GetSafeHwnd(), SyncMessageId(), kOpInitialize, 0);
+}
+
+CGridImpl::~CGridImpl()
+{
+    Destroy();
+    ReleaseHeader();
+    ReleaseCustomDraw();
+}
+
+uint32_t CGridImpl::SyncMessageId()
+{
+    static const uint32_t id = Platform::RegisterMessage(CGrid::kSyncMessageName);
+    return id;
+}
+
+void CGridImpl::Destroy()
+{
+    if (m_destroyed.exchange(true, std::memory_order_acq_rel))
+        return;
+    // No new header notification reaches the grid from here on.
+    if (m_header != nullptr)
+        m_header->Unadvise(this);
+    for (uintptr_t id : {kHighlightTimer, kAddBurstTimer, kEnsureVisibleTimer, kHeaderWidthTimer, kPaintFrameTimer})
+        KillTimer(id);
+    m_paintFramePending = false;
+    m_highlightTimerInterval = -1;
+    // Both lists go as by Clear(3): notification 1 for every row, then the
+    // bindings and the items.
+    for (CRowList* list : {&m_pinned, &m_body}) {
+        ++m_removing;
+        CGridItem* const root = list->GetRoot();
+        for (int32_t i = root->GetChildCount() - 1; i >= 0; --i)
+            SendRemovalNotifications(*root->GetChild(i));
+        --m_removing;
+        root->DetachDataObjects();
+        list->DestroyAll();
+    }
+    ClearFocus();
+    m_topRow = -1;
+    m_pendingEnsureItem = nullptr;
+    m_painter.ReleaseBuffers();
+    if (m_vbar != nullptr)
+        QObject::disconnect(m_vbar, nullptr, nullptr, nullptr);
+    if (m_hbar != nullptr)
+        QObject::disconnect(m_hbar, nullptr, nullptr, nullptr);
+    // Releases the handle: callers blocked in a send get the zero result,
+    // later calls get it at once.
+    DestroyWindow();
+    // A header notification already inside OnHeaderChanged on another thread
+    // returns now that the window is gone; wait for it before the grid goes.
+    if (m_header != nullptr)
+        m_header->UnadviseAndWait(this);
+}
+
+void CGridImpl::ReleaseHeader()
+{
+    CHeader* const header = std::exchange(m_header, nullptr);
+    if (header == nullptr)
+        return;
+    header->Unadvise(this);
+    if (std::exchange(m_ownsHeader, false))
+        std::unique_ptr<CHeader> owned(header); // the grid's own header goes with it
+}
+
+void CGridImpl::ReleaseCustomDraw()
+{
+    ICustomDraw* const customDraw = std::exchange(m_customDraw, nullptr);
+    if (customDraw != nullptr && customDraw->IsAutoDelete())
+        std::unique_ptr<ICustomDraw> owned(customDraw); // handed over with SetCustomDraw
+}
+
+void CGridImpl::Initialize()
+{
+    if (m_initialized)
+        return;
+    m_initialized = true;
+    // Drop target, in-place tooltip and back buffer belong to the painting,
+    // tooltip and drag-and-drop code; they prepare themselves on first use.
+    UpdateLayout();
+}
+
+// ---- Messages and timers ----
+
+Platform::LRESULT CGridImpl::OnMessage(uint32_t msg, Platform::WPARAM wParam, Platform::LPARAM lParam)
+{
+    if (msg != SyncMessageId())
+        return 0;
+    if (wParam == kOpMarkChanged) {
+        const std::unique_ptr<CMarkChangedRecord> record = Platform::TakePostedPayload<CMarkChangedRecord>(lParam);
+        if (record && !IsDestroyed())
+            MarkChanged(record->row, record->kind, record->item, record->fieldId);
+        return 0;
+    }
+    if (IsDestroyed())
+        return 0;
+    switch (wParam) {
+    case kOpInitialize:
+        Initialize();
+        return 0;
+    case kOpDeferredLayout:
+        RunDeferredLayout();
+        return 0;
+    case kOpHeaderChange:
+        if (lParam != 0)
+            HandleHeaderChange(*reinterpret_cast<const CHeaderChangeRecord*>(lParam));
+        return 1;
+    default:
+        break;
+    }
+    if (lParam == 0)
+        return 0;
+    auto* const call = reinterpret_cast<CSyncCall*>(lParam);
+    if (call->run == nullptr)
+        return 0;
+    const bool outer = std::exchange(m_inMarshalledCall, true);
+    call->run(*call, *this);
+    m_inMarshalledCall = outer;
+    return 1;
+}
+
+void CGridImpl::OnTimer(uintptr_t id)
+{
+    switch (id) {
+    case kHighlightTimer:
+        RunHighlightExpiry();
+        break;
+    case kPaintFrameTimer:
+        FlushDeferredUpdate();
+        break;
+    case kAddBurstTimer:
+        KillTimer(id);
+        m_addBurstPending = false;
+        UpdateLayout();
+        break;
+    case kEnsureVisibleTimer: {
+        KillTimer(id);
+        const int32_t row = std::exchange(m_pendingEnsureRow, -1);
+        CGridItem* const item = std::exchange(m_pendingEnsureItem, nullptr);
+        if (row >= 0)
+            EnsureVisibleNow(row);
+        else if (ListOf(item) == &m_body && item->IsShown())
+            EnsureVisibleNow(m_body.GetRowIndex(item));
+        break;
+    }
+    case kHeaderWidthTimer:
+        KillTimer(id);
+        UpdateLayout();
+        InvalidateAll();
+        break;
+    default:
+        KillTimer(id);
+        break;
+    }
+}
+
+// ---- Notifications ----
+
+uint32_t CGridImpl::ItemState(const CGridItem& item) const
+{
+    const CRowList* const list = item.GetRowList();
+    return ItemState(item, list ? list->GetRowIndex(&item) : -1);
+}
+
+uint32_t CGridImpl::ItemState(const CGridItem& item, int32_t row) const
+{
+    uint32_t state = 0;
+    if (item.IsSelected())
+        state |= kItemSelected;
+    if (row >= 0 && item.GetListKind() == m_focusKind && row == m_focusRow)
+        state |= kItemFocused;
+    if (item.IsShown())
+        state |= kItemShown;
+    if (item.IsExpanded())
+        state |= kItemExpanded;
+    if (item.IsFilteredOut())
+        state |= kItemFilteredOut;
+    if (item.IsAttached())
+        state |= kItemAttached;
+    return state;
+}
+
+void CGridImpl::NotifyItem(int32_t code, CGridItem& item)
+{
+    if (!m_notifyParent || item.IsRoot())
+        return;
+    const CRowList* const list = ListOf(&item);
+    if (list == nullptr || GetNotifyTarget() == nullptr)
+        return; // the detached list is never reported; nobody to tell
+    CGridNotify record;
+    record.header.source = &m_grid;
+    record.item = &item;
+    record.object = item.GetDataObject();
+    record.listKind = list->GetKind();
+    record.row = list->GetRowIndex(&item);
+    record.state = ItemState(item, record.row);
+    SendNotify(code, record.header);
+}
+
+void CGridImpl::NotifyHeaderEvent(int32_t code, CColumn* column, int32_t argument)
+{
+    if (!m_notifyParent || GetNotifyTarget() == nullptr)
+        return;
+    CGridHeaderNotify record;
+    record.notify.source = &m_grid;
+    record.header = m_header;
+    record.column = column;
+    record.argument = argument;
+    SendNotify(code, record.notify);
+}
+
+// ---- Row-list owner ----
+
+CRowList* CGridImpl::ListOfKind(int32_t kind) const
+{
+    if (kind == CRowList::kPinnedList)
+        return const_cast<CRowList*>(&m_pinned);
+    if (kind == CRowList::kBodyList)
+        return const_cast<CRowList*>(&m_body);
+    return nullptr;
+}
+
+CRowList* CGridImpl::ListOf(const CGridItem* item) const
+{
+    if (item == nullptr || item == CGrid::kBodyRoot || item == CGrid::kPinnedRoot || item == CGrid::kHead ||
+        item == CGrid::kTail)
+        return nullptr;
+    CRowList* const list = item->GetRowList();
+    return (list == &m_pinned || list == &m_body) && !item->IsRoot() ? list : nullptr;
+}
+
+int32_t CGridImpl::GetRowCount(int32_t kind) const
+{
+    const CRowList* const list = ListOfKind(kind);
+    return list ? list->GetRowCount() : 0;
+}
+
+void CGridImpl::OnRowsChanged(CRowList& list, int32_t firstRow, int32_t lastRow)
+{
+    if (&list == &m_body) {
+        const int32_t count = m_body.GetRowCount();
+        if (m_topRow < 0 && count > 0)
+            m_topRow = 0;
+        else if (m_topRow >= count)
+            m_topRow = count - 1; // stored without scrolling; the layout update repaints
+    }
+    InvalidateRows(list, firstRow, lastRow);
+    if (lastRow == kThroughLastRow)
+        RequestDeferredLayout(); // rows came or went: ranges and the last page change
+}
+
+void CGridImpl::InvalidateItem(CGridItem& item)
+{
+    Invalidate(ItemRect(item));
+}
+
+int32_t CGridImpl::GetFocusRow(const CRowList& list) const
+{
+    return list.GetKind() == m_focusKind ? m_focusRow : -1;
+}
+
+void CGridImpl::SetFocusRow(CRowList& list, int32_t row)
+{
+    if (row < 0) {
+        if (list.GetKind() == m_focusKind)
+            ClearFocus();
+        return;
+    }
+    m_focusRow = row;
+    m_focusKind = list.GetKind();
+}
+
+bool CGridImpl::HasSelection() const
+{
+    return m_pinned.GetSelectedCount() + m_body.GetSelectedCount() > 0;
+}
+
+void CGridImpl::RemoveItemOfDisposedObject(CGridItem& item)
+{
+    Remove(&item);
+}
+
+// ---- Header ----
+
+CHeader* CGridImpl::SetHeader(CHeader* header)
+{
+    CHeader* const previous = m_header;
+    if (header == previous)
+        return previous;
+    if (previous != nullptr)
+        previous->Unadvise(this);
+    m_header = header;
+    m_ownsHeader = header != nullptr && header->IsAutoDelete();
+    if (header != nullptr) {
+        // Measured through the custom draw before the grid listens, so that
+        // the layout update below covers the new height.
+        header->SetHeight(CGridPainter::MeasureHeaderHeight(*this));
+        header->Advise(this);
+    }
+    SetHorizontalPos(0);
+    Sort();
+    UpdateLayout();
+    InvalidateAll();
+    return previous; // back to the caller, whatever IsAutoDelete says
+}
+
+void CGridImpl::SetHeaderShown(bool shown)
+{
+    if (shown == m_headerShown)
+        return;
+    m_headerShown = shown;
+    UpdateLayout();
+    InvalidateAll();
+}
+
+void CGridImpl::OnHeaderChanged(CHeader* header, CColumn* column, int32_t code)
+{
+    if (IsDestroyed())
+        return;
+    CHeaderChangeRecord record{header, column, code};
+    // A direct call on the GUI thread; from another thread the header's
+    // change waits until the grid has reacted.
+    Platform::SendMessage(GetSafeHwnd(), SyncMessageId(), kOpHeaderChange, reinterpret_cast<Platform::LPARAM>(&record));
+}
+
+void CGridImpl::HandleHeaderChange(const CHeaderChangeRecord& record)
+{
+    if (record.header != m_header || m_header == nullptr)
+        return; // a late change of a header the grid has let go
+    switch (record.code) {
+    case CHeader::INotify::kColumnAdded:
+        UpdateLayout();
+        InvalidateAll();
+        NotifyHeaderEvent(kNotifyColumnAdded, record.column, record.code);
+        break;
+    case CHeader::INotify::kColumnRemoved:
+        UpdateLayout();
+        InvalidateAll();
+        NotifyHeaderEvent(kNotifyColumnRemoved, record.column, record.code);
+        break;
+    case CHeader::INotify::kColumnWidthChanged:
+        // A drag sends many; one layout update and repaint 10 ms after the last.
+        SetTimer(kHeaderWidthTimer, 10);
+        NotifyHeaderEvent(kNotifyColumnWidthChanged, record.column, record.code);
+        break;
+    case CHeader::INotify::kColumnChanged:
+        InvalidateAll();
+        NotifyHeaderEvent(kNotifyHeaderChanged, record.column, record.code);
+        break;
+    case CHeader::INotify::kColumnVisibilityChanged:
+        UpdateLayout();
+        InvalidateAll();
+        NotifyHeaderEvent(kNotifyHeaderChanged, record.column, record.code);
+        break;
+    case CHeader::INotify::kColumnMoved:
+        UpdateLayout();
+        InvalidateAll();
+        NotifyHeaderEvent(kNotifyColumnMoved, record.column, record.code);
+        break;
+    case CHeader::INotify::kFixedCountChanged:
+        InvalidateAll();
+        break;
+    case CHeader::INotify::kSortChanged:
+        if (m_suppressSortReaction > 0)
+            break; // SetSortKey / ClearSort apply it themselves
+        Sort();
+        NotifyHeaderEvent(kNotifySortChanged, record.column, record.code);
+        break;
+    case 8:
+        InvalidateAll();
+        NotifyHeaderEvent(kNotifyHeaderChanged, record.column, record.code);
+        break;
+    case CHeader::INotify::kHeightChanged:
+        UpdateLayout();
+        InvalidateAll();
+        break;
+    case CHeader::INotify::kFontChanged: {
+        // The custom draw measures in the header's font, else the grid's.
+        m_header->SetHeight(CGridPainter::MeasureHeaderHeight(*this));
+        UpdateLayout();
+        InvalidateAll();
+        NotifyHeaderEvent(kNotifyHeaderChanged, record.column, record.code);
+        break;
+    }
+    case CHeader::INotify::kImageListChanged:
+        InvalidateAll();
+        NotifyHeaderEvent(kNotifyHeaderChanged, record.column, record.code);
+        break;
+    default:
+        break;
+    }
+}
+
+// ---- Options ----
+
+void CGridImpl::SetHighlightChangedValues(bool highlight)
+{
+    if (highlight == m_highlightChangedValues)
+        return;
+    m_highlightChangedValues = highlight;
+    InvalidateAll();
+}
+
+void CGridImpl::SetHighlightSettings(const HighlightSettings& settings)
+{
+    m_highlightSettings = settings;
+    InvalidateAll();
+}
+
+void CGridImpl::SetAppearance(const Appearance& appearance)
+{
+    if (appearance == m_appearance)
+        return;
+    m_appearance = appearance;
+    InvalidateAll();
+}
+
+void CGridImpl::SetPaintElementMask(PaintElementMask mask)
+{
+    m_paintElementMask = mask & PaintElement::kAll;
+    InvalidateAll();
+}
+
+void CGridImpl::SetDoubleBuffered(bool doubleBuffered)
+{
+    m_doubleBuffered = doubleBuffered;
+    InvalidateAll();
+}
+
+void CGridImpl::EnableSelection(bool enable)
+{
+    m_selectionEnabled = enable;
+    if (!enable) {
+        m_pinned.DeselectAll();
+        m_body.DeselectAll();
+    }
+}
+
+void CGridImpl::SetMultipleSelection(bool multiple)
+{
+    m_multipleSelection = multiple;
+    if (!multiple) {
+        m_pinned.DeselectAll();
+        m_body.DeselectAll();
+    }
+}
+
+void CGridImpl::SetSelectableLists(int32_t mask)
+{
+    mask &= CGrid::kBothLists;
+    const int32_t removed = m_selectableLists & ~mask;
+    m_selectableLists = mask;
+    if (removed & CGrid::kPinnedMask)
+        m_pinned.DeselectAll();
+    if (removed & CGrid::kBodyMask)
+        m_body.DeselectAll();
+}
+
+void CGridImpl::SetSeparatorShown(bool shown)
+{
+    if (shown == m_separatorShown)
+        return;
+    m_separatorShown = shown;
+    UpdateLayout();
+    InvalidateAll();
+}
+
+void CGridImpl::SetSeparatorHeight(int32_t height)
+{
+    height = std::max(height, 0);
+    if (height == m_separatorHeight)
+        return;
+    m_separatorHeight = height;
+    UpdateLayout();
+    InvalidateAll();
+}
+
+IRowFilter* CGridImpl::SetRowFilter(IRowFilter* filter)
+{
+    return std::exchange(m_rowFilter, filter);
+}
+
+void CGridImpl::Refilter()
+{
+    m_pinned.Refilter();
+    m_body.Refilter();
+}
+
+void CGridImpl::SetGridFont(const QFont& font)
+{
+    if (m_font && *m_font == font)
+        return;
+    m_font = font;
+    ApplyRowHeightFromFont();
+}
+
+QFont CGridImpl::GetGridFont() const
+{
+    return m_font ? *m_font : Platform::GetDefaultGuiFont();
+}
+
+void CGridImpl::ApplyRowHeightFromFont()
+{
+    // The custom draw measures in the grid font, else the default font.
+    const int32_t height = std::clamp(CGridPainter::MeasureLineHeight(*this), 1, CRowList::kMaxRowHeight);
+    m_pinned.SetRowHeight(height, true);
+    m_body.SetRowHeight(height, true);
+    if (m_pinned.GetRowCount() + m_body.GetRowCount() > 0 && m_topRow > LastPageTop())
+        m_topRow = std::max(LastPageTop(), 0);
+    UpdateLayout();
+    InvalidateAll();
+}
+
+ICustomDraw* CGridImpl::SetCustomDraw(ICustomDraw* customDraw)
+{
+    ICustomDraw* const previous = std::exchange(m_customDraw, customDraw);
+    if (previous != customDraw)
+        ApplyRowHeightFromFont(); // row heights of both lists, layout, repaint
+    return previous;
+}
+
+Platform::CImageList* CGridImpl::SetCellImageList(Platform::CImageList* imageList)
+{
+    Platform::CImageList* const previous = std::exchange(m_cellImageList, imageList);
+    if (previous != imageList)
+        InvalidateAll();
+    return previous;
+}
+
+void CGridImpl::SetBackgroundPicture(const QImage& picture, int32_t mode, int32_t alpha)
+{
+    m_background = picture;
+    m_backgroundMode = (mode >= kBackgroundCentred && mode <= kBackgroundTiled) ? mode : kBackgroundCentred;
+    m_backgroundAlpha = std::clamp(alpha, -1, 255);
+    InvalidateAll();
+}
+
+// ---- Paint host ----
+
+Platform::CRect CGridImpl::GetClientRect() const
+{
+    return Platform::CRect::FromQRect(ClientRect());
+}
+
+bool CGridImpl::GetHorizontalScrollPos(int32_t& pos) const
+{
+    if (IsDestroyed())
+        return false;
+    pos = m_hscrollPos.load(std::memory_order_relaxed);
+    return true;
+}
+
+// ---- Invalidation and painting ----
+
+void CGridImpl::Invalidate(const QRect& rect)
+{
+    const QRect clipped = rect & ClientRect();
+    if (clipped.isEmpty())
+        return;
+    if (m_recordInvalidation)
+        m_invalidated += clipped;
+    if (m_paintFramePending) {
+        m_deferredUpdate += clipped;
+        return;
+    }
+    // Within a frame of the last paint the region waits for the frame's end;
+    // otherwise Qt gets it now (and merges what follows until it paints).
+    const int32_t wait = MsUntilNextFrame();
+    if (wait <= 0) {
+        m_grid.update(clipped);
+        return;
+    }
+    m_deferredUpdate = clipped;
+    m_paintFramePending = true;
+    SetTimer(kPaintFrameTimer, static_cast<uint32_t>(wait));
+}
+
+int32_t CGridImpl::MsUntilNextFrame() const
+{
+    if (!m_hasPainted)
+        return 0;
+    // The process clock, so that a test with a frozen clock sees the same
+    // frames every run.
+    const int32_t sinceLastPaint = Common::ProcessClockDifference(Common::GetProcessClock(), m_lastPaint);
+    if (sinceLastPaint >= kPaintFrameMs || sinceLastPaint < 0)
+        return 0;
+    return kPaintFrameMs - sinceLastPaint;
+}
+
+void CGridImpl::FlushDeferredUpdate()
+{
+    if (!m_paintFramePending)
+        return;
+    KillTimer(kPaintFrameTimer);
+    m_paintFramePending = false;
+    m_grid.update(std::exchange(m_deferredUpdate, QRegion()));
+}
+
+void CGridImpl::InvalidateAll()
+{
+    Invalidate(ClientRect());
+}
+
+void CGridImpl::StartRecordingInvalidation()
+{
+    m_recordInvalidation = true;
+    m_invalidated = QRegion();
+}
+
+QRegion CGridImpl::TakeInvalidatedRegion()
+{
+    return std::exchange(m_invalidated, QRegion());
+}
+
+void CGridImpl::Paint(QPaintEvent& event)
+{
+    m_hasPainted = true;
+    m_lastPaint = Common::GetProcessClock();
+    QPainter painter(&m_grid);
+    m_painter.Paint(painter, event.region());
+}
+
+bool CGridImpl::SaveScreenshot(const QString& path)
+{
+    return m_painter.SaveScreenshot(path);
+}
+
+} // namespace Brivel::GUI

@@ -1,0 +1,638 @@
+// CGrid::CGridImpl: the client-area layout, vertical scrolling of the body by
+// whole rows, horizontal scrolling of the scrollable columns by pixels, the
+// wheel, EnsureVisible and the layout update.
+//
+// Client area, top to bottom: the header strip (when there is a header and it
+// is shown), the pinned rows from row 0 (cut at the client bottom), the
+// separator band (when shown and the pinned list has rows), and the body
+// area, whose rows are laid out from the top row index down. The scroll bars
+// are child widgets beside the client area, never over it.
+//
+// The QScrollBar ranges mirror a scroll bar with a page: the vertical range
+// is 0 .. the last page top (the top row that still fills the last page), the
+// horizontal one 0 .. total column width - client width; so the thumb can
+// never be dragged past the last full page.
+//
+// Every walk over row heights here is bounded by the area it fills (a row is
+// at least one pixel high), never by the row count.
+
+#include "gui/grid/grid_impl.h"
+
+#include "gui/rows/grid_item.h"
+
+#include <QFontMetrics>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStyle>
+
+namespace Brivel::GUI {
+
+using CGridImpl = CGrid::CGridImpl;
+
+// ---- Areas and rows ----
+
+QRect CGridImpl::ClientRect() const
+{
+    QRect client = m_grid.rect();
+    const int32_t extent = m_scrollBarExtent;
+    if (m_vbarShown)
+        client.setRight(std::max(client.left() - 1, client.right() - extent));
+    if (m_hbarShown)
+        client.setBottom(std::max(client.top() - 1, client.bottom() - extent));
+    return client;
+}
+
+int32_t CGridImpl::HeaderStripHeight() const
+{
+    return (m_header != nullptr && m_headerShown) ? std::max(m_header->GetHeight(), 0) : 0;
+}
+
+CGridImpl::Areas CGridImpl::ComputeAreas() const
+{
+    Areas areas;
+    areas.client = ClientRect();
+    areas.bottom = areas.client.top() + areas.client.height();
+    areas.pinnedTop = std::min(areas.client.top() + HeaderStripHeight(), areas.bottom);
+    int32_t y = areas.pinnedTop;
+    const int32_t pinnedRows = m_pinned.GetRowCount();
+    for (int32_t row = 0; row < pinnedRows && y < areas.bottom; ++row)
+        y += m_pinned.GetItem(row)->GetRowHeight();
+    areas.pinnedBottom = std::min(y, areas.bottom);
+    const int32_t band = (m_separatorShown && pinnedRows > 0) ? m_separatorHeight : 0;
+    areas.bodyTop = std::min(areas.pinnedBottom + band, areas.bottom);
+    return areas;
+}
+
+QRect CGridImpl::PinnedArea() const
+{
+    const Areas areas = ComputeAreas();
+    return QRect(areas.client.left(), areas.pinnedTop, areas.client.width(), areas.pinnedBottom - areas.pinnedTop);
+}
+
+QRect CGridImpl::SeparatorBand() const
+{
+    const Areas areas = ComputeAreas();
+    return QRect(areas.client.left(), areas.pinnedBottom, areas.client.width(), areas.bodyTop - areas.pinnedBottom);
+}
+
+QRect CGridImpl::BodyArea() const
+{
+    const Areas areas = ComputeAreas();
+    return QRect(areas.client.left(), areas.bodyTop, areas.client.width(), areas.bottom - areas.bodyTop);
+}
+
+int32_t CGridImpl::RowTop(const CRowList& list, int32_t row, const Areas& areas) const
+{
+    const bool pinned = list.GetKind() == CRowList::kPinnedList;
+    const int32_t first = pinned ? 0 : m_topRow;
+    const int32_t top = pinned ? areas.pinnedTop : areas.bodyTop;
+    const int32_t bottom = pinned ? areas.pinnedBottom : areas.bottom;
+    if (first < 0 || row < first || row > list.GetRowCount() || top >= bottom)
+        return -1;
+    if (row - first >= bottom - top)
+        return -1; // further down than the area is high
+    int32_t y = top;
+    list.ForEachRow(first, row, [&](const CGridItem* item) { y += item->GetRowHeight(); });
+    return y < bottom ? y : -1;
+}
+
+QRect CGridImpl::RowRect(const CRowList& list, int32_t row) const
+{
+    if (row < 0 || row >= list.GetRowCount())
+        return {};
+    const Areas areas = ComputeAreas();
+    const int32_t y = RowTop(list, row, areas);
+    if (y < 0)
+        return {};
+    const int32_t bottom = list.GetKind() == CRowList::kPinnedList ? areas.pinnedBottom : areas.bottom;
+    const int32_t height = std::min(list.GetItem(row)->GetRowHeight(), bottom - y);
+    return QRect(areas.client.left(), y, areas.client.width(), height);
+}
+
+QRect CGridImpl::ItemRect(const CGridItem& item) const
+{
+    const CRowList* const list = ListOf(&item);
+    return list ? RowRect(*list, list->GetRowIndex(&item)) : QRect();
+}
+
+CGridImpl::OnScreenKey CGridImpl::CurrentOnScreenKey() const
+{
+    OnScreenKey key;
+    key.pinnedVersion = m_pinned.GetLayoutVersion();
+    key.bodyVersion = m_body.GetLayoutVersion();
+    key.topRow = m_topRow;
+    key.client = ClientRect();
+    key.headerStrip = HeaderStripHeight();
+    key.separator = m_separatorShown;
+    key.separatorHeight = m_separatorHeight;
+    return key;
+}
+
+void CGridImpl::LayOutOnScreenRows()
+{
+    // The same layout as RowTop and RowRect: pinned rows from the pinned
+    // top, body rows from the top row, each cut at the bottom of its area.
+    m_onScreen.clear();
+    const Areas areas = ComputeAreas();
+    const auto layOut = [&](const CRowList& list, int32_t first, int32_t top, int32_t bottom) {
+        if (first < 0 || top >= bottom)
+            return;
+        int32_t y = top;
+        const int32_t count = list.GetRowCount();
+        for (int32_t row = first; row < count && y < bottom; ++row) {
+            const CGridItem* const item = list.GetItem(row);
+            const int32_t height = item->GetRowHeight();
+            m_onScreen.push_back(OnScreenRow{item, y, std::min(height, bottom - y)});
+            y += height;
+        }
+    };
+    layOut(m_pinned, 0, areas.pinnedTop, areas.pinnedBottom);
+    layOut(m_body, m_topRow, areas.bodyTop, areas.bottom);
+}
+
+QRect CGridImpl::OnScreenItemRect(const CGridItem& item)
+{
+    const OnScreenKey key = CurrentOnScreenKey();
+    if (!m_onScreenValid || !(key == m_onScreenKey)) {
+        LayOutOnScreenRows();
+        m_onScreenKey = key;
+        m_onScreenValid = true;
+    }
+    for (const OnScreenRow& row : m_onScreen)
+        if (row.item == &item)
+            return QRect(key.client.left(), row.top, key.client.width(), row.height);
+    return {};
+}
+
+void CGridImpl::InvalidateFromRow(const CRowList& list, int32_t row)
+{
+    const Areas areas = ComputeAreas();
+    const bool pinned = list.GetKind() == CRowList::kPinnedList;
+    if (!pinned && row < m_topRow)
+        row = m_topRow;
+    const int32_t y = RowTop(list, row, areas);
+    if (y < 0)
+        return;
+    // Below a pinned row everything moves: the other pinned rows, the band
+    // and the body.
+    Invalidate(QRect(areas.client.left(), y, areas.client.width(), areas.bottom - y));
+}
+
+void CGridImpl::InvalidateRows(const CRowList& list, int32_t firstRow, int32_t lastRow)
+{
+    if (firstRow < 0)
+        firstRow = 0;
+    if (lastRow == kThroughLastRow) {
+        InvalidateFromRow(list, firstRow);
+        return;
+    }
+    const bool pinned = list.GetKind() == CRowList::kPinnedList;
+    if (!pinned)
+        firstRow = std::max(firstRow, m_topRow);
+    lastRow = std::min(lastRow, list.GetRowCount() - 1);
+    if (firstRow > lastRow)
+        return;
+    const Areas areas = ComputeAreas();
+    const int32_t y = RowTop(list, firstRow, areas); // -1 off screen, in constant time when far below
+    if (y < 0)
+        return;
+    const int32_t areaBottom = pinned ? areas.pinnedBottom : areas.bottom;
+    // Each row is at least one pixel high: no more rows than pixels are left.
+    const int32_t last = std::min(lastRow, firstRow + (areaBottom - y) - 1);
+    int32_t bottom = y;
+    list.ForEachRow(firstRow, last + 1, [&](const CGridItem* item) { bottom += item->GetRowHeight(); });
+    bottom = std::min(bottom, areaBottom);
+    Invalidate(QRect(areas.client.left(), y, areas.client.width(), bottom - y));
+}
+
+int32_t CGridImpl::RowsThatFit(int32_t startRow, bool forward) const
+{
+    const int32_t count = m_body.GetRowCount();
+    if (startRow < 0 || startRow >= count)
+        return 0;
+    const Areas areas = ComputeAreas();
+    const int32_t height = areas.bottom - areas.bodyTop;
+    int32_t total = 0;
+    int32_t rows = 0;
+    for (int32_t row = startRow; row >= 0 && row < count; row += forward ? 1 : -1) {
+        total += m_body.GetItem(row)->GetRowHeight();
+        if (total > height)
+            break;
+        ++rows;
+    }
+    return rows;
+}
+
+int32_t CGridImpl::LastPageTop() const
+{
+    const int32_t count = m_body.GetRowCount();
+    return count > 0 ? count - RowsThatFit(count - 1, false) : 0;
+}
+
+int32_t CGridImpl::LastVisibleRow(int32_t kind) const
+{
+    const CRowList* const list = ListOfKind(kind);
+    if (list == nullptr || IsDestroyed() || list->GetRowCount() == 0)
+        return -1;
+    const Areas areas = ComputeAreas();
+    const bool pinned = kind == CRowList::kPinnedList;
+    const int32_t first = pinned ? 0 : m_topRow;
+    const int32_t top = pinned ? areas.pinnedTop : areas.bodyTop;
+    const int32_t bottom = pinned ? areas.pinnedBottom : areas.bottom;
+    if (first < 0 || top >= bottom)
+        return -1;
+    const int32_t count = list->GetRowCount();
+    int32_t y = top;
+    int32_t row = first;
+    while (row < count) {
+        y += list->GetItem(row)->GetRowHeight();
+        if (y >= bottom)
+            break;
+        ++row;
+    }
+    return std::min(row, count - 1);
+}
+
+// ---- Vertical scrolling ----
+
+void CGridImpl::SetTopRow(int32_t row, bool redraw)
+{
+    const int32_t count = m_body.GetRowCount();
+    if (row == m_topRow || (row < 0 && count > 0) || row >= count)
+        return;
+    if (!redraw) {
+        m_topRow = row;
+        return;
+    }
+    const int32_t old = m_topRow;
+    m_topRow = row;
+    if (m_vbar != nullptr) {
+        const QSignalBlocker block(m_vbar);
+        m_vbar->setValue(std::max(row, 0));
+    }
+    const QRect body = BodyArea();
+    if (body.isEmpty())
+        return;
+    if (old < 0 || row < 0 || !m_background.isNull()) {
+        Invalidate(body);
+        return;
+    }
+    // The pixels scrolled over, counted up to the body height.
+    const int32_t from = std::min(old, row);
+    const int32_t to = std::max(old, row);
+    int32_t pixels = 0;
+    int32_t extra = 0; // the rows at the uncovered edge, at most two
+    for (int32_t r = from; r < to && pixels < body.height(); ++r)
+        pixels += m_body.GetItem(r)->GetRowHeight();
+    if (pixels >= body.height() || pixels <= 0) {
+        Invalidate(body);
+        return;
+    }
+    if (row > old) {
+        // Contents move up; the strip at the bottom is new. The last rows of
+        // the old page may have been cut: repaint up to two of them too.
+        const int32_t last = LastVisibleRow(CRowList::kBodyList);
+        for (int32_t r = last; r >= 0 && r > last - 2; --r)
+            extra += m_body.GetItem(r)->GetRowHeight();
+        FlushDeferredUpdate();
+        m_grid.scroll(0, -pixels, body);
+        const int32_t stripHeight = std::min(body.height(), pixels + extra);
+        Invalidate(QRect(body.left(), body.top() + body.height() - stripHeight, body.width(), stripHeight));
+    } else {
+        FlushDeferredUpdate();
+        m_grid.scroll(0, pixels, body);
+        Invalidate(QRect(body.left(), body.top(), body.width(), pixels));
+    }
+}
+
+void CGridImpl::VScroll(VScrollAction action, int32_t position)
+{
+    const int32_t count = m_body.GetRowCount();
+    if (count == 0)
+        return;
+    const int32_t top = std::max(m_topRow, 0);
+    const int32_t lastPage = LastPageTop();
+    int32_t next = top;
+    switch (action) {
+    case VScrollAction::LineUp:
+        if (top > 0)
+            next = top - 1;
+        break;
+    case VScrollAction::LineDown:
+        if (top <= lastPage - 1)
+            next = top + 1;
+        break;
+    case VScrollAction::PageUp: {
+        int32_t rows = RowsThatFit(top, false);
+        if (rows > 0)
+            --rows;
+        next = std::max(top - std::max(rows, 1), 0);
+        break;
+    }
+    case VScrollAction::PageDown: {
+        // A row taller than the body fits zero times: still move one row on.
+        const int32_t rows = std::max(RowsThatFit(top, true) - 1, 1);
+        next = std::min(top + rows, lastPage);
+        next = std::max(next, top);
+        break;
+    }
+    case VScrollAction::ThumbTrack:
+    case VScrollAction::ThumbPosition:
+        if (position >= 0 && position < count)
+            next = position;
+        break;
+    case VScrollAction::Top:
+        next = 0;
+        break;
+    case VScrollAction::Bottom:
+        // The last page top, as page down and resizing use: the last page is
+        // full after it.
+        next = lastPage;
+        break;
+    case VScrollAction::EndScroll:
+        break;
+    }
+    if (next != m_topRow)
+        SetTopRow(next, true);
+}
+
+void CGridImpl::OnWheel(int32_t delta)
+{
+    if (m_wheelLines == -1) {
+        m_wheelAccumulator += delta;
+        const int32_t notches = m_wheelAccumulator / 120;
+        m_wheelAccumulator -= notches * 120;
+        for (int32_t i = 0; i < std::abs(notches); ++i)
+            VScroll(notches > 0 ? VScrollAction::PageUp : VScrollAction::PageDown);
+        return;
+    }
+    m_wheelAccumulator += delta * m_wheelLines;
+    const int32_t lines = m_wheelAccumulator / -120; // positive: down
+    m_wheelAccumulator += lines * 120;
+    for (int32_t i = 0; i < std::abs(lines); ++i)
+        VScroll(lines > 0 ? VScrollAction::LineDown : VScrollAction::LineUp);
+}
+
+void CGridImpl::EnsureVisible(int32_t row, CGridItem* item)
+{
+    if (!m_hasPainted) {
+        m_pendingEnsureRow = row;
+        m_pendingEnsureItem = (row < 0 && ListOf(item) == &m_body) ? item : nullptr;
+        SetTimer(kEnsureVisibleTimer, 10);
+        return;
+    }
+    if (row < 0 && ListOf(item) == &m_body && item->IsShown())
+        row = m_body.GetRowIndex(item);
+    EnsureVisibleNow(row);
+}
+
+void CGridImpl::EnsureVisibleNow(int32_t row)
+{
+    if (row < 0 || row >= m_body.GetRowCount())
+        return;
+    const int32_t top = std::max(m_topRow, 0);
+    if (row < top) {
+        SetTopRow(row, true);
+        return;
+    }
+    if (row < top + RowsThatFit(top, true))
+        return; // already a full row of the page
+    SetTopRow(std::max(row + 1 - RowsThatFit(row, false), 0), true);
+}
+
+// ---- Horizontal scrolling ----
+
+void CGridImpl::SetHorizontalPos(int32_t pos)
+{
+    pos = std::max(pos, 0);
+    if (m_hbar != nullptr) {
+        const QSignalBlocker block(m_hbar);
+        m_hbar->setValue(pos);
+        pos = m_hbar->value(); // clamped to the range
+    }
+    m_hscrollPos.store(pos, std::memory_order_relaxed);
+}
+
+void CGridImpl::HScroll(HScrollAction action, int32_t position)
+{
+    if (m_header == nullptr)
+        return;
+    const int32_t fixed = m_header->GetFixedWidth();
+    const int32_t pos = GetHorizontalPos();
+    const int32_t width = ClientRect().width();
+    std::optional<int32_t> next;
+    const auto rectOf = [&](const CColumn* column) { return m_header->GetColumnRect(this, column->GetId()); };
+    switch (action) {
+    case HScrollAction::LineLeft: {
+        const CColumn* column = m_header->HitTest(this, fixed);
+        if (column == nullptr)
+            break;
+        if (rectOf(column).left == fixed) {
+            const int32_t index = m_header->GetColumnIndex(column->GetId());
+            column = index > 0 ? m_header->GetColumn(index - 1) : nullptr;
+        }
+        if (column != nullptr)
+            next = pos + rectOf(column).left - fixed;
+        break;
+    }
+    case HScrollAction::LineRight: {
+        if (const CColumn* column = m_header->HitTest(this, fixed)) {
+            const Platform::CRect rect = rectOf(column);
+            if (rect.right >= 1)
+                next = pos + rect.right - fixed;
+        }
+        break;
+    }
+    case HScrollAction::PageLeft: {
+        if (const CColumn* column = m_header->HitTest(this, fixed)) {
+            const Platform::CRect rect = rectOf(column);
+            if (rect.right >= 1)
+                next = pos + rect.right - width - fixed;
+        }
+        break;
+    }
+    case HScrollAction::PageRight: {
+        if (const CColumn* column = m_header->HitTest(this, fixed + width - 1)) {
+            const Platform::CRect rect = rectOf(column);
+            if (rect.right >= 1)
+                next = pos + rect.left - fixed;
+        }
+        break;
+    }
+    case HScrollAction::ThumbTrack:
+    case HScrollAction::ThumbPosition:
+        next = position;
+        break;
+    case HScrollAction::LeftEnd:
+        SetHorizontalPos(0);
+        InvalidateAll();
+        return;
+    case HScrollAction::RightEnd:
+        SetHorizontalPos(m_header->GetScrollableWidth() + fixed);
+        InvalidateAll();
+        return;
+    case HScrollAction::EndScroll:
+        return;
+    }
+    if (!next)
+        return;
+    SetHorizontalPos(*next);
+    if (GetHorizontalPos() != pos)
+        InvalidateAll();
+}
+
+// ---- Scroll bars and the layout update ----
+
+void CGridImpl::CreateScrollBars()
+{
+    // Child widgets: the grid (their Qt parent) owns them.
+    m_vbar = new QScrollBar(Qt::Vertical, &m_grid);
+    m_hbar = new QScrollBar(Qt::Horizontal, &m_grid);
+    m_vbar->hide();
+    m_hbar->hide();
+    m_vbar->setSingleStep(1);
+    QObject::connect(m_vbar, &QAbstractSlider::actionTriggered, &m_grid, [this](int action) { OnVerticalBarAction(action); });
+    QObject::connect(m_hbar, &QAbstractSlider::actionTriggered, &m_grid, [this](int action) { OnHorizontalBarAction(action); });
+    // Changes that come without an action (the bar's own wheel handling).
+    QObject::connect(m_vbar, &QAbstractSlider::valueChanged, &m_grid, [this](int value) {
+        if (value != std::max(m_topRow, 0))
+            VScroll(VScrollAction::ThumbPosition, value);
+    });
+    QObject::connect(m_hbar, &QAbstractSlider::valueChanged, &m_grid, [this](int value) {
+        if (value != GetHorizontalPos())
+            HScroll(HScrollAction::ThumbPosition, value);
+    });
+}
+
+void CGridImpl::OnVerticalBarAction(int action)
+{
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd: VScroll(VScrollAction::LineDown); break;
+    case QAbstractSlider::SliderSingleStepSub: VScroll(VScrollAction::LineUp); break;
+    case QAbstractSlider::SliderPageStepAdd: VScroll(VScrollAction::PageDown); break;
+    case QAbstractSlider::SliderPageStepSub: VScroll(VScrollAction::PageUp); break;
+    case QAbstractSlider::SliderToMinimum: VScroll(VScrollAction::Top); break;
+    case QAbstractSlider::SliderToMaximum: VScroll(VScrollAction::Bottom); break;
+    case QAbstractSlider::SliderMove: VScroll(VScrollAction::ThumbTrack, m_vbar->sliderPosition()); break;
+    default: break;
+    }
+    // The bar applies its slider position after this: make it ours.
+    const QSignalBlocker block(m_vbar);
+    m_vbar->setSliderPosition(std::max(m_topRow, 0));
+}
+
+void CGridImpl::OnHorizontalBarAction(int action)
+{
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd: HScroll(HScrollAction::LineRight); break;
+    case QAbstractSlider::SliderSingleStepSub: HScroll(HScrollAction::LineLeft); break;
+    case QAbstractSlider::SliderPageStepAdd: HScroll(HScrollAction::PageRight); break;
+    case QAbstractSlider::SliderPageStepSub: HScroll(HScrollAction::PageLeft); break;
+    case QAbstractSlider::SliderToMinimum: HScroll(HScrollAction::LeftEnd); break;
+    case QAbstractSlider::SliderToMaximum: HScroll(HScrollAction::RightEnd); break;
+    case QAbstractSlider::SliderMove: HScroll(HScrollAction::ThumbTrack, m_hbar->sliderPosition()); break;
+    default: break;
+    }
+    const QSignalBlocker block(m_hbar);
+    m_hbar->setSliderPosition(GetHorizontalPos());
+}
+
+bool CGridImpl::NeedsVerticalBar() const
+{
+    return m_body.GetRowCount() > 0 && LastPageTop() > 0;
+}
+
+bool CGridImpl::NeedsHorizontalBar() const
+{
+    if (m_header == nullptr)
+        return false;
+    return m_header->GetFixedWidth() + m_header->GetScrollableWidth() > ClientRect().width();
+}
+
+void CGridImpl::PlaceScrollBars()
+{
+    const QRect all = m_grid.rect();
+    const int32_t extent = m_scrollBarExtent;
+    if (m_vbarShown)
+        m_vbar->setGeometry(all.right() + 1 - extent, all.top(), extent, all.height() - (m_hbarShown ? extent : 0));
+    if (m_hbarShown)
+        m_hbar->setGeometry(all.left(), all.bottom() + 1 - extent, all.width() - (m_vbarShown ? extent : 0), extent);
+    m_vbar->setVisible(m_vbarShown);
+    m_hbar->setVisible(m_hbarShown);
+}
+
+void CGridImpl::UpdateLayout()
+{
+    if (m_inLayout || IsDestroyed() || m_vbar == nullptr)
+        return;
+    m_inLayout = true;
+    ++m_layoutUpdates;
+    m_scrollBarExtent = m_grid.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &m_grid);
+    const bool hadV = m_vbarShown;
+    const bool hadH = m_hbarShown;
+    // The horizontal bar takes height (rows that fit), the vertical one width
+    // (columns that fit): settle both in two rounds.
+    m_hbarShown = false;
+    m_vbarShown = NeedsVerticalBar();
+    m_hbarShown = NeedsHorizontalBar();
+    m_vbarShown = NeedsVerticalBar();
+    m_hbarShown = NeedsHorizontalBar();
+    PlaceScrollBars();
+
+    const int32_t count = m_body.GetRowCount();
+    {
+        const QSignalBlocker block(m_vbar);
+        const int32_t page = std::max(RowsThatFit(std::max(m_topRow, 0), true), 1);
+        m_vbar->setRange(0, std::max(LastPageTop(), 0));
+        m_vbar->setPageStep(page);
+        m_vbar->setValue(std::max(m_topRow, 0));
+    }
+    {
+        const QSignalBlocker block(m_hbar);
+        const int32_t width = ClientRect().width();
+        const int32_t total = m_header ? m_header->GetFixedWidth() + m_header->GetScrollableWidth() : 0;
+        m_hbar->setRange(0, std::max(total - width, 0));
+        m_hbar->setPageStep(std::max(width, 1));
+        m_hbar->setSingleStep(std::max(width / 20, 1));
+        m_hbar->setValue(GetHorizontalPos());
+        m_hscrollPos.store(m_header ? m_hbar->value() : 0, std::memory_order_relaxed);
+    }
+    if (hadV != m_vbarShown || hadH != m_hbarShown)
+        InvalidateAll(); // the client area changed
+    else
+        InvalidateFromRow(m_body, std::min(m_previousRowCount, count));
+    m_previousRowCount = count;
+    m_inLayout = false;
+}
+
+void CGridImpl::OnResize()
+{
+    UpdateLayout();
+    // Keep the last page full: a window that shows more rows pulls the top up.
+    const int32_t lastPage = LastPageTop();
+    if (m_topRow > lastPage) {
+        m_topRow = std::max(lastPage, 0);
+        UpdateLayout();
+    }
+    InvalidateAll();
+}
+
+bool CGridImpl::SetItemRowHeight(CGridItem* item, int32_t height)
+{
+    if (ListOf(item) == nullptr || !item->SetRowHeight(height))
+        return false;
+    UpdateLayout();
+    return true;
+}
+
+bool CGridImpl::SetListRowHeight(int32_t kind, int32_t height)
+{
+    CRowList* const list = ListOfKind(kind);
+    if (list == nullptr || !list->SetRowHeight(height, true))
+        return false;
+    UpdateLayout();
+    InvalidateAll();
+    return true;
+}
+
+} // namespace Brivel::GUI

@@ -1,0 +1,193 @@
+// CGrid::CGridImpl: the grid settings stream (operation 190). Settings only,
+// never rows. Little-endian, flags one byte, in this order:
+//
+//    1  int32   CGrid version (1)
+//    2  int32   CGridImpl version (1); 0 or less: nothing more, only the
+//               post-load refresh
+//    3  uint8   header present
+//    4  object  the header: class reference, then its own form (header.h)
+//    5  uint8   header shown
+//    6  int32   pinned list version (1), int32 its row height
+//    7  int32   body list version (1), int32 its row height
+//    8  int32   focus mask
+//    9  block   appearance (appearance.h)
+//   10  int32   paint element mask
+//   11  uint8   double buffering
+//   12  int32   font present
+//   13  60      the font as a LOGFONT record (platform/font.h), when present
+//   14  int32   option flag of operations 86/87
+//   15  uint8   option byte of operations 89/90
+//   16  uint8   selection enabled
+//   17  uint8   multiple selection
+//   18  int32   selectable-lists mask
+//   19  uint8   highlight changed values
+//   20  26      highlight settings (appearance.h)
+//   21  uint8   separator band shown
+//   22  int32   separator band height
+//   23  block   tooltip settings block
+//   24  uint8   option byte of operations 141/142
+//   25  block   printing settings block
+//   26  uint8   option byte of operations 148/149
+//   27  int32   sortable-lists mask
+//   28  int32   mask of operations 166/167
+//   29  int32   type-ahead reset delay in ms
+//   30  3 blocks editing, clipboard and drag settings blocks
+//
+// Every versioned block starts with an int32 version; a newer one than this
+// code knows raises CArchiveException kBadSchema, one of 0 or less ends the
+// block. The settings blocks of 23, 25 and 30 belong to the tooltip,
+// printing, editing and clipboard code; until those store settings the grid
+// writes each as the empty block (version 0), and a stored block with content
+// (version 1 or more) is refused as newer than this build.
+//
+// After a load: the focus is cleared, the header's sort applied, the layout
+// recomputed and the whole grid repainted.
+
+#include "gui/grid/grid_impl.h"
+
+#include "platform/archive.h"
+#include "platform/font.h"
+
+namespace Brivel::GUI {
+
+using CGridImpl = CGrid::CGridImpl;
+using Platform::CArchive;
+using Platform::CArchiveException;
+
+namespace {
+
+constexpr int32_t kGridVersion = 1;
+constexpr int32_t kImplVersion = 1;
+constexpr int32_t kListVersion = 1;
+constexpr int32_t kEmptyBlockVersion = 0;
+
+void StoreEmptyBlock(CArchive& ar)
+{
+    ar << kEmptyBlockVersion;
+}
+
+void LoadEmptyBlock(CArchive& ar, std::string_view what)
+{
+    ar.ReadVersion(kEmptyBlockVersion, what);
+}
+
+bool ReadFlag(CArchive& ar)
+{
+    return ar.ReadByte() != 0;
+}
+
+} // namespace
+
+void CGridImpl::Serialize(CArchive& ar)
+{
+    if (ar.IsStoring()) {
+        ar << kGridVersion << kImplVersion;
+        ar << static_cast<uint8_t>(m_header != nullptr ? 1 : 0);
+        if (m_header != nullptr)
+            ar.WriteObject(m_header);
+        ar << static_cast<uint8_t>(m_headerShown);
+        ar << kListVersion << m_pinned.GetRowHeight();
+        ar << kListVersion << m_body.GetRowHeight();
+        ar << m_focusMask;
+        m_appearance.Serialize(ar);
+        ar << static_cast<int32_t>(m_paintElementMask);
+        ar << static_cast<uint8_t>(m_doubleBuffered);
+        ar << static_cast<int32_t>(m_font ? 1 : 0);
+        if (m_font)
+            Platform::WriteLogFont(ar, Platform::LogFontFromQFont(*m_font));
+        ar << m_reservedFlag86 << m_reservedByte89;
+        ar << static_cast<uint8_t>(m_selectionEnabled) << static_cast<uint8_t>(m_multipleSelection);
+        ar << m_selectableLists;
+        ar << static_cast<uint8_t>(m_highlightChangedValues);
+        m_highlightSettings.Serialize(ar);
+        ar << static_cast<uint8_t>(m_separatorShown) << m_separatorHeight;
+        StoreEmptyBlock(ar);
+        ar << m_reservedByte141;
+        StoreEmptyBlock(ar);
+        ar << m_reservedByte148;
+        ar << m_sortableLists << m_reservedMask166 << m_typeAheadDelay;
+        for (int i = 0; i < 3; ++i)
+            StoreEmptyBlock(ar);
+        return;
+    }
+
+    if (ar.ReadVersion(kGridVersion, "grid settings") > 0 && ar.ReadVersion(kImplVersion, "grid settings") > 0) {
+        if (ReadFlag(ar)) {
+            const CArchive::CClassRef ref = ar.ReadClassRef();
+            if (ref.IsNull())
+                CArchive::Throw(CArchiveException::kBadClass, "grid settings: null header class");
+            if (ref.runtimeClass == nullptr || ref.schema > ref.runtimeClass->GetSchema())
+                CArchive::Throw(CArchiveException::kBadSchema, "grid settings: header class " + ref.name);
+            if (!ref.runtimeClass->IsDerivedFrom(CHeader::RuntimeClass()))
+                CArchive::Throw(CArchiveException::kBadClass, "grid settings: " + ref.name + " is no header");
+            if (m_header != nullptr && m_header->GetRuntimeClass() == ref.runtimeClass) {
+                m_header->Serialize(ar); // the grid's header of the stored class loads in place
+            } else {
+                std::unique_ptr<Platform::CObject> object = ref.runtimeClass->CreateObject();
+                auto* const header = dynamic_cast<CHeader*>(object.get());
+                if (header == nullptr)
+                    CArchive::Throw(CArchiveException::kBadClass, "grid settings: header cannot be created");
+                header->Serialize(ar);
+                object.release();
+                ReleaseHeader();
+                // Made by class name, so auto-delete: the grid owns it from here.
+                SetHeader(header);
+                if (!m_ownsHeader)
+                    m_ownsHeader = true;
+            }
+        } else {
+            ReleaseHeader();
+            SetHorizontalPos(0);
+        }
+        m_headerShown = ReadFlag(ar);
+        for (CRowList* list : {&m_pinned, &m_body}) {
+            if (ar.ReadVersion(kListVersion, "row list settings") > 0) {
+                const int32_t height = ar.ReadInt32();
+                list->SetRowHeight(height, true); // an out-of-range height is ignored
+            }
+        }
+        m_focusMask = ar.ReadInt32() & CGrid::kBothLists;
+        Appearance appearance = m_appearance;
+        appearance.Serialize(ar);
+        m_appearance = appearance;
+        m_paintElementMask = static_cast<PaintElementMask>(ar.ReadInt32()) & PaintElement::kAll;
+        m_doubleBuffered = ReadFlag(ar);
+        if (ar.ReadInt32() != 0) {
+            const QFont font = Platform::QFontFromLogFont(Platform::ReadLogFont(ar));
+            m_font.reset();
+            SetGridFont(font);
+        }
+        m_reservedFlag86 = ar.ReadInt32();
+        m_reservedByte89 = ar.ReadByte();
+        m_selectionEnabled = ReadFlag(ar);
+        m_multipleSelection = ReadFlag(ar);
+        SetSelectableLists(ar.ReadInt32());
+        if (!m_selectionEnabled || !m_multipleSelection) {
+            m_pinned.DeselectAll();
+            m_body.DeselectAll();
+        }
+        m_highlightChangedValues = ReadFlag(ar);
+        HighlightSettings highlight = m_highlightSettings;
+        highlight.Serialize(ar);
+        m_highlightSettings = highlight;
+        m_separatorShown = ReadFlag(ar);
+        m_separatorHeight = std::max(ar.ReadInt32(), 0);
+        LoadEmptyBlock(ar, "tooltip settings");
+        m_reservedByte141 = ar.ReadByte();
+        LoadEmptyBlock(ar, "printing settings");
+        m_reservedByte148 = ar.ReadByte();
+        m_sortableLists = ar.ReadInt32() & CGrid::kBothLists;
+        m_reservedMask166 = ar.ReadInt32();
+        m_typeAheadDelay = ar.ReadInt32();
+        LoadEmptyBlock(ar, "editing settings");
+        LoadEmptyBlock(ar, "clipboard settings");
+        LoadEmptyBlock(ar, "drag settings");
+    }
+
+    ClearFocus();
+    Sort();
+    UpdateLayout();
+    InvalidateAll();
+}
+
+} // namespace Brivel::GUI

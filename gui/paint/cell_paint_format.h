@@ -1,0 +1,112 @@
+#pragma once
+// CCellPaintFormat: the default cell painter, registered as
+// "GUI::CCellPaintFormat". It draws one cell in these steps, each under its
+// paint element bit (paint_format.h):
+//
+//   ScheduleHighlightRefresh  ask the grid to repaint a highlighted cell when
+//                             its highlight changes next (0x400)
+//   DrawBackground            the composed background colour (0x8)
+//   DrawSelectionRect         the rubber-band rectangle (0x80)
+//   DrawText                  the value's text (0x1)
+//   DrawImage                 the column's cell image (0x2)
+//   DrawFocusFrame            dotted frame of the focus row (0x200)
+//   DrawSelectionFrame        frame around selected rows (0x20)
+//   DrawTree                  expand buttons and tree lines (0x2000, 0x4000, 0x8000)
+//   DrawInsertionMark         drop bar of a row drag (0x800)
+//   DrawDropArrows            drop arrows of a row drag (0x1000)
+//   DrawVerticalLine          dotted column line (0x20000)
+//   DrawHorizontalLine        dotted row line (0x10000)
+//   (embedded control)        the cell's control draws itself (0x40000)
+//   DrawEditorMark            the in-place editor's mark
+//
+// Colours (GetBackColor, GetTextColor) start from the row's colours by
+// parity; the background then takes, in this order, the change highlight of
+// the highlight mode, the selection tint, the sorted-column tint and the
+// focus tint, each blended over the previous result at its alpha; the text
+// takes only the change highlight.
+//
+// The format holds no state: one instance serves every grid. Drawing a cell
+// allocates nothing beyond what its value's text costs (texts longer than the
+// string's inline capacity), except the scratch surface of a stretched image
+// and the clip changes of a cell with an embedded control.
+//
+// Thread: GUI thread (drawing); Clone and the identity operations any thread.
+
+#include "gui/paint/paint_format.h"
+#include "gui/paint/paint_records.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace Brivel::GUI {
+
+// One colour layer of a change highlight: `color` blended at `alpha` when
+// `active`.
+struct HighlightLayer {
+    COLORREF color = Platform::RGB(255, 255, 255);
+    uint8_t alpha = 0;
+    bool active = false;
+};
+
+// The change highlight of a cell whose value changed `elapsed` ms ago, for
+// the cell's own colours. Inactive unless 0 <= elapsed < duration and the
+// duration is positive, and for a mode that does not highlight that side.
+HighlightLayer GetBackHighlightLayer(const HighlightSettings& settings, int32_t elapsed, COLORREF cellTextColor);
+HighlightLayer GetTextHighlightLayer(const HighlightSettings& settings, int32_t elapsed, COLORREF cellBackColor);
+
+class CCellPaintFormat : public ICellPaintFormat {
+public:
+    static constexpr char kClassName[] = "GUI::CCellPaintFormat";
+    // The key colour of the scratch surface a stretched image is drawn on.
+    static constexpr COLORREF kImageKeyColor = Platform::RGB(237, 238, 234);
+
+    CCellPaintFormat() = default;
+
+    void Draw(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const override;
+    COLORREF GetBackColor(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const override;
+    COLORREF GetTextColor(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const override;
+    int32_t MeasureWidth(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const override;
+    void GetImageRect(Platform::CRect& result, const CellInfo& cell, PaintContext& context,
+                      PaintElementMask mask) const override;
+    void GetTextRect(Platform::CRect& result, const CellInfo& cell, PaintContext& context,
+                     PaintElementMask mask) const override;
+    std::unique_ptr<ICellPaintFormat> Clone() const override;
+    bool IsSerializable() const override { return true; }
+    std::string GetClassName() const override { return kClassName; }
+    // No state of its own: stores nothing.
+    void Serialize(Platform::CArchive& /*ar*/) override {}
+
+    virtual void DrawBackground(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const;
+    virtual void DrawSelectionRect(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const;
+    virtual void DrawText(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const;
+    virtual void DrawImage(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const;
+    virtual void DrawFocusFrame(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const;
+    virtual void DrawSelectionFrame(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const;
+    virtual void DrawTree(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const;
+    virtual void DrawInsertionMark(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const;
+    virtual void DrawDropArrows(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const;
+    virtual void DrawVerticalLine(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const;
+    virtual void DrawHorizontalLine(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const;
+    virtual void DrawEditorMark(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const;
+    virtual void ScheduleHighlightRefresh(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const;
+
+    // The cell's text as DrawText shows it, written into context.text: the
+    // value's text in the cell's format; empty without a column, an object
+    // or a format. Answers context.text.
+    static const std::string& ReadCellText(const CellInfo& cell, PaintContext& context);
+    // The DrawText alignment flag (DT_LEFT, DT_RIGHT, DT_CENTER) of the cell.
+    static unsigned GetTextAlignment(const CellInfo& cell);
+    // The tree indentation of the cell in pixels: (depth + 1) x cell height
+    // in the tree column when the tree-indentation bit is set, else 0.
+    static int32_t GetTreeIndent(const CellInfo& cell, const PaintContext& context, PaintElementMask mask);
+    // Depth of `item` below its list's root: 0 for a top-level row.
+    static int32_t GetTreeDepth(const CGridItem& item);
+
+private:
+    // Milliseconds since the cell changed, when a change highlight can apply
+    // to it at all (option on, bit set, a row item); else -1.
+    static int32_t GetHighlightAge(const CellInfo& cell, PaintContext& context, PaintElementMask mask);
+};
+
+} // namespace Brivel::GUI

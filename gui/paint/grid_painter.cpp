@@ -1,0 +1,539 @@
+// CGridPainter: the paint pass.
+//
+// ---- Sections ----
+//   Update rectangles     GetUpdateRects
+//   Entry points          Paint, Render, RenderClient, SaveScreenshot
+//   Buffers               the back buffer and the pre-rendered picture
+//   One rectangle         header strip, pinned rows, band, body, empty lines
+//   Drag images           a column's header cell, the selected rows
+//
+// Call flow of a paint request:
+//   Paint(window, region)
+//     GetUpdateRects -> [no header: fill COLOR_WINDOW]
+//     PreparePass (context, header information, lists)
+//     EnsureBackBuffer / EnsurePicture
+//     per update rectangle U:
+//       [picture: BitBlt the picture under U] -> PaintRect(U)
+//         -> customDraw.DrawHeader -> per row meeting U: PaintLine -> customDraw.DrawLine
+//       [buffered: copy U to the window]
+
+#include "gui/paint/grid_painter.h"
+
+#include "gui/paint/custom_draw.h"
+#include "gui/rows/grid_item.h"
+#include "gui/header/header.h"
+#include "gui/paint/paint_host.h"
+#include "gui/rows/row_list.h"
+
+#include "platform/dc.h"
+#include "platform/image_list.h"
+#include "platform/sys_color.h"
+
+#include <QPainter>
+#include <QRegion>
+#include <QString>
+
+#include <algorithm>
+
+namespace Brivel::GUI {
+
+using Platform::CDC;
+using Platform::CMemoryDC;
+using Platform::CRect;
+
+// ---- Update rectangles ----
+
+void CGridPainter::GetUpdateRects(const QRegion& region, std::vector<CRect>& rects)
+{
+    rects.clear();
+    if (region.isEmpty())
+        return;
+    if (int64_t(region.rectCount()) * kBytesPerRegionRect > kMaxRegionBytes) {
+        rects.push_back(CRect::FromQRect(region.boundingRect()));
+        return;
+    }
+    for (const QRect& rect : region)
+        rects.push_back(CRect::FromQRect(rect));
+}
+
+// ---- Entry points ----
+
+CGridPainter::CGridPainter(IPaintHost& host) : m_host(host) {}
+
+CGridPainter::~CGridPainter() = default;
+
+bool CGridPainter::UsesPicture() const
+{
+    const QImage* const picture = m_host.GetBackgroundPicture();
+    return picture != nullptr && !picture->isNull() && m_host.GetBackgroundAlpha() != -1;
+}
+
+void CGridPainter::Paint(QPainter& window, const QRegion& region)
+{
+    const CRect client = m_host.GetClientRect();
+    GetUpdateRects(region, m_rects);
+    if (m_rects.empty() || client.IsRectEmpty())
+        return;
+    ++m_counters.passes;
+
+    if (m_host.GetHeader() == nullptr) {
+        // Nothing to lay rows out with: the bare window colour.
+        CDC dc(window);
+        dc.FillSolidRect(client, Platform::GetSysColor(Platform::COLOR_WINDOW));
+        return;
+    }
+
+    const bool picture = UsesPicture();
+    if (!m_host.IsDoubleBuffered() && !picture) {
+        m_buffer.reset();
+        CDC dc(window);
+        PreparePass(client);
+        PaintRects(dc, client);
+        return;
+    }
+
+    EnsureBackBuffer(client);
+    if (!m_buffer->IsValid())
+        return;
+    PreparePass(client);
+    PaintRects(*m_buffer, client);
+    const QImage& image = m_buffer->Image();
+    for (const CRect& update : m_rects) {
+        CRect part;
+        if (!part.IntersectRect(update, client))
+            continue;
+        // A view of the buffer's pixels, not a copy: Qt copies a source
+        // rectangle into a temporary image first, a fresh allocation per
+        // paint for every update rectangle.
+        const QImage view(image.constBits() + static_cast<qsizetype>(part.top) * image.bytesPerLine() +
+                              static_cast<qsizetype>(part.left) * 4,
+                          part.Width(), part.Height(), image.bytesPerLine(), image.format());
+        window.drawImage(part.TopLeft().ToQPoint(), view);
+        ++m_counters.windowCopies;
+    }
+}
+
+void CGridPainter::Render(QImage& target, const QRegion& region)
+{
+    CRect client = m_host.GetClientRect();
+    client &= CRect(0, 0, target.width(), target.height());
+    GetUpdateRects(region, m_rects);
+    if (m_rects.empty() || client.IsRectEmpty())
+        return;
+    ++m_counters.passes;
+    CDC dc(target);
+    if (m_host.GetHeader() == nullptr) {
+        dc.FillSolidRect(client, Platform::GetSysColor(Platform::COLOR_WINDOW));
+        return;
+    }
+    PreparePass(client);
+    PaintRects(dc, client);
+}
+
+QImage CGridPainter::RenderClient()
+{
+    const CRect client = m_host.GetClientRect();
+    if (client.IsRectEmpty() || client.left < 0 || client.top < 0)
+        return {};
+    QImage image(client.right, client.bottom, QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+    image.fill(Qt::white);
+    Render(image, QRegion(client.ToQRect()));
+    if (client.left > 0 || client.top > 0)
+        return image.copy(client.ToQRect());
+    return image;
+}
+
+bool CGridPainter::SaveScreenshot(const QString& path)
+{
+    const QImage image = RenderClient();
+    return !image.isNull() && image.save(path, "PNG");
+}
+
+int32_t CGridPainter::MeasureHeaderHeight(IPaintHost& host)
+{
+    PaintContext context;
+    PreparePaintContext(context, host);
+    HeaderInfo info;
+    std::optional<QFont> headerFont;
+    if (context.header != nullptr) {
+        headerFont = context.header->GetFont();
+        info.imageList = context.header->GetImageList();
+    }
+    info.font = headerFont ? &*headerFont : host.GetFont();
+    CMemoryDC scratch(1, 1);
+    context.dc = &scratch;
+    return context.customDraw->GetHeaderHeight(info, context);
+}
+
+int32_t CGridPainter::MeasureLineHeight(IPaintHost& host)
+{
+    ICustomDraw* const customDraw = host.GetCustomDraw();
+    const QFont* const font = host.GetFont();
+    return (customDraw ? *customDraw : GetSharedPaintDefaults().customDraw)
+        .GetLineHeight(font ? font : &GetDefaultPaintFont(), nullptr);
+}
+
+void CGridPainter::ReleaseBuffers()
+{
+    m_buffer.reset();
+    m_picture.reset();
+    m_pictureKey = {};
+}
+
+// ---- Buffers ----
+
+void CGridPainter::EnsureBackBuffer(const CRect& client)
+{
+    const int32_t width = client.right;
+    const int32_t height = client.bottom;
+    if (m_buffer != nullptr && m_buffer->GetSize() == Platform::CSize(width, height))
+        return;
+    m_buffer = std::make_unique<CMemoryDC>(width, height);
+    ++m_counters.bufferBuilds;
+}
+
+void CGridPainter::EnsurePicture(const CRect& client)
+{
+    if (!UsesPicture()) {
+        m_picture.reset();
+        m_pictureKey = {};
+        return;
+    }
+    const QImage& source = *m_host.GetBackgroundPicture();
+    CHeader* const header = m_host.GetHeader();
+    const int32_t headerHeight = header != nullptr && m_host.IsHeaderShown() ? std::max(header->GetHeight(), 0) : 0;
+    PictureKey key;
+    key.picture = &source;
+    key.cacheKey = source.cacheKey();
+    key.mode = m_host.GetBackgroundMode();
+    key.top = client.top + headerHeight;
+    key.size = Platform::CSize(client.right, client.bottom);
+    if (m_picture != nullptr && key == m_pictureKey)
+        return;
+
+    m_picture = std::make_unique<CMemoryDC>(client.right, client.bottom);
+    m_pictureKey = key;
+    ++m_counters.pictureBuilds;
+    CMemoryDC& dc = *m_picture;
+    dc.FillSolidRect(client, Platform::GetSysColor(Platform::COLOR_WINDOW));
+    QImage pixels = source.convertToFormat(QImage::Format_RGB32);
+    CDC sourceDc(pixels);
+    const CRect area(client.left, key.top, client.right, client.bottom);
+    const int32_t width = pixels.width();
+    const int32_t height = pixels.height();
+    m_pictureRect = client;
+    if (area.IsRectEmpty() || width <= 0 || height <= 0)
+        return;
+    switch (key.mode) {
+    case kBackgroundStretched:
+        dc.SetStretchBltMode(Platform::HALFTONE);
+        dc.StretchBlt(area.left, area.top, area.Width(), area.Height(), &sourceDc, 0, 0, width, height,
+                      Platform::SRCCOPY);
+        break;
+    case kBackgroundTiled:
+        for (int32_t y = area.top; y < area.bottom; y += height)
+            for (int32_t x = area.left; x < area.right; x += width)
+                dc.BitBlt(x, y, width, height, &sourceDc, 0, 0, Platform::SRCCOPY);
+        break;
+    default: {
+        const int32_t x = area.left + (area.Width() - width) / 2;
+        const int32_t y = area.top + (area.Height() - height) / 2;
+        dc.BitBlt(x, y, width, height, &sourceDc, 0, 0, Platform::SRCCOPY);
+        m_pictureRect = CRect(x, y, x + width, y + height);
+        break;
+    }
+    }
+}
+
+// ---- One rectangle ----
+
+void CGridPainter::PreparePass(const CRect& client)
+{
+    PreparePaintContext(m_context, m_host);
+    EnsurePicture(client);
+    m_context.backgroundPicture = m_picture ? &m_picture->Image() : nullptr;
+    m_context.pictureRect = m_picture ? m_pictureRect : CRect();
+    m_context.backgroundAlpha = m_picture ? m_host.GetBackgroundAlpha() : -1;
+
+    m_highlight = m_host.GetHighlightSettings();
+    m_pinned = m_host.GetRowList(CRowList::kPinnedList);
+    m_body = m_host.GetRowList(CRowList::kBodyList);
+
+    m_headerInfo = HeaderInfo();
+    if (CHeader* const header = m_context.header) {
+        const HeaderDragState drag = m_host.GetHeaderDragState();
+        m_headerInfo.dragged = drag.dragged;
+        m_headerInfo.dropTarget = drag.target;
+        m_headerInfo.dropSide = drag.side;
+        m_headerFont = header->GetFont();
+        m_headerInfo.font = m_headerFont ? &*m_headerFont : m_host.GetFont();
+        m_headerInfo.imageList = header->GetImageList();
+        m_headerInfo.textColor = Platform::GetSysColor(Platform::COLOR_WINDOWTEXT);
+    }
+}
+
+void CGridPainter::PaintRects(CDC& target, const CRect& client)
+{
+    m_context.dc = &target;
+    target.SelectFont(*m_context.font);
+    for (const CRect& update : m_rects) {
+        CRect part;
+        if (part.IntersectRect(update, client))
+            PaintRect(target, client, part);
+    }
+    target.SelectClipRgn(nullptr);
+    m_context.dc = nullptr;
+    m_pinned = nullptr;
+    m_body = nullptr;
+}
+
+void CGridPainter::PaintRect(CDC& dc, const CRect& client, const CRect& update)
+{
+    ++m_counters.rects;
+    dc.SelectClipRgn(nullptr);
+    if (m_picture != nullptr)
+        dc.BitBlt(update.left, update.top, update.Width(), update.Height(), m_picture.get(), update.left, update.top,
+                  Platform::SRCCOPY);
+    const QRegion clip(update.ToQRect());
+    dc.SelectClipRgn(&clip);
+    m_context.clip = update;
+    ICustomDraw& customDraw = *m_context.customDraw;
+    const PaintElementMask mask = m_context.mask;
+    int32_t top = client.top;
+
+    // 1. The header strip.
+    if (CHeader* const header = m_context.header; header != nullptr && m_host.IsHeaderShown()) {
+        const int32_t height = std::max(header->GetHeight(), 0);
+        m_headerInfo.rect = CRect(client.left, top, client.right, top + height);
+        CRect meets;
+        if (meets.IntersectRect(m_headerInfo.rect, update)) {
+            ++m_counters.headers;
+            customDraw.DrawHeader(m_headerInfo, m_context, mask);
+        }
+        top += height;
+    }
+
+    // 2. The pinned rows, from row 0.
+    const int32_t pinnedCount = m_pinned ? m_pinned->GetRowCount() : 0;
+    for (int32_t row = 0; row < pinnedCount && top < client.bottom && top < update.bottom; ++row) {
+        CGridItem* const item = m_pinned->GetItem(row);
+        const int32_t height = item->GetRowHeight();
+        PaintLine(m_pinned, CRowList::kPinnedList, row, item, top, height, client, update);
+        top += height;
+    }
+
+    // 3. The separator band between the pinned rows and the body.
+    const int32_t bandHeight = m_host.GetSeparatorHeight();
+    if (m_host.IsSeparatorShown() && bandHeight > 0 && pinnedCount > 0 && top < client.bottom) {
+        const CRect band(client.left, top, client.right, top + bandHeight);
+        CRect meets;
+        if (meets.IntersectRect(band, update)) {
+            dc.Draw3dRect(band, Platform::GetSysColor(Platform::COLOR_BTNHIGHLIGHT),
+                          Platform::GetSysColor(Platform::COLOR_BTNSHADOW));
+            CRect inside = band;
+            inside.DeflateRect(1, 1);
+            if (!inside.IsRectEmpty())
+                dc.FillSolidRect(inside, Platform::GetSysColor(Platform::COLOR_BTNFACE));
+        }
+        top += bandHeight;
+    }
+
+    // 4. The body rows, from the top row.
+    const int32_t bodyCount = m_body ? m_body->GetRowCount() : 0;
+    for (int32_t row = std::max(m_host.GetTopRow(), 0); row < bodyCount && top < client.bottom && top < update.bottom;
+         ++row) {
+        CGridItem* const item = m_body->GetItem(row);
+        const int32_t height = item->GetRowHeight();
+        PaintLine(m_body, CRowList::kBodyList, row, item, top, height, client, update);
+        top += height;
+    }
+
+    // 5. Empty lines to the bottom, numbered on from the row count.
+    int32_t emptyHeight = m_body ? m_body->GetRowHeight() : CRowList::kDefaultRowHeight;
+    if (emptyHeight <= 0)
+        emptyHeight = CRowList::kDefaultRowHeight;
+    for (int32_t row = bodyCount; top < client.bottom && top < update.bottom; ++row) {
+        PaintLine(m_body, CRowList::kBodyList, row, nullptr, top, emptyHeight, client, update);
+        top += emptyHeight;
+    }
+}
+
+bool CGridPainter::IsRowSelected(CRowList* list, int32_t listKind, int32_t row) const
+{
+    // Across the boundary: before body row 0 comes the last pinned row, after
+    // the last pinned row comes body row 0.
+    if (listKind == CRowList::kBodyList && row < 0) {
+        list = m_pinned;
+        row = m_pinned ? m_pinned->GetRowCount() - 1 : -1;
+    } else if (listKind == CRowList::kPinnedList && list != nullptr && row >= list->GetRowCount()) {
+        list = m_body;
+        row = 0;
+    }
+    const CGridItem* const item = list ? list->GetItem(row) : nullptr;
+    return item != nullptr && item->IsSelected();
+}
+
+void CGridPainter::PaintLine(CRowList* list, int32_t listKind, int32_t row, CGridItem* item, int32_t top,
+                             int32_t height, const CRect& client, const CRect& update)
+{
+    if (height <= 0 || top + height <= update.top)
+        return; // above the update rectangle: nothing is built for it
+    LineInfo line;
+    line.fullRect = CRect(client.left, top, client.right, top + height);
+    line.visibleRect = CRect(client.left, top, client.right, std::min(top + height, client.bottom));
+    if (!line.paintRect.IntersectRect(line.visibleRect, update))
+        return;
+    const Appearance& appearance = *m_context.appearance;
+    line.textColor = appearance.TextColorOfRow(row);
+    line.backColor = appearance.BackColorOfRow(row);
+    line.font = m_context.font;
+    line.highlight = m_highlight;
+    line.list = list;
+    line.listKind = listKind;
+    line.row = row;
+    line.item = item;
+    line.prevSelected = IsRowSelected(list, listKind, row - 1);
+    line.nextSelected = item != nullptr && IsRowSelected(list, listKind, row + 1);
+    ++m_counters.lines;
+    m_context.customDraw->DrawLine(line, m_context, m_context.mask);
+}
+
+} // namespace Brivel::GUI
+
+// ---- Drag images ----
+
+namespace Brivel::GUI {
+
+template <class Visit>
+void CGridPainter::ForEachShownRow(const CRect& client, Visit&& visit) const
+{
+    int32_t top = client.top;
+    if (CHeader* const header = m_host.GetHeader(); header != nullptr && m_host.IsHeaderShown())
+        top += std::max(header->GetHeight(), 0);
+    CRowList* const pinned = m_host.GetRowList(CRowList::kPinnedList);
+    const int32_t pinnedCount = pinned ? pinned->GetRowCount() : 0;
+    for (int32_t row = 0; row < pinnedCount && top < client.bottom; ++row) {
+        CGridItem* const item = pinned->GetItem(row);
+        if (!visit(pinned, int32_t(CRowList::kPinnedList), row, item, top, item->GetRowHeight()))
+            return;
+        top += item->GetRowHeight();
+    }
+    if (m_host.IsSeparatorShown() && m_host.GetSeparatorHeight() > 0 && pinnedCount > 0)
+        top += m_host.GetSeparatorHeight();
+    CRowList* const body = m_host.GetRowList(CRowList::kBodyList);
+    const int32_t bodyCount = body ? body->GetRowCount() : 0;
+    for (int32_t row = std::max(m_host.GetTopRow(), 0); row < bodyCount && top < client.bottom; ++row) {
+        CGridItem* const item = body->GetItem(row);
+        if (!visit(body, int32_t(CRowList::kBodyList), row, item, top, item->GetRowHeight()))
+            return;
+        top += item->GetRowHeight();
+    }
+}
+
+std::unique_ptr<Platform::CImageList> CGridPainter::MakeColumnDragImage(CColumn& column)
+{
+    CHeader* const header = m_host.GetHeader();
+    if (header == nullptr || header->FindVisibleColumn(column.GetId()) != &column)
+        return nullptr;
+    const CRect client = m_host.GetClientRect();
+    PreparePass(client);
+    const CRect cell = header->GetColumnRect(m_context.scroll, column.GetId());
+    const int32_t width = cell.Width();
+    const int32_t height = cell.Height();
+    if (width <= 0 || height <= 0)
+        return nullptr;
+    CMemoryDC dc(width, height);
+    if (!dc.IsValid())
+        return nullptr;
+    dc.FillSolidRect(CRect(0, 0, width, height), kColumnDragKey);
+    dc.SelectFont(*m_context.font);
+    m_context.dc = &dc;
+    m_context.clip = CRect(0, 0, width, height);
+    ColumnInfo info;
+    info.header = &m_headerInfo;
+    info.column = &column;
+    info.attributes = column.GetAttributes();
+    info.fullRect = info.visibleRect = CRect(0, 0, width, height);
+    info.state = 1;
+    info.font = m_headerInfo.font;
+    info.headerImage = info.attributes.headerImage;
+    info.textColor = m_headerInfo.textColor;
+    m_context.customDraw->DrawColumnHeader(info, m_context, m_context.mask);
+    m_context.dc = nullptr;
+
+    auto images = std::make_unique<Platform::CImageList>(width, height);
+    if (images->AddMasked(dc.Image(), kColumnDragKey) < 0)
+        return nullptr;
+    return images;
+}
+
+std::unique_ptr<Platform::CImageList> CGridPainter::MakeRowDragImage(int32_t* top)
+{
+    const CRect client = m_host.GetClientRect();
+    if (client.IsRectEmpty())
+        return nullptr;
+    // The band from the first to the last selected row now visible.
+    int32_t first = -1;
+    int32_t last = -1;
+    ForEachShownRow(client, [&](CRowList*, int32_t, int32_t, CGridItem* item, int32_t rowTop, int32_t height) {
+        if (item->IsSelected()) {
+            if (first < 0)
+                first = rowTop;
+            last = std::min(rowTop + height, client.bottom);
+        }
+        return true;
+    });
+    if (first < 0 || last <= first)
+        return nullptr;
+    const int32_t width = client.Width();
+    const int32_t height = last - first;
+    CMemoryDC dc(width, height);
+    if (!dc.IsValid())
+        return nullptr;
+    dc.FillSolidRect(CRect(0, 0, width, height), kRowDragKey);
+    PreparePass(client);
+    m_context.backgroundPicture = nullptr;
+    m_context.backgroundAlpha = -1;
+    ForEachShownRow(client, [&](CRowList* list, int32_t kind, int32_t row, CGridItem* item, int32_t rowTop,
+                                int32_t rowHeight) {
+        if (rowTop >= last)
+            return false;
+        if (!item->IsSelected())
+            return true;
+        // Each row is drawn at the top of a scratch surface of its own
+        // height, then copied to its place in the band.
+        CMemoryDC line(width, rowHeight);
+        line.SelectFont(*m_context.font);
+        m_context.dc = &line;
+        LineInfo info;
+        info.fullRect = info.visibleRect = info.paintRect = CRect(client.left, 0, client.right, rowHeight);
+        info.textColor = m_context.appearance->TextColorOfRow(row);
+        info.backColor = m_context.appearance->BackColorOfRow(row);
+        info.font = m_context.font;
+        info.highlight = m_highlight;
+        info.list = list;
+        info.listKind = kind;
+        info.row = row;
+        info.item = item;
+        info.prevSelected = IsRowSelected(list, kind, row - 1);
+        info.nextSelected = IsRowSelected(list, kind, row + 1);
+        m_context.clip = info.paintRect;
+        m_context.customDraw->DrawLine(info, m_context, kRowDragElements);
+        dc.BitBlt(0, rowTop - first, width, std::min(rowHeight, last - rowTop), &line, client.left, 0,
+                  Platform::SRCCOPY);
+        return true;
+    });
+    m_context.dc = nullptr;
+    m_pinned = nullptr;
+    m_body = nullptr;
+    if (top != nullptr)
+        *top = first;
+    auto images = std::make_unique<Platform::CImageList>(width, height);
+    if (images->AddMasked(dc.Image(), kRowDragKey) < 0)
+        return nullptr;
+    return images;
+}
+
+} // namespace Brivel::GUI

@@ -1,0 +1,164 @@
+#pragma once
+// IPaintHost: what the painting code (the paint pass, the paint formats and
+// the custom draw) reads from, and asks of, the grid it paints.
+//
+// The grid implements it; tests implement it over a bare CRowList and CHeader,
+// so that painting can be exercised without a grid window. Every operation
+// has a neutral default (nothing there, option off), so that a host overrides
+// only what it has.
+//
+// Ownership: the host owns everything it hands out; the pointers stay valid
+// for the duration of one paint pass.
+// Thread: the grid's GUI thread only (painting runs there).
+
+#include "gui/paint/appearance.h"
+#include "gui/paint/paint_format.h"
+#include "platform/rect.h"
+
+#include <cstdint>
+
+class QFont;
+class QImage;
+class QWidget;
+
+namespace Brivel::Platform {
+class CImageList;
+}
+
+namespace Brivel::GUI {
+
+class CColumn;
+class CGrid;
+class CGridItem;
+class CHeader;
+class CRowList;
+class ICustomDraw;
+class IHorizontalScrollSource;
+struct CellInfo;
+struct PaintContext;
+
+// How a background picture is laid out under the rows.
+enum BackgroundMode : int32_t {
+    kBackgroundCentred = 0,
+    kBackgroundStretched = 1,
+    kBackgroundTiled = 2,
+};
+
+// A column drag or resize in the header, as the header strip shows it.
+struct HeaderDragState {
+    CColumn* dragged = nullptr; // the column being dragged or resized; null: none
+    CColumn* target = nullptr;  // during a drag: the column under the cursor
+    int32_t side = 0;           // of the target: 1 left half, 2 right half, 0 none
+};
+
+// Where dragged rows would drop, as the rows show it.
+struct RowDropMark {
+    enum Where : int32_t { kNone = 0, kAbove = 1, kBelow = 2 };
+    CGridItem* item = nullptr; // the row that shows the mark; null: no drag over the rows
+    int32_t where = kNone;     // the bar at the row's top (kAbove) or bottom (kBelow) edge
+    COLORREF color = Platform::RGB(0, 0, 0);
+};
+
+// What in-place editing adds to the drawing of a cell: it may change the
+// paint elements of the cell first, and draws its mark into the cell last.
+class ICellEditorPaint {
+public:
+    virtual PaintElementMask FilterPaintElements(const CellInfo& /*cell*/, PaintContext& /*context*/,
+                                                 PaintElementMask mask) const
+    {
+        return mask;
+    }
+    virtual void DrawEditorMark(const CellInfo& /*cell*/, PaintContext& /*context*/, PaintElementMask /*mask*/) const {}
+
+protected:
+    ICellEditorPaint() = default;
+    ICellEditorPaint(const ICellEditorPaint&) = default;
+    ICellEditorPaint& operator=(const ICellEditorPaint&) = default;
+    ~ICellEditorPaint() = default;
+};
+
+class IPaintHost {
+public:
+    // The grid window (handed to custom-draw overrides); null outside a grid.
+    virtual CGrid* GetGrid() const { return nullptr; }
+    // The window painted (the grid's widget); null outside a window.
+    virtual QWidget* GetWindow() const { return nullptr; }
+
+    // ---- What is painted ----
+    virtual CHeader* GetHeader() const { return nullptr; }
+    virtual bool IsHeaderShown() const { return true; }
+    // The source of the horizontal scroll position handed to the header's
+    // hit tests and column rectangles; null: not scrolled.
+    virtual const IHorizontalScrollSource* GetScrollSource() const { return nullptr; }
+    // The pinned (1) or body (2) list; null for any other kind.
+    virtual CRowList* GetRowList(int32_t /*kind*/) const { return nullptr; }
+    // The first body row drawn (the vertical scroll position); -1: none yet.
+    virtual int32_t GetTopRow() const { return -1; }
+    // The client rectangle (the widget's area without its scroll bars).
+    virtual Platform::CRect GetClientRect() const { return {}; }
+    // The focus row of a list kind, -1 when the focus is elsewhere or nowhere.
+    virtual int32_t GetFocusRow(int32_t /*kind*/) const { return -1; }
+    // The rubber-band selection rectangle, normalized; empty when none.
+    virtual Platform::CRect GetRubberBand() const { return {}; }
+    // The header's column drag or resize in progress; none by default.
+    virtual HeaderDragState GetHeaderDragState() const { return {}; }
+    // The drop mark of a row drag over the rows; none by default.
+    virtual RowDropMark GetRowDropMark() const { return {}; }
+    // Whether rows are drawn as a tree: indentation, expand buttons and tree
+    // lines in the tree column (the header's focus column), each under its
+    // paint element bit.
+    virtual bool IsTreeShown() const { return true; }
+
+    // ---- Options ----
+    virtual const Appearance& GetAppearance() const
+    {
+        static const Appearance defaults;
+        return defaults;
+    }
+    virtual const HighlightSettings& GetHighlightSettings() const
+    {
+        static const HighlightSettings defaults;
+        return defaults;
+    }
+    virtual bool IsHighlightChangedValues() const { return false; }
+    virtual PaintElementMask GetPaintElementMask() const { return PaintElement::kAll; }
+    virtual bool IsDoubleBuffered() const { return true; }
+    virtual bool IsSeparatorShown() const { return true; }
+    virtual int32_t GetSeparatorHeight() const { return 2; }
+    // The grid font; null: the shared default font.
+    virtual const QFont* GetFont() const { return nullptr; }
+    // The grid's custom draw; null: the shared default.
+    virtual ICustomDraw* GetCustomDraw() const { return nullptr; }
+    virtual Platform::CImageList* GetCellImageList() const { return nullptr; }
+    virtual bool IsStretchImages() const { return false; }
+    // The background picture (null: none), its mode and its overlay alpha
+    // (-1: the picture is not used).
+    virtual const QImage* GetBackgroundPicture() const { return nullptr; }
+    virtual int32_t GetBackgroundMode() const { return kBackgroundCentred; }
+    virtual int32_t GetBackgroundAlpha() const { return -1; }
+
+    // ---- Editing and embedded controls (none by default) ----
+    // The in-place editing that takes part in drawing cells: the grid's
+    // editor when in-place editing is configured, else null.
+    virtual const ICellEditorPaint* GetCellEditorPaint() const { return nullptr; }
+    // Whether `item`'s row has controls embedded in its cells.
+    virtual bool HasEmbeddedControls(const CGridItem& /*item*/) const { return false; }
+    // Lets the control embedded in the cell draw itself; the caller saves and
+    // restores the surface's state around the call.
+    virtual void DrawEmbeddedControl(const CellInfo& /*cell*/, PaintContext& /*context*/) {}
+
+    // ---- Highlight state (the grid's change records) ----
+    // Milliseconds since the cell's (or, for field -1/-2, the row's) last
+    // change; -1 when it never changed or the item is not the host's.
+    virtual int32_t GetChangeAge(CGridItem& /*item*/, int32_t /*fieldId*/) { return -1; }
+    // Repaint the cell of `fieldId` in `item`'s row `ms` milliseconds from now.
+    virtual void SetHighlightExpiry(CGridItem& /*item*/, int32_t /*fieldId*/, int32_t /*ms*/) {}
+
+protected:
+    IPaintHost() = default;
+    IPaintHost(const IPaintHost&) = default;
+    IPaintHost& operator=(const IPaintHost&) = default;
+    ~IPaintHost() = default;
+};
+
+} // namespace Brivel::GUI

@@ -1,0 +1,234 @@
+// ---- Index ----
+// Creation and destruction   Create, Adopt, ~CGridItem
+// Data object                SetDataObject, DetachDataObjects
+// Tree and state             GetListKind, GetLastShownDescendant, Expand, ...
+// Change and highlight state OnDataChanged, GetChangeAge, highlight records
+
+#include "gui/rows/grid_item.h"
+
+#include "common/process_clock.h"
+#include "gui/rows/data_object_registry.h"
+#include "gui/rows/row_list.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstring>
+#include <utility>
+
+namespace Brivel::GUI {
+
+using Common::CDataObject;
+
+// ---- Creation and destruction ----
+
+CGridItem* CGridItem::Create(CDataObject* object)
+{
+    return Adopt(std::unique_ptr<CGridItem>(new CGridItem()), object); // protected constructor: handed over at once
+}
+
+CGridItem* CGridItem::Adopt(std::unique_ptr<CGridItem> item, CDataObject* object)
+{
+    if (!item || item->IsRoot() || item->m_list || item->m_parent)
+        return nullptr;
+    CGridItem* const raw = item.release(); // the detached list (or, after exit, the caller's handle) owns it now
+    if (CRowList* const detached = CRowList::GetDetachedList()) {
+        raw->m_list = detached;
+        raw->m_rowHeight = detached->m_rowHeight;
+        ++detached->m_memberCount;
+        detached->m_root->m_children.PushBack(raw);
+    }
+    raw->SetDataObject(object);
+    return raw;
+}
+
+CGridItem::~CGridItem()
+{
+    CRowList::ForgetItem(this);
+    if (IsRoot())
+        return; // the list destroyed the tree already
+    CRowList* const list = m_list;
+    if (list)
+        list->Unlink(this, nullptr);
+    else if (m_parent)
+        m_parent->m_children.Erase(this); // an item made after the detached list was torn down
+    m_parent = nullptr;
+    CRowList::DestroyChildren(this);
+    SetDataObject(nullptr);
+    if (list) {
+        if (IsSelected())
+            list->RemoveFromSelection(this);
+        --list->m_memberCount;
+    }
+}
+
+// ---- Data object ----
+
+bool CGridItem::SetDataObject(CDataObject* object)
+{
+    CDataObject* const old = GetDataObject();
+    if (old == object)
+        return true;
+    CDataObjectRegistry& registry = CDataObjectRegistry::GetInstance();
+    if (old)
+        registry.RemoveBinding(old, this);
+    // Store before binding: a disposal running on another thread at shutdown
+    // clears the pointer of every bound row under the registry's lock, and
+    // this row is bound only from AddBinding on.
+    m_dataObject.store(object, std::memory_order_release);
+    if (object && !registry.AddBinding(object, this)) {
+        m_dataObject.store(nullptr, std::memory_order_release);
+        return false;
+    }
+    return true;
+}
+
+void CGridItem::DetachDataObjects()
+{
+    SetDataObject(nullptr);
+    ForEachDescendant([](CGridItem* item) {
+        item->SetDataObject(nullptr);
+        return true;
+    });
+}
+
+// ---- Tree and state ----
+
+int32_t CGridItem::GetListKind() const noexcept
+{
+    return m_list ? m_list->GetKind() : 0;
+}
+
+CGridItem* CGridItem::GetLastShownDescendant() const noexcept
+{
+    if (!IsShown())
+        return nullptr;
+    return m_list->GetItem(m_list->GetRowIndex(this) + m_visibleDescendants);
+}
+
+void CGridItem::Expand(bool recursive)
+{
+    if (m_list)
+        m_list->Expand(this, recursive);
+    else
+        m_flags |= kExpandedFlag;
+}
+
+void CGridItem::Collapse(bool recursive)
+{
+    if (m_list)
+        m_list->Collapse(this, recursive);
+    else if (!IsRoot())
+        m_flags &= static_cast<uint8_t>(~kExpandedFlag);
+}
+
+bool CGridItem::Select(bool select)
+{
+    if (m_list)
+        return m_list->Select(this, select);
+    if (select || !IsSelected())
+        return false;
+    m_flags &= static_cast<uint8_t>(~kSelectedFlag);
+    return true;
+}
+
+bool CGridItem::SetRowHeight(int32_t height)
+{
+    if (height < 1 || height > CRowList::kMaxRowHeight)
+        return false;
+    if (height == m_rowHeight)
+        return true;
+    m_rowHeight = height;
+    if (m_list)
+        m_list->OnItemRowHeightChanged(this);
+    return true;
+}
+
+// ---- Change and highlight state ----
+
+void CGridItem::OnDataChanged(int32_t fieldId)
+{
+    const int32_t now = Common::GetProcessClock();
+    if (fieldId == kAllFields)
+        m_rowChangeTime = now;
+    else if (fieldId != kNoFieldSet)
+        RecordFieldChange(fieldId, now);
+    CRowList* const list = m_list;
+    if (list && list->GetKind() != CRowList::kDetachedList && m_parent && list->GetOwner())
+        list->GetOwner()->OnItemDataChanged(*this, fieldId);
+}
+
+int32_t CGridItem::GetChangeAge(int32_t fieldId, int32_t now) const noexcept
+{
+    int32_t changed = m_rowChangeTime;
+    if (fieldId != kAllFields && fieldId != kNoFieldSet) {
+        if (const HighlightRecord* record = FindHighlightRecord(fieldId); record && record->lastChangeTime != kNever)
+            changed = record->lastChangeTime;
+    }
+    if (changed == kNever)
+        return -1;
+    // A clock set back in a test must not give a negative age.
+    return std::max(Common::ProcessClockDifference(now, changed), 0);
+}
+
+namespace {
+
+struct FieldIdLess {
+    bool operator()(const HighlightRecord& record, int32_t fieldId) const noexcept { return record.fieldId < fieldId; }
+};
+
+} // namespace
+
+const HighlightRecord* CGridItem::FindHighlightRecord(int32_t fieldId) const noexcept
+{
+    const HighlightRecord* const begin = m_highlights.get();
+    const HighlightRecord* const end = begin + m_highlightCount;
+    const HighlightRecord* const found = std::lower_bound(begin, end, fieldId, FieldIdLess());
+    return found != end && found->fieldId == fieldId ? found : nullptr;
+}
+
+HighlightRecord* CGridItem::FindHighlightRecord(int32_t fieldId) noexcept
+{
+    return const_cast<HighlightRecord*>(std::as_const(*this).FindHighlightRecord(fieldId));
+}
+
+HighlightRecord* CGridItem::RecordFieldChange(int32_t fieldId, int32_t now)
+{
+    if (HighlightRecord* const record = FindHighlightRecord(fieldId)) {
+        record->lastChangeTime = now;
+        return record;
+    }
+    return InsertHighlightRecord(fieldId, now, kNever);
+}
+
+HighlightRecord* CGridItem::SetFieldHighlightExpiry(int32_t fieldId, int32_t now, int32_t expiry)
+{
+    if (HighlightRecord* const record = FindHighlightRecord(fieldId)) {
+        record->expiry = expiry;
+        return record;
+    }
+    return InsertHighlightRecord(fieldId, now, expiry);
+}
+
+HighlightRecord* CGridItem::InsertHighlightRecord(int32_t fieldId, int32_t now, int32_t expiry)
+{
+    if (m_highlightCount == kMaxHighlightRecords)
+        return nullptr;
+    HighlightRecord* begin = m_highlights.get();
+    const size_t slot = static_cast<size_t>(std::lower_bound(begin, begin + m_highlightCount, fieldId, FieldIdLess()) - begin);
+    if (m_highlightCount == m_highlightCapacity) {
+        // Slow path, the first change of a field on this row: 4 records, then
+        // doubling (a row usually has a handful of changing columns).
+        const int32_t capacity = std::min<int32_t>(m_highlightCapacity ? 2 * m_highlightCapacity : 4, kMaxHighlightRecords);
+        auto grown = std::make_unique<HighlightRecord[]>(static_cast<size_t>(capacity));
+        std::copy(begin, begin + m_highlightCount, grown.get());
+        m_highlights = std::move(grown);
+        m_highlightCapacity = static_cast<uint16_t>(capacity);
+        begin = m_highlights.get();
+    }
+    std::copy_backward(begin + slot, begin + m_highlightCount, begin + m_highlightCount + 1);
+    begin[slot] = HighlightRecord{fieldId, now, expiry};
+    ++m_highlightCount;
+    return begin + slot;
+}
+
+} // namespace Brivel::GUI

@@ -1,0 +1,89 @@
+// CBindingTable against a plain model: random adds and removes over few and
+// many objects, so that probe chains wrap, the table grows and shrinks, and
+// objects get several rows.
+
+#include "gui/rows/binding_table.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <vector>
+
+namespace Brivel::GUI {
+namespace {
+
+using Common::CDataObject;
+
+// Distinct fake addresses (never dereferenced), 16-byte aligned like objects.
+CDataObject* ObjectAt(size_t n) { return reinterpret_cast<CDataObject*>((n + 1) * 16); }
+CGridItem* RowAt(size_t n) { return reinterpret_cast<CGridItem*>((n + 1) * 64); }
+
+class BindingTableTest : public ::testing::TestWithParam<size_t> {};
+
+TEST_P(BindingTableTest, MatchesAModelUnderRandomChurn)
+{
+    const size_t objectCount = GetParam();
+    std::mt19937 random(7);
+    CBindingTable table;
+    std::map<CDataObject*, std::vector<CGridItem*>> model;
+    uint64_t sequence = 0;
+    for (int step = 0; step < 40000; ++step) {
+        CDataObject* object = ObjectAt(random() % objectCount);
+        CGridItem* row = RowAt(random() % 4);
+        // Grow first, then drain towards empty, then grow again.
+        const bool add = (step / 10000) % 2 == 0 ? random() % 3 != 0 : random() % 3 == 0;
+        if (add) {
+            const bool created = table.Add(object, row, ++sequence);
+            EXPECT_EQ(created, model[object].empty());
+            if (created) {
+                EXPECT_EQ(table.Find(object)->Sequence(), sequence);
+            }
+            model[object].push_back(row);
+        } else {
+            auto& rows = model[object];
+            const auto found = std::find(rows.begin(), rows.end(), row);
+            const CBindingTable::RemoveResult result = table.Remove(object, row);
+            ASSERT_EQ(result.erased, found != rows.end());
+            if (found != rows.end())
+                rows.erase(found);
+            EXPECT_EQ(result.stillBound, !rows.empty());
+        }
+        if (model[object].empty())
+            model.erase(object);
+        if (step % 97 == 0) {
+            ASSERT_EQ(table.CheckInvariantsForTesting(), "") << "step " << step;
+            for (const auto& [key, rows] : model) {
+                const CBindingTable::CEntry* entry = table.Find(key);
+                ASSERT_NE(entry, nullptr);
+                ASSERT_TRUE(std::equal(rows.begin(), rows.end(), entry->Rows().begin(), entry->Rows().end()));
+            }
+        }
+    }
+    EXPECT_EQ(table.ObjectCount(), model.size());
+    EXPECT_EQ(table.CheckInvariantsForTesting(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(ObjectCounts, BindingTableTest, ::testing::Values(size_t{3}, size_t{50}, size_t{5000}));
+
+TEST(BindingTable, EraseDropsEveryRowAndTheTableShrinksBack)
+{
+    CBindingTable table;
+    for (size_t n = 0; n < 10000; ++n)
+        table.Add(ObjectAt(n), RowAt(n % 3), n);
+    table.Add(ObjectAt(5), RowAt(9), 0);
+    EXPECT_EQ(table.BindingCount(), 10001u);
+    EXPECT_TRUE(table.Erase(ObjectAt(5)));
+    EXPECT_FALSE(table.Erase(ObjectAt(5)));
+    EXPECT_EQ(table.BindingCount(), 9999u);
+    const size_t grown = table.CapacityForTesting();
+    for (size_t n = 0; n < 10000; ++n)
+        table.Remove(ObjectAt(n), RowAt(n % 3));
+    EXPECT_EQ(table.ObjectCount(), 0u);
+    EXPECT_LT(table.CapacityForTesting(), grown / 64);
+    EXPECT_EQ(table.CheckInvariantsForTesting(), "");
+    EXPECT_EQ(table.Find(nullptr), nullptr);
+}
+
+} // namespace
+} // namespace Brivel::GUI
