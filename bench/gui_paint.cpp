@@ -91,11 +91,7 @@ public:
     PaintElementMask GetPaintElementMask() const override { return mask; }
     bool IsDoubleBuffered() const override { return doubleBuffered; }
     const QFont* GetFont() const override { return &font; }
-    int32_t GetChangeAge(CGridItem& item, int32_t fieldId) override
-    {
-        return item.GetChangeAge(fieldId, Brivel::Common::GetProcessClock());
-    }
-    void SetHighlightExpiry(CGridItem&, int32_t, int32_t) override { ++expiries; }
+    void RefreshHighlightsIn(int32_t) override { ++refreshes; }
 
     std::vector<std::unique_ptr<CTestObject>> objects; // outlive the rows
     CRowList body;
@@ -106,7 +102,7 @@ public:
     HighlightSettings highlight;
     PaintElementMask mask = PaintElement::kAll;
     bool doubleBuffered = true;
-    int64_t expiries = 0;
+    int64_t refreshes = 0;
 };
 
 // Cells a full frame paints: 39 whole rows and one cut (11 cells each).

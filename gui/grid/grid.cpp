@@ -3,7 +3,7 @@
 
 #include "gui/grid/grid.h"
 
-#include "gui/grid/grid_impl.h"
+#include "gui/grid/grid_call.h"
 
 #include "common/data_object.h"
 #include "platform/archive.h"
@@ -266,7 +266,7 @@ void CGrid::SetWheelLines(int32_t lines)
 
 int32_t CGrid::GetWheelLines()
 {
-    return m_impl->Call(kOpGetWheelLines, [&](CGridImpl& impl) { return impl.GetWheelLines(); });
+    return m_impl->Call(kOpGetWheelLines, [&](CGridImpl& impl) { return impl.GetOptions().wheelLines; });
 }
 
 CHeader* CGrid::GetHeader()
@@ -291,12 +291,12 @@ bool CGrid::IsHeaderShown()
 
 void CGrid::SetNotifyParent(bool notify)
 {
-    m_impl->Call(kOpSetNotifyParent, [&](CGridImpl& impl) { impl.SetNotifyParent(notify); });
+    m_impl->Call(kOpSetNotifyParent, [&](CGridImpl& impl) { impl.GetOptions().notifyParent = notify; });
 }
 
 bool CGrid::IsNotifyParent()
 {
-    return m_impl->Call(kOpIsNotifyParent, [&](CGridImpl& impl) { return impl.IsNotifyParent(); });
+    return m_impl->Call(kOpIsNotifyParent, [&](CGridImpl& impl) { return impl.GetOptions().notifyParent; });
 }
 
 void CGrid::SetHighlightChangedValues(bool highlight)
@@ -376,37 +376,37 @@ void CGrid::SetSelectableLists(int32_t mask)
 
 int32_t CGrid::GetSelectableLists()
 {
-    return m_impl->Call(kOpGetSelectableLists, [&](CGridImpl& impl) { return impl.GetSelectableLists(); });
+    return m_impl->Call(kOpGetSelectableLists, [&](CGridImpl& impl) { return impl.GetOptions().selectableLists; });
 }
 
 bool CGrid::IsSelectableList(int32_t kind)
 {
-    return m_impl->Call(kOpIsSelectableList, [&](CGridImpl& impl) { return CGridImpl::KindInMask(kind, impl.GetSelectableLists()); });
+    return m_impl->Call(kOpIsSelectableList, [&](CGridImpl& impl) { return CGridImpl::KindInMask(kind, impl.GetOptions().selectableLists); });
 }
 
 void CGrid::SetSortableLists(int32_t mask)
 {
-    m_impl->Call(kOpSetSortableLists, [&](CGridImpl& impl) { impl.SetSortableLists(mask); });
+    m_impl->Call(kOpSetSortableLists, [&](CGridImpl& impl) { impl.GetOptions().sortableLists = mask & kBothLists; });
 }
 
 int32_t CGrid::GetSortableLists()
 {
-    return m_impl->Call(kOpGetSortableLists, [&](CGridImpl& impl) { return impl.GetSortableLists(); });
+    return m_impl->Call(kOpGetSortableLists, [&](CGridImpl& impl) { return impl.GetOptions().sortableLists; });
 }
 
 void CGrid::SetFocusMask(int32_t mask)
 {
-    m_impl->Call(kOpSetFocusMask, [&](CGridImpl& impl) { impl.SetFocusMask(mask); });
+    m_impl->Call(kOpSetFocusMask, [&](CGridImpl& impl) { impl.GetOptions().focusMask = mask & kBothLists; });
 }
 
 int32_t CGrid::GetFocusMask()
 {
-    return m_impl->Call(kOpGetFocusMask, [&](CGridImpl& impl) { return impl.GetFocusMask(); });
+    return m_impl->Call(kOpGetFocusMask, [&](CGridImpl& impl) { return impl.GetOptions().focusMask; });
 }
 
 bool CGrid::IsFocusList(int32_t kind)
 {
-    return m_impl->Call(kOpIsFocusList, [&](CGridImpl& impl) { return CGridImpl::KindInMask(kind, impl.GetFocusMask()); });
+    return m_impl->Call(kOpIsFocusList, [&](CGridImpl& impl) { return CGridImpl::KindInMask(kind, impl.GetOptions().focusMask); });
 }
 
 int32_t CGrid::GetFocusRow()
@@ -491,6 +491,6 @@ void CGrid::SetBackgroundPicture(const QImage& picture, int32_t mode, int32_t al
 
 bool CGrid::SaveScreenshot(const QString& path)
 {
-    return m_impl->Call(kOpSaveScreenshot, [&](CGridImpl& impl) { return impl.SaveScreenshot(path); });
+    return m_impl->Call(kOpSaveScreenshot, [&](CGridImpl& impl) { return impl.GetPainter().SaveScreenshot(path); });
 }
 } // namespace Brivel::GUI

@@ -6,12 +6,8 @@
 // calls OnItemDataChanged here (the list step): re-filter, re-sort, invalidate
 // exactly the changed cells (or the row), notify the parent (10).
 //
-// Highlight expiry: one window timer (0) per grid, always at the nearest
-// expiry of an on-screen row, never shorter than 10 ms and never before the
-// paint frame that began with the last paint ends. The expiry step
-// and the search for the nearest expiry walk only the on-screen rows: a
-// change far off screen records its time, and is looked at again once it is
-// scrolled into view (by the paint pass, which asks for the expiry it needs).
+// The highlight operations (80, 81) record expiries and hand the wait to the
+// highlight scheduler (highlight_scheduler.h), which owns the timer.
 
 #include "gui/grid/grid_impl.h"
 
@@ -19,14 +15,12 @@
 
 #include "common/process_clock.h"
 
-#include <cassert>
 
 namespace Brivel::GUI {
 
 using CGridImpl = CGrid::CGridImpl;
 using Common::GetProcessClock;
 using Common::ProcessClockAdd;
-using Common::ProcessClockDifference;
 
 namespace {
 
@@ -52,26 +46,25 @@ void CGridImpl::OnItemDataChanged(CGridItem& item, int32_t fieldId)
     if (!keys.empty() && (fieldId < 0 || IsKeyField(keys, fieldId)))
         Reposition(item);
     if (item.IsShown()) {
-        const QRect rowRect = OnScreenItemRect(item);
-        assert(rowRect == ItemRect(item)); // the cached layout is never stale
+        const Platform::CRect rowRect = m_layout.ItemRect(item);
         if (fieldId < 0)
             Invalidate(rowRect);
         else
-            InvalidateFieldInRow(rowRect, fieldId);
+            InvalidateCell(rowRect, fieldId);
     }
     NotifyItem(kNotifyDataChanged, item);
 }
 
-void CGridImpl::InvalidateFieldInRow(const QRect& rowRect, int32_t fieldId)
+void CGridImpl::InvalidateCell(const Platform::CRect& rowRect, int32_t fieldId)
 {
-    if (rowRect.isEmpty() || m_header == nullptr)
+    if (rowRect.IsRectEmpty() || m_header == nullptr)
         return;
     // A hidden or absent column has an empty rectangle; a scrolled column is
     // clipped at the fixed area so that it never reaches into it.
     const Platform::CRect column = m_header->GetClippedColumnRect(this, fieldId);
     if (column.Width() <= 0)
         return;
-    Invalidate(QRect(column.left, rowRect.top(), column.Width(), rowRect.height()));
+    Invalidate(CRowLayout::CellRect(rowRect, column.left, column.right));
 }
 
 void CGridImpl::InvalidateField(CGridItem& item, int32_t fieldId)
@@ -82,7 +75,7 @@ void CGridImpl::InvalidateField(CGridItem& item, int32_t fieldId)
     }
     if (m_header == nullptr)
         return;
-    InvalidateFieldInRow(ItemRect(item), fieldId);
+    InvalidateCell(m_layout.ItemRect(item), fieldId);
 }
 
 CGridItem* CGridImpl::ResolveRow(int32_t row, int32_t kind, CGridItem* item) const
@@ -97,11 +90,6 @@ int32_t CGridImpl::GetChangeAge(int32_t row, int32_t kind, CGridItem* item, int3
 {
     CGridItem* const target = ResolveRow(row, kind, item);
     return target ? target->GetChangeAge(fieldId, GetProcessClock()) : -1;
-}
-
-int32_t CGridImpl::GetChangeAge(CGridItem& item, int32_t fieldId)
-{
-    return ListOf(&item) ? item.GetChangeAge(fieldId, GetProcessClock()) : -1;
 }
 
 void CGridImpl::SetHighlightExpiry(int32_t row, int32_t kind, CGridItem* item, int32_t fieldId, int32_t ms)
@@ -120,12 +108,7 @@ void CGridImpl::SetHighlightExpiry(int32_t row, int32_t kind, CGridItem* item, i
     }
     const int32_t now = GetProcessClock();
     if (target->SetFieldHighlightExpiry(fieldId, now, ProcessClockAdd(now, ms)) != nullptr)
-        ScheduleHighlightTimer(ms);
-}
-
-void CGridImpl::SetHighlightExpiry(CGridItem& item, int32_t fieldId, int32_t ms)
-{
-    SetHighlightExpiry(-1, 0, &item, fieldId, ms);
+        m_highlights.Schedule(ms);
 }
 
 void CGridImpl::SetRowHighlightExpiry(int32_t row, int32_t kind, CGridItem* item, int32_t ms)
@@ -135,7 +118,7 @@ void CGridImpl::SetRowHighlightExpiry(int32_t row, int32_t kind, CGridItem* item
         return;
     if (ms > 0) {
         target->SetRowHighlightExpiry(ProcessClockAdd(GetProcessClock(), ms));
-        ScheduleHighlightTimer(ms);
+        m_highlights.Schedule(ms);
     } else if (target->IsShown()) {
         InvalidateItem(*target);
     }
@@ -145,100 +128,6 @@ void CGridImpl::MarkChanged(int32_t row, int32_t kind, CGridItem* item, int32_t 
 {
     if (CGridItem* const target = ResolveRow(row, kind, item))
         target->OnDataChanged(fieldId); // the item step, then the list step here
-}
-
-int32_t CGridImpl::GetHighlightTimerRemaining() const
-{
-    if (m_highlightTimerInterval < 0)
-        return -1;
-    const int32_t remaining =
-        ProcessClockDifference(ProcessClockAdd(m_highlightTimerStart, m_highlightTimerInterval), GetProcessClock());
-    return remaining < 0 ? -1 : remaining;
-}
-
-void CGridImpl::ScheduleHighlightTimer(int32_t waitMs)
-{
-    if (waitMs < 1) {
-        RunHighlightExpiry();
-        return;
-    }
-    // Never before the current paint frame ends: what the timer invalidates
-    // is then painted at once, not held for one more wake-up.
-    waitMs = std::max({waitMs, 10, MsUntilNextFrame()});
-    const int32_t remaining = GetHighlightTimerRemaining();
-    if (remaining >= 0 && remaining <= waitMs)
-        return; // the pending timer comes first and reschedules then
-    m_highlightTimerStart = GetProcessClock();
-    m_highlightTimerInterval = waitMs;
-    SetTimer(kHighlightTimer, static_cast<uint32_t>(waitMs));
-}
-
-int32_t CGridImpl::EarliestExpiry(const CRowList& list, int32_t first, int32_t last, int32_t now, bool& found) const
-{
-    int32_t earliest = INT32_MAX; // as a wait from now
-    if (first < 0 || last < first)
-        return earliest;
-    list.ForEachRow(first, last + 1, [&](const CGridItem* item) {
-        if (item->GetRowHighlightExpiry() != CGridItem::kNever) {
-            earliest = std::min(earliest, ProcessClockDifference(item->GetRowHighlightExpiry(), now));
-            found = true;
-        }
-        for (const HighlightRecord& record : item->GetHighlightRecords()) {
-            if (record.expiry != CGridItem::kNever) {
-                earliest = std::min(earliest, ProcessClockDifference(record.expiry, now));
-                found = true;
-            }
-        }
-    });
-    return earliest;
-}
-
-void CGridImpl::RescheduleHighlightTimer()
-{
-    const int32_t now = GetProcessClock();
-    bool found = false;
-    const int32_t pinned = EarliestExpiry(m_pinned, 0, LastVisibleRow(CRowList::kPinnedList), now, found);
-    const int32_t body =
-        EarliestExpiry(m_body, std::max(m_topRow, 0), LastVisibleRow(CRowList::kBodyList), now, found);
-    if (found)
-        ScheduleHighlightTimer(std::min(pinned, body));
-}
-
-void CGridImpl::ExpireRows(CRowList& list, int32_t first, int32_t last, int32_t now)
-{
-    if (first < 0 || last < first)
-        return;
-    const Areas areas = ComputeAreas();
-    int32_t y = RowTop(list, first, areas);
-    if (y < 0)
-        return;
-    const int32_t areaBottom = list.GetKind() == CRowList::kPinnedList ? areas.pinnedBottom : areas.bottom;
-    list.ForEachRow(first, last + 1, [&](CGridItem* item) {
-        const int32_t height = item->GetRowHeight();
-        const QRect rowRect(areas.client.left(), y, areas.client.width(), std::min(height, areaBottom - y));
-        y += height;
-        if (item->GetRowHighlightExpiry() != CGridItem::kNever &&
-            ProcessClockDifference(now, item->GetRowHighlightExpiry()) >= 0) {
-            item->SetRowHighlightExpiry(CGridItem::kNever);
-            Invalidate(rowRect);
-        }
-        for (HighlightRecord& record : item->GetHighlightRecords()) {
-            if (record.expiry != CGridItem::kNever && ProcessClockDifference(now, record.expiry) >= 0) {
-                record.expiry = CGridItem::kNever;
-                InvalidateFieldInRow(rowRect, record.fieldId);
-            }
-        }
-    });
-}
-
-void CGridImpl::RunHighlightExpiry()
-{
-    KillTimer(kHighlightTimer);
-    m_highlightTimerInterval = -1;
-    const int32_t now = GetProcessClock();
-    ExpireRows(m_pinned, 0, LastVisibleRow(CRowList::kPinnedList), now);
-    ExpireRows(m_body, std::max(m_topRow, 0), LastVisibleRow(CRowList::kBodyList), now);
-    RescheduleHighlightTimer();
 }
 
 } // namespace Brivel::GUI

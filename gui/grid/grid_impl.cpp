@@ -7,7 +7,6 @@
 
 #include "gui/grid/grid_impl.h"
 
-#include "gui/paint/custom_draw.h"
 
 #include "gui/rows/data_object_registry.h"
 #include "gui/rows/grid_item.h"
@@ -57,7 +56,7 @@ CGridImpl::CGridImpl(CGrid& grid)
     // the GUI thread.
     CDataObjectRegistry::GetInstance();
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr)
-        m_wheelLines = QApplication::wheelScrollLines();
+        m_options.wheelLines = QApplication::wheelScrollLines();
     CreateScrollBars();
     // The window exists from construction on: its thread is the GUI thread,
     // and the initialisation runs once the event loop gets to it.
@@ -84,10 +83,10 @@ void CGridImpl::Destroy()
     // No new header notification reaches the grid from here on.
     if (m_header != nullptr)
         m_header->Unadvise(this);
-    for (uintptr_t id : {kHighlightTimer, kAddBurstTimer, kEnsureVisibleTimer, kHeaderWidthTimer, kPaintFrameTimer})
+    for (uintptr_t id : {kAddBurstTimer, kEnsureVisibleTimer, kHeaderWidthTimer})
         KillTimer(id);
-    m_paintFramePending = false;
-    m_highlightTimerInterval = -1;
+    m_pacer.Reset();
+    m_highlights.Stop();
     // Both lists go as by Clear(3): notification 1 for every row, then the
     // bindings and the items.
     for (CRowList* list : {&m_pinned, &m_body}) {
@@ -186,10 +185,10 @@ void CGridImpl::OnTimer(uintptr_t id)
 {
     switch (id) {
     case kHighlightTimer:
-        RunHighlightExpiry();
+        m_highlights.RunExpiry();
         break;
     case kPaintFrameTimer:
-        FlushDeferredUpdate();
+        m_pacer.OnFrameTimer();
         break;
     case kAddBurstTimer:
         KillTimer(id);
@@ -245,7 +244,7 @@ uint32_t CGridImpl::ItemState(const CGridItem& item, int32_t row) const
 
 void CGridImpl::NotifyItem(int32_t code, CGridItem& item)
 {
-    if (!m_notifyParent || item.IsRoot())
+    if (!m_options.notifyParent || item.IsRoot())
         return;
     const CRowList* const list = ListOf(&item);
     if (list == nullptr || GetNotifyTarget() == nullptr)
@@ -262,7 +261,7 @@ void CGridImpl::NotifyItem(int32_t code, CGridItem& item)
 
 void CGridImpl::NotifyHeaderEvent(int32_t code, CColumn* column, int32_t argument)
 {
-    if (!m_notifyParent || GetNotifyTarget() == nullptr)
+    if (!m_options.notifyParent || GetNotifyTarget() == nullptr)
         return;
     CGridHeaderNotify record;
     record.notify.source = &m_grid;
@@ -312,11 +311,6 @@ void CGridImpl::OnRowsChanged(CRowList& list, int32_t firstRow, int32_t lastRow)
         RequestDeferredLayout(); // rows came or went: ranges and the last page change
 }
 
-void CGridImpl::InvalidateItem(CGridItem& item)
-{
-    Invalidate(ItemRect(item));
-}
-
 int32_t CGridImpl::GetFocusRow(const CRowList& list) const
 {
     return list.GetKind() == m_focusKind ? m_focusRow : -1;
@@ -336,11 +330,6 @@ void CGridImpl::SetFocusRow(CRowList& list, int32_t row)
 bool CGridImpl::HasSelection() const
 {
     return m_pinned.GetSelectedCount() + m_body.GetSelectedCount() > 0;
-}
-
-void CGridImpl::RemoveItemOfDisposedObject(CGridItem& item)
-{
-    Remove(&item);
 }
 
 // ---- Header ----
@@ -369,9 +358,9 @@ CHeader* CGridImpl::SetHeader(CHeader* header)
 
 void CGridImpl::SetHeaderShown(bool shown)
 {
-    if (shown == m_headerShown)
+    if (shown == m_options.headerShown)
         return;
-    m_headerShown = shown;
+    m_options.headerShown = shown;
     UpdateLayout();
     InvalidateAll();
 }
@@ -458,41 +447,41 @@ void CGridImpl::HandleHeaderChange(const CHeaderChangeRecord& record)
 
 void CGridImpl::SetHighlightChangedValues(bool highlight)
 {
-    if (highlight == m_highlightChangedValues)
+    if (highlight == m_options.highlightChangedValues)
         return;
-    m_highlightChangedValues = highlight;
+    m_options.highlightChangedValues = highlight;
     InvalidateAll();
 }
 
 void CGridImpl::SetHighlightSettings(const HighlightSettings& settings)
 {
-    m_highlightSettings = settings;
+    m_options.highlightSettings = settings;
     InvalidateAll();
 }
 
 void CGridImpl::SetAppearance(const Appearance& appearance)
 {
-    if (appearance == m_appearance)
+    if (appearance == m_options.appearance)
         return;
-    m_appearance = appearance;
+    m_options.appearance = appearance;
     InvalidateAll();
 }
 
 void CGridImpl::SetPaintElementMask(PaintElementMask mask)
 {
-    m_paintElementMask = mask & PaintElement::kAll;
+    m_options.paintElementMask = mask & PaintElement::kAll;
     InvalidateAll();
 }
 
 void CGridImpl::SetDoubleBuffered(bool doubleBuffered)
 {
-    m_doubleBuffered = doubleBuffered;
+    m_options.doubleBuffered = doubleBuffered;
     InvalidateAll();
 }
 
 void CGridImpl::EnableSelection(bool enable)
 {
-    m_selectionEnabled = enable;
+    m_options.selectionEnabled = enable;
     if (!enable) {
         m_pinned.DeselectAll();
         m_body.DeselectAll();
@@ -501,7 +490,7 @@ void CGridImpl::EnableSelection(bool enable)
 
 void CGridImpl::SetMultipleSelection(bool multiple)
 {
-    m_multipleSelection = multiple;
+    m_options.multipleSelection = multiple;
     if (!multiple) {
         m_pinned.DeselectAll();
         m_body.DeselectAll();
@@ -511,8 +500,8 @@ void CGridImpl::SetMultipleSelection(bool multiple)
 void CGridImpl::SetSelectableLists(int32_t mask)
 {
     mask &= CGrid::kBothLists;
-    const int32_t removed = m_selectableLists & ~mask;
-    m_selectableLists = mask;
+    const int32_t removed = m_options.selectableLists & ~mask;
+    m_options.selectableLists = mask;
     if (removed & CGrid::kPinnedMask)
         m_pinned.DeselectAll();
     if (removed & CGrid::kBodyMask)
@@ -521,9 +510,9 @@ void CGridImpl::SetSelectableLists(int32_t mask)
 
 void CGridImpl::SetSeparatorShown(bool shown)
 {
-    if (shown == m_separatorShown)
+    if (shown == m_options.separatorShown)
         return;
-    m_separatorShown = shown;
+    m_options.separatorShown = shown;
     UpdateLayout();
     InvalidateAll();
 }
@@ -531,9 +520,9 @@ void CGridImpl::SetSeparatorShown(bool shown)
 void CGridImpl::SetSeparatorHeight(int32_t height)
 {
     height = std::max(height, 0);
-    if (height == m_separatorHeight)
+    if (height == m_options.separatorHeight)
         return;
-    m_separatorHeight = height;
+    m_options.separatorHeight = height;
     UpdateLayout();
     InvalidateAll();
 }
@@ -551,15 +540,15 @@ void CGridImpl::Refilter()
 
 void CGridImpl::SetGridFont(const QFont& font)
 {
-    if (m_font && *m_font == font)
+    if (m_options.font && *m_options.font == font)
         return;
-    m_font = font;
+    m_options.font = font;
     ApplyRowHeightFromFont();
 }
 
 QFont CGridImpl::GetGridFont() const
 {
-    return m_font ? *m_font : Platform::GetDefaultGuiFont();
+    return m_options.font ? *m_options.font : Platform::GetDefaultGuiFont();
 }
 
 void CGridImpl::ApplyRowHeightFromFont()
@@ -568,8 +557,8 @@ void CGridImpl::ApplyRowHeightFromFont()
     const int32_t height = std::clamp(CGridPainter::MeasureLineHeight(*this), 1, CRowList::kMaxRowHeight);
     m_pinned.SetRowHeight(height, true);
     m_body.SetRowHeight(height, true);
-    if (m_pinned.GetRowCount() + m_body.GetRowCount() > 0 && m_topRow > LastPageTop())
-        m_topRow = std::max(LastPageTop(), 0);
+    if (m_pinned.GetRowCount() + m_body.GetRowCount() > 0 && m_topRow > m_layout.LastPageTop())
+        m_topRow = std::max(m_layout.LastPageTop(), 0);
     UpdateLayout();
     InvalidateAll();
 }
@@ -592,17 +581,17 @@ Platform::CImageList* CGridImpl::SetCellImageList(Platform::CImageList* imageLis
 
 void CGridImpl::SetBackgroundPicture(const QImage& picture, int32_t mode, int32_t alpha)
 {
-    m_background = picture;
-    m_backgroundMode = (mode >= kBackgroundCentred && mode <= kBackgroundTiled) ? mode : kBackgroundCentred;
-    m_backgroundAlpha = std::clamp(alpha, -1, 255);
+    m_options.background = picture;
+    m_options.backgroundMode = (mode >= kBackgroundCentred && mode <= kBackgroundTiled) ? mode : kBackgroundCentred;
+    m_options.backgroundAlpha = std::clamp(alpha, -1, 255);
     InvalidateAll();
 }
 
-// ---- Paint host ----
+// ---- Paint host and repaint target ----
 
-Platform::CRect CGridImpl::GetClientRect() const
+const QImage* CGridImpl::GetBackgroundPicture() const
 {
-    return Platform::CRect::FromQRect(ClientRect());
+    return m_options.background.isNull() ? nullptr : &m_options.background;
 }
 
 bool CGridImpl::GetHorizontalScrollPos(int32_t& pos) const
@@ -613,79 +602,21 @@ bool CGridImpl::GetHorizontalScrollPos(int32_t& pos) const
     return true;
 }
 
-// ---- Invalidation and painting ----
-
-void CGridImpl::Invalidate(const QRect& rect)
+void CGridImpl::UpdateWindow(const Platform::CRect& rect)
 {
-    const QRect clipped = rect & ClientRect();
-    if (clipped.isEmpty())
-        return;
-    if (m_recordInvalidation)
-        m_invalidated += clipped;
-    if (m_paintFramePending) {
-        m_deferredUpdate += clipped;
-        return;
-    }
-    // Within a frame of the last paint the region waits for the frame's end;
-    // otherwise Qt gets it now (and merges what follows until it paints).
-    const int32_t wait = MsUntilNextFrame();
-    if (wait <= 0) {
-        m_grid.update(clipped);
-        return;
-    }
-    m_deferredUpdate = clipped;
-    m_paintFramePending = true;
-    SetTimer(kPaintFrameTimer, static_cast<uint32_t>(wait));
+    m_grid.update(rect.ToQRect());
 }
 
-int32_t CGridImpl::MsUntilNextFrame() const
+void CGridImpl::UpdateWindow(const QRegion& region)
 {
-    if (!m_hasPainted)
-        return 0;
-    // The process clock, so that a test with a frozen clock sees the same
-    // frames every run.
-    const int32_t sinceLastPaint = Common::ProcessClockDifference(Common::GetProcessClock(), m_lastPaint);
-    if (sinceLastPaint >= kPaintFrameMs || sinceLastPaint < 0)
-        return 0;
-    return kPaintFrameMs - sinceLastPaint;
-}
-
-void CGridImpl::FlushDeferredUpdate()
-{
-    if (!m_paintFramePending)
-        return;
-    KillTimer(kPaintFrameTimer);
-    m_paintFramePending = false;
-    m_grid.update(std::exchange(m_deferredUpdate, QRegion()));
-}
-
-void CGridImpl::InvalidateAll()
-{
-    Invalidate(ClientRect());
-}
-
-void CGridImpl::StartRecordingInvalidation()
-{
-    m_recordInvalidation = true;
-    m_invalidated = QRegion();
-}
-
-QRegion CGridImpl::TakeInvalidatedRegion()
-{
-    return std::exchange(m_invalidated, QRegion());
+    m_grid.update(region);
 }
 
 void CGridImpl::Paint(QPaintEvent& event)
 {
-    m_hasPainted = true;
-    m_lastPaint = Common::GetProcessClock();
+    m_pacer.OnPaint();
     QPainter painter(&m_grid);
     m_painter.Paint(painter, event.region());
-}
-
-bool CGridImpl::SaveScreenshot(const QString& path)
-{
-    return m_painter.SaveScreenshot(path);
 }
 
 } // namespace Brivel::GUI

@@ -132,7 +132,7 @@ bool CGridImpl::Detach(CGridItem* item)
 
 void CGridImpl::SendRemovalNotifications(CGridItem& item)
 {
-    if (!m_notifyParent)
+    if (!m_options.notifyParent)
         return;
     if (item.GetChildCount() == 0) {
         NotifyItem(kNotifyItemRemoving, item);

@@ -20,162 +20,39 @@
 
 #include "gui/rows/grid_item.h"
 
-#include <QFontMetrics>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
 
+#include <span>
+
 namespace Brivel::GUI {
 
 using CGridImpl = CGrid::CGridImpl;
+using Platform::CRect;
 
-// ---- Areas and rows ----
+// ---- Client area and invalidation ----
 
-QRect CGridImpl::ClientRect() const
+CRect CGridImpl::ClientRect() const
 {
-    QRect client = m_grid.rect();
+    CRect client = CRect::FromQRect(m_grid.rect());
     const int32_t extent = m_scrollBarExtent;
     if (m_vbarShown)
-        client.setRight(std::max(client.left() - 1, client.right() - extent));
+        client.right = std::max(client.left, client.right - extent);
     if (m_hbarShown)
-        client.setBottom(std::max(client.top() - 1, client.bottom() - extent));
+        client.bottom = std::max(client.top, client.bottom - extent);
     return client;
-}
-
-int32_t CGridImpl::HeaderStripHeight() const
-{
-    return (m_header != nullptr && m_headerShown) ? std::max(m_header->GetHeight(), 0) : 0;
-}
-
-CGridImpl::Areas CGridImpl::ComputeAreas() const
-{
-    Areas areas;
-    areas.client = ClientRect();
-    areas.bottom = areas.client.top() + areas.client.height();
-    areas.pinnedTop = std::min(areas.client.top() + HeaderStripHeight(), areas.bottom);
-    int32_t y = areas.pinnedTop;
-    const int32_t pinnedRows = m_pinned.GetRowCount();
-    for (int32_t row = 0; row < pinnedRows && y < areas.bottom; ++row)
-        y += m_pinned.GetItem(row)->GetRowHeight();
-    areas.pinnedBottom = std::min(y, areas.bottom);
-    const int32_t band = (m_separatorShown && pinnedRows > 0) ? m_separatorHeight : 0;
-    areas.bodyTop = std::min(areas.pinnedBottom + band, areas.bottom);
-    return areas;
-}
-
-QRect CGridImpl::PinnedArea() const
-{
-    const Areas areas = ComputeAreas();
-    return QRect(areas.client.left(), areas.pinnedTop, areas.client.width(), areas.pinnedBottom - areas.pinnedTop);
-}
-
-QRect CGridImpl::SeparatorBand() const
-{
-    const Areas areas = ComputeAreas();
-    return QRect(areas.client.left(), areas.pinnedBottom, areas.client.width(), areas.bodyTop - areas.pinnedBottom);
-}
-
-QRect CGridImpl::BodyArea() const
-{
-    const Areas areas = ComputeAreas();
-    return QRect(areas.client.left(), areas.bodyTop, areas.client.width(), areas.bottom - areas.bodyTop);
-}
-
-int32_t CGridImpl::RowTop(const CRowList& list, int32_t row, const Areas& areas) const
-{
-    const bool pinned = list.GetKind() == CRowList::kPinnedList;
-    const int32_t first = pinned ? 0 : m_topRow;
-    const int32_t top = pinned ? areas.pinnedTop : areas.bodyTop;
-    const int32_t bottom = pinned ? areas.pinnedBottom : areas.bottom;
-    if (first < 0 || row < first || row > list.GetRowCount() || top >= bottom)
-        return -1;
-    if (row - first >= bottom - top)
-        return -1; // further down than the area is high
-    int32_t y = top;
-    list.ForEachRow(first, row, [&](const CGridItem* item) { y += item->GetRowHeight(); });
-    return y < bottom ? y : -1;
-}
-
-QRect CGridImpl::RowRect(const CRowList& list, int32_t row) const
-{
-    if (row < 0 || row >= list.GetRowCount())
-        return {};
-    const Areas areas = ComputeAreas();
-    const int32_t y = RowTop(list, row, areas);
-    if (y < 0)
-        return {};
-    const int32_t bottom = list.GetKind() == CRowList::kPinnedList ? areas.pinnedBottom : areas.bottom;
-    const int32_t height = std::min(list.GetItem(row)->GetRowHeight(), bottom - y);
-    return QRect(areas.client.left(), y, areas.client.width(), height);
-}
-
-QRect CGridImpl::ItemRect(const CGridItem& item) const
-{
-    const CRowList* const list = ListOf(&item);
-    return list ? RowRect(*list, list->GetRowIndex(&item)) : QRect();
-}
-
-CGridImpl::OnScreenKey CGridImpl::CurrentOnScreenKey() const
-{
-    OnScreenKey key;
-    key.pinnedVersion = m_pinned.GetLayoutVersion();
-    key.bodyVersion = m_body.GetLayoutVersion();
-    key.topRow = m_topRow;
-    key.client = ClientRect();
-    key.headerStrip = HeaderStripHeight();
-    key.separator = m_separatorShown;
-    key.separatorHeight = m_separatorHeight;
-    return key;
-}
-
-void CGridImpl::LayOutOnScreenRows()
-{
-    // The same layout as RowTop and RowRect: pinned rows from the pinned
-    // top, body rows from the top row, each cut at the bottom of its area.
-    m_onScreen.clear();
-    const Areas areas = ComputeAreas();
-    const auto layOut = [&](const CRowList& list, int32_t first, int32_t top, int32_t bottom) {
-        if (first < 0 || top >= bottom)
-            return;
-        int32_t y = top;
-        const int32_t count = list.GetRowCount();
-        for (int32_t row = first; row < count && y < bottom; ++row) {
-            const CGridItem* const item = list.GetItem(row);
-            const int32_t height = item->GetRowHeight();
-            m_onScreen.push_back(OnScreenRow{item, y, std::min(height, bottom - y)});
-            y += height;
-        }
-    };
-    layOut(m_pinned, 0, areas.pinnedTop, areas.pinnedBottom);
-    layOut(m_body, m_topRow, areas.bodyTop, areas.bottom);
-}
-
-QRect CGridImpl::OnScreenItemRect(const CGridItem& item)
-{
-    const OnScreenKey key = CurrentOnScreenKey();
-    if (!m_onScreenValid || !(key == m_onScreenKey)) {
-        LayOutOnScreenRows();
-        m_onScreenKey = key;
-        m_onScreenValid = true;
-    }
-    for (const OnScreenRow& row : m_onScreen)
-        if (row.item == &item)
-            return QRect(key.client.left(), row.top, key.client.width(), row.height);
-    return {};
 }
 
 void CGridImpl::InvalidateFromRow(const CRowList& list, int32_t row)
 {
-    const Areas areas = ComputeAreas();
-    const bool pinned = list.GetKind() == CRowList::kPinnedList;
-    if (!pinned && row < m_topRow)
+    if (list.GetKind() == CRowList::kBodyList && row < m_topRow)
         row = m_topRow;
-    const int32_t y = RowTop(list, row, areas);
+    const int32_t y = m_layout.RowTop(list, row);
     if (y < 0)
         return;
-    // Below a pinned row everything moves: the other pinned rows, the band
-    // and the body.
-    Invalidate(QRect(areas.client.left(), y, areas.client.width(), areas.bottom - y));
+    const CRowLayout::Areas& areas = m_layout.GetAreas();
+    Invalidate(CRect(areas.client.left, y, areas.client.right, areas.bottom));
 }
 
 void CGridImpl::InvalidateRows(const CRowList& list, int32_t firstRow, int32_t lastRow)
@@ -186,71 +63,19 @@ void CGridImpl::InvalidateRows(const CRowList& list, int32_t firstRow, int32_t l
         InvalidateFromRow(list, firstRow);
         return;
     }
-    const bool pinned = list.GetKind() == CRowList::kPinnedList;
-    if (!pinned)
+    if (list.GetKind() == CRowList::kBodyList)
         firstRow = std::max(firstRow, m_topRow);
     lastRow = std::min(lastRow, list.GetRowCount() - 1);
     if (firstRow > lastRow)
         return;
-    const Areas areas = ComputeAreas();
-    const int32_t y = RowTop(list, firstRow, areas); // -1 off screen, in constant time when far below
-    if (y < 0)
+    // Only rows on screen count: from the first to the last of them in range.
+    const CRowLayout::Row* const first = m_layout.Find(list, firstRow);
+    if (first == nullptr)
         return;
-    const int32_t areaBottom = pinned ? areas.pinnedBottom : areas.bottom;
-    // Each row is at least one pixel high: no more rows than pixels are left.
-    const int32_t last = std::min(lastRow, firstRow + (areaBottom - y) - 1);
-    int32_t bottom = y;
-    list.ForEachRow(firstRow, last + 1, [&](const CGridItem* item) { bottom += item->GetRowHeight(); });
-    bottom = std::min(bottom, areaBottom);
-    Invalidate(QRect(areas.client.left(), y, areas.client.width(), bottom - y));
-}
-
-int32_t CGridImpl::RowsThatFit(int32_t startRow, bool forward) const
-{
-    const int32_t count = m_body.GetRowCount();
-    if (startRow < 0 || startRow >= count)
-        return 0;
-    const Areas areas = ComputeAreas();
-    const int32_t height = areas.bottom - areas.bodyTop;
-    int32_t total = 0;
-    int32_t rows = 0;
-    for (int32_t row = startRow; row >= 0 && row < count; row += forward ? 1 : -1) {
-        total += m_body.GetItem(row)->GetRowHeight();
-        if (total > height)
-            break;
-        ++rows;
-    }
-    return rows;
-}
-
-int32_t CGridImpl::LastPageTop() const
-{
-    const int32_t count = m_body.GetRowCount();
-    return count > 0 ? count - RowsThatFit(count - 1, false) : 0;
-}
-
-int32_t CGridImpl::LastVisibleRow(int32_t kind) const
-{
-    const CRowList* const list = ListOfKind(kind);
-    if (list == nullptr || IsDestroyed() || list->GetRowCount() == 0)
-        return -1;
-    const Areas areas = ComputeAreas();
-    const bool pinned = kind == CRowList::kPinnedList;
-    const int32_t first = pinned ? 0 : m_topRow;
-    const int32_t top = pinned ? areas.pinnedTop : areas.bodyTop;
-    const int32_t bottom = pinned ? areas.pinnedBottom : areas.bottom;
-    if (first < 0 || top >= bottom)
-        return -1;
-    const int32_t count = list->GetRowCount();
-    int32_t y = top;
-    int32_t row = first;
-    while (row < count) {
-        y += list->GetItem(row)->GetRowHeight();
-        if (y >= bottom)
-            break;
-        ++row;
-    }
-    return std::min(row, count - 1);
+    const int32_t shownLast = std::min(lastRow, m_layout.LastVisibleRow(list.GetKind()));
+    const CRowLayout::Row* const last = m_layout.Find(list, shownLast);
+    Invalidate(CRect(m_layout.GetAreas().client.left, first->top, m_layout.GetAreas().client.right,
+                     last->VisibleBottom()));
 }
 
 // ---- Vertical scrolling ----
@@ -270,38 +95,33 @@ void CGridImpl::SetTopRow(int32_t row, bool redraw)
         const QSignalBlocker block(m_vbar);
         m_vbar->setValue(std::max(row, 0));
     }
-    const QRect body = BodyArea();
-    if (body.isEmpty())
+    const CRect body = m_layout.BodyArea();
+    if (body.IsRectEmpty())
         return;
-    if (old < 0 || row < 0 || !m_background.isNull()) {
+    if (old < 0 || row < 0 || !m_options.background.isNull()) {
         Invalidate(body);
         return;
     }
     // The pixels scrolled over, counted up to the body height.
-    const int32_t from = std::min(old, row);
-    const int32_t to = std::max(old, row);
-    int32_t pixels = 0;
-    int32_t extra = 0; // the rows at the uncovered edge, at most two
-    for (int32_t r = from; r < to && pixels < body.height(); ++r)
-        pixels += m_body.GetItem(r)->GetRowHeight();
-    if (pixels >= body.height() || pixels <= 0) {
+    const int32_t pixels = m_layout.BodyRowsHeight(std::min(old, row), std::max(old, row), body.Height());
+    if (pixels >= body.Height() || pixels <= 0) {
         Invalidate(body);
         return;
     }
+    m_pacer.Flush(); // the held region moves with the contents
     if (row > old) {
         // Contents move up; the strip at the bottom is new. The last rows of
         // the old page may have been cut: repaint up to two of them too.
-        const int32_t last = LastVisibleRow(CRowList::kBodyList);
-        for (int32_t r = last; r >= 0 && r > last - 2; --r)
-            extra += m_body.GetItem(r)->GetRowHeight();
-        FlushDeferredUpdate();
-        m_grid.scroll(0, -pixels, body);
-        const int32_t stripHeight = std::min(body.height(), pixels + extra);
-        Invalidate(QRect(body.left(), body.top() + body.height() - stripHeight, body.width(), stripHeight));
+        const std::span<const CRowLayout::Row> shown = m_layout.GetRows(CRowList::kBodyList);
+        int32_t extra = 0;
+        for (size_t i = shown.size(); i > 0 && i + 2 > shown.size(); --i)
+            extra += shown[i - 1].height;
+        m_grid.scroll(0, -pixels, body.ToQRect());
+        const int32_t stripHeight = std::min(body.Height(), pixels + extra);
+        Invalidate(CRect(body.left, body.bottom - stripHeight, body.right, body.bottom));
     } else {
-        FlushDeferredUpdate();
-        m_grid.scroll(0, pixels, body);
-        Invalidate(QRect(body.left(), body.top(), body.width(), pixels));
+        m_grid.scroll(0, pixels, body.ToQRect());
+        Invalidate(CRect(body.left, body.top, body.right, body.top + pixels));
     }
 }
 
@@ -311,7 +131,7 @@ void CGridImpl::VScroll(VScrollAction action, int32_t position)
     if (count == 0)
         return;
     const int32_t top = std::max(m_topRow, 0);
-    const int32_t lastPage = LastPageTop();
+    const int32_t lastPage = m_layout.LastPageTop();
     int32_t next = top;
     switch (action) {
     case VScrollAction::LineUp:
@@ -356,9 +176,15 @@ void CGridImpl::VScroll(VScrollAction action, int32_t position)
         SetTopRow(next, true);
 }
 
+void CGridImpl::SetWheelLines(int32_t lines)
+{
+    m_options.wheelLines = lines == 0 ? 1 : lines;
+    m_wheelAccumulator = 0;
+}
+
 void CGridImpl::OnWheel(int32_t delta)
 {
-    if (m_wheelLines == -1) {
+    if (m_options.wheelLines == -1) {
         m_wheelAccumulator += delta;
         const int32_t notches = m_wheelAccumulator / 120;
         m_wheelAccumulator -= notches * 120;
@@ -366,7 +192,7 @@ void CGridImpl::OnWheel(int32_t delta)
             VScroll(notches > 0 ? VScrollAction::PageUp : VScrollAction::PageDown);
         return;
     }
-    m_wheelAccumulator += delta * m_wheelLines;
+    m_wheelAccumulator += delta * m_options.wheelLines;
     const int32_t lines = m_wheelAccumulator / -120; // positive: down
     m_wheelAccumulator += lines * 120;
     for (int32_t i = 0; i < std::abs(lines); ++i)
@@ -375,7 +201,7 @@ void CGridImpl::OnWheel(int32_t delta)
 
 void CGridImpl::EnsureVisible(int32_t row, CGridItem* item)
 {
-    if (!m_hasPainted) {
+    if (!m_pacer.HasPainted()) {
         m_pendingEnsureRow = row;
         m_pendingEnsureItem = (row < 0 && ListOf(item) == &m_body) ? item : nullptr;
         SetTimer(kEnsureVisibleTimer, 10);
@@ -419,7 +245,7 @@ void CGridImpl::HScroll(HScrollAction action, int32_t position)
         return;
     const int32_t fixed = m_header->GetFixedWidth();
     const int32_t pos = GetHorizontalPos();
-    const int32_t width = ClientRect().width();
+    const int32_t width = ClientRect().Width();
     std::optional<int32_t> next;
     const auto rectOf = [&](const CColumn* column) { return m_header->GetColumnRect(this, column->GetId()); };
     switch (action) {
@@ -539,14 +365,14 @@ void CGridImpl::OnHorizontalBarAction(int action)
 
 bool CGridImpl::NeedsVerticalBar() const
 {
-    return m_body.GetRowCount() > 0 && LastPageTop() > 0;
+    return m_body.GetRowCount() > 0 && m_layout.LastPageTop() > 0;
 }
 
 bool CGridImpl::NeedsHorizontalBar() const
 {
     if (m_header == nullptr)
         return false;
-    return m_header->GetFixedWidth() + m_header->GetScrollableWidth() > ClientRect().width();
+    return m_header->GetFixedWidth() + m_header->GetScrollableWidth() > ClientRect().Width();
 }
 
 void CGridImpl::PlaceScrollBars()
@@ -583,13 +409,13 @@ void CGridImpl::UpdateLayout()
     {
         const QSignalBlocker block(m_vbar);
         const int32_t page = std::max(RowsThatFit(std::max(m_topRow, 0), true), 1);
-        m_vbar->setRange(0, std::max(LastPageTop(), 0));
+        m_vbar->setRange(0, std::max(m_layout.LastPageTop(), 0));
         m_vbar->setPageStep(page);
         m_vbar->setValue(std::max(m_topRow, 0));
     }
     {
         const QSignalBlocker block(m_hbar);
-        const int32_t width = ClientRect().width();
+        const int32_t width = ClientRect().Width();
         const int32_t total = m_header ? m_header->GetFixedWidth() + m_header->GetScrollableWidth() : 0;
         m_hbar->setRange(0, std::max(total - width, 0));
         m_hbar->setPageStep(std::max(width, 1));
@@ -609,7 +435,7 @@ void CGridImpl::OnResize()
 {
     UpdateLayout();
     // Keep the last page full: a window that shows more rows pulls the top up.
-    const int32_t lastPage = LastPageTop();
+    const int32_t lastPage = m_layout.LastPageTop();
     if (m_topRow > lastPage) {
         m_topRow = std::max(lastPage, 0);
         UpdateLayout();

@@ -85,27 +85,27 @@ void CGridImpl::Serialize(CArchive& ar)
         ar << static_cast<uint8_t>(m_header != nullptr ? 1 : 0);
         if (m_header != nullptr)
             ar.WriteObject(m_header);
-        ar << static_cast<uint8_t>(m_headerShown);
+        ar << static_cast<uint8_t>(m_options.headerShown);
         ar << kListVersion << m_pinned.GetRowHeight();
         ar << kListVersion << m_body.GetRowHeight();
-        ar << m_focusMask;
-        m_appearance.Serialize(ar);
-        ar << static_cast<int32_t>(m_paintElementMask);
-        ar << static_cast<uint8_t>(m_doubleBuffered);
-        ar << static_cast<int32_t>(m_font ? 1 : 0);
-        if (m_font)
-            Platform::WriteLogFont(ar, Platform::LogFontFromQFont(*m_font));
-        ar << m_reservedFlag86 << m_reservedByte89;
-        ar << static_cast<uint8_t>(m_selectionEnabled) << static_cast<uint8_t>(m_multipleSelection);
-        ar << m_selectableLists;
-        ar << static_cast<uint8_t>(m_highlightChangedValues);
-        m_highlightSettings.Serialize(ar);
-        ar << static_cast<uint8_t>(m_separatorShown) << m_separatorHeight;
+        ar << m_options.focusMask;
+        m_options.appearance.Serialize(ar);
+        ar << static_cast<int32_t>(m_options.paintElementMask);
+        ar << static_cast<uint8_t>(m_options.doubleBuffered);
+        ar << static_cast<int32_t>(m_options.font ? 1 : 0);
+        if (m_options.font)
+            Platform::WriteLogFont(ar, Platform::LogFontFromQFont(*m_options.font));
+        ar << m_options.reservedFlag86 << m_options.reservedByte89;
+        ar << static_cast<uint8_t>(m_options.selectionEnabled) << static_cast<uint8_t>(m_options.multipleSelection);
+        ar << m_options.selectableLists;
+        ar << static_cast<uint8_t>(m_options.highlightChangedValues);
+        m_options.highlightSettings.Serialize(ar);
+        ar << static_cast<uint8_t>(m_options.separatorShown) << m_options.separatorHeight;
         StoreEmptyBlock(ar);
-        ar << m_reservedByte141;
+        ar << m_options.reservedByte141;
         StoreEmptyBlock(ar);
-        ar << m_reservedByte148;
-        ar << m_sortableLists << m_reservedMask166 << m_typeAheadDelay;
+        ar << m_options.reservedByte148;
+        ar << m_options.sortableLists << m_options.reservedMask166 << m_options.typeAheadDelay;
         for (int i = 0; i < 3; ++i)
             StoreEmptyBlock(ar);
         return;
@@ -139,46 +139,46 @@ void CGridImpl::Serialize(CArchive& ar)
             ReleaseHeader();
             SetHorizontalPos(0);
         }
-        m_headerShown = ReadFlag(ar);
+        m_options.headerShown = ReadFlag(ar);
         for (CRowList* list : {&m_pinned, &m_body}) {
             if (ar.ReadVersion(kListVersion, "row list settings") > 0) {
                 const int32_t height = ar.ReadInt32();
                 list->SetRowHeight(height, true); // an out-of-range height is ignored
             }
         }
-        m_focusMask = ar.ReadInt32() & CGrid::kBothLists;
-        Appearance appearance = m_appearance;
+        m_options.focusMask = ar.ReadInt32() & CGrid::kBothLists;
+        Appearance appearance = m_options.appearance;
         appearance.Serialize(ar);
-        m_appearance = appearance;
-        m_paintElementMask = static_cast<PaintElementMask>(ar.ReadInt32()) & PaintElement::kAll;
-        m_doubleBuffered = ReadFlag(ar);
+        m_options.appearance = appearance;
+        m_options.paintElementMask = static_cast<PaintElementMask>(ar.ReadInt32()) & PaintElement::kAll;
+        m_options.doubleBuffered = ReadFlag(ar);
         if (ar.ReadInt32() != 0) {
             const QFont font = Platform::QFontFromLogFont(Platform::ReadLogFont(ar));
-            m_font.reset();
+            m_options.font.reset();
             SetGridFont(font);
         }
-        m_reservedFlag86 = ar.ReadInt32();
-        m_reservedByte89 = ar.ReadByte();
-        m_selectionEnabled = ReadFlag(ar);
-        m_multipleSelection = ReadFlag(ar);
+        m_options.reservedFlag86 = ar.ReadInt32();
+        m_options.reservedByte89 = ar.ReadByte();
+        m_options.selectionEnabled = ReadFlag(ar);
+        m_options.multipleSelection = ReadFlag(ar);
         SetSelectableLists(ar.ReadInt32());
-        if (!m_selectionEnabled || !m_multipleSelection) {
+        if (!m_options.selectionEnabled || !m_options.multipleSelection) {
             m_pinned.DeselectAll();
             m_body.DeselectAll();
         }
-        m_highlightChangedValues = ReadFlag(ar);
-        HighlightSettings highlight = m_highlightSettings;
+        m_options.highlightChangedValues = ReadFlag(ar);
+        HighlightSettings highlight = m_options.highlightSettings;
         highlight.Serialize(ar);
-        m_highlightSettings = highlight;
-        m_separatorShown = ReadFlag(ar);
-        m_separatorHeight = std::max(ar.ReadInt32(), 0);
+        m_options.highlightSettings = highlight;
+        m_options.separatorShown = ReadFlag(ar);
+        m_options.separatorHeight = std::max(ar.ReadInt32(), 0);
         LoadEmptyBlock(ar, "tooltip settings");
-        m_reservedByte141 = ar.ReadByte();
+        m_options.reservedByte141 = ar.ReadByte();
         LoadEmptyBlock(ar, "printing settings");
-        m_reservedByte148 = ar.ReadByte();
-        m_sortableLists = ar.ReadInt32() & CGrid::kBothLists;
-        m_reservedMask166 = ar.ReadInt32();
-        m_typeAheadDelay = ar.ReadInt32();
+        m_options.reservedByte148 = ar.ReadByte();
+        m_options.sortableLists = ar.ReadInt32() & CGrid::kBothLists;
+        m_options.reservedMask166 = ar.ReadInt32();
+        m_options.typeAheadDelay = ar.ReadInt32();
         LoadEmptyBlock(ar, "editing settings");
         LoadEmptyBlock(ar, "clipboard settings");
         LoadEmptyBlock(ar, "drag settings");

@@ -122,7 +122,7 @@ void CGridImpl::Sort()
     for (CRowList* list : {&m_pinned, &m_body}) {
         std::vector<CSortInfo>& keys = m_keys[static_cast<size_t>(list->GetKind())];
         keys.clear();
-        if (m_header == nullptr || !KindInMask(list->GetKind(), m_sortableLists))
+        if (m_header == nullptr || !KindInMask(list->GetKind(), m_options.sortableLists))
             continue;
         const int32_t levels = std::min(m_header->GetSortLevelCount(), CHeader::kMaxSortLevels);
         for (int32_t level = 0; level < levels; ++level) {

@@ -151,7 +151,7 @@ int32_t CCellPaintFormat::GetHighlightAge(const CellInfo& cell, PaintContext& co
 {
     if (!context.highlightChangedValues || (mask & PaintElement::kChangeHighlight) == 0 || cell.item == nullptr)
         return -1;
-    return context.host->GetChangeAge(*cell.item, cell.ColumnId());
+    return cell.changeAge;
 }
 
 COLORREF CCellPaintFormat::GetBackColor(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const
@@ -344,13 +344,16 @@ void CCellPaintFormat::ScheduleHighlightRefresh(const CellInfo& cell, PaintConte
         cell.item == nullptr)
         return;
     const HighlightSettings& settings = cell.highlight;
-    const int32_t age = context.host->GetChangeAge(*cell.item, cell.attributes.id);
+    const int32_t age = cell.changeAge;
     if (!IsHighlightAgeInRange(settings, age))
         return;
     int32_t remaining = settings.duration - age;
     if (IsFadingMode(settings.mode) && settings.refreshInterval > 0 && remaining >= settings.refreshInterval)
         remaining = settings.refreshInterval;
-    context.host->SetHighlightExpiry(*cell.item, cell.attributes.id, remaining);
+    // Collected, not applied: the paint pass asks the grid once, for the
+    // nearest of them, when it is done.
+    if (context.highlightRefreshMs < 0 || remaining < context.highlightRefreshMs)
+        context.highlightRefreshMs = remaining;
 }
 
 void CCellPaintFormat::DrawBackground(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const

@@ -3,8 +3,9 @@
 // "GUI::CCellPaintFormat". It draws one cell in these steps, each under its
 // paint element bit (paint_format.h):
 //
-//   ScheduleHighlightRefresh  ask the grid to repaint a highlighted cell when
-//                             its highlight changes next (0x400)
+//   ScheduleHighlightRefresh  note in the context when a highlighted cell
+//                             changes its look next (0x400); the paint pass
+//                             asks the grid once for the nearest
 //   DrawBackground            the composed background colour (0x8)
 //   DrawSelectionRect         the rubber-band rectangle (0x80)
 //   DrawText                  the value's text (0x1)

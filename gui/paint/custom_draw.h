@@ -1,5 +1,7 @@
 #pragma once
-// ICustomDraw: the one entry point through which a grid draws and measures.
+// CCustomDraw: the default ICustomDraw (declared with the paint-format
+// interfaces in paint_format.h), the one entry point through which a grid
+// draws and measures.
 // The paint pass never calls a paint format itself: it asks the grid's
 // custom draw to draw the header strip, a header cell, a line or a cell, and
 // to choose the paint formats. CCustomDraw is the default; an application
@@ -36,21 +38,9 @@
 // Thread: GUI thread (drawing); the shared defaults may be reached from any
 // thread.
 
-#include "gui/grid/auto_delete.h"
 #include "gui/paint/paint_format.h"
-#include "gui/paint/paint_records.h"
 
 #include <cstdint>
-
-class QFont;
-
-namespace Brivel::Common {
-class CDataObject;
-}
-
-namespace Brivel::Platform {
-class CDC;
-}
 
 namespace Brivel::GUI {
 
@@ -58,36 +48,6 @@ class CCellPaintFormat;
 class CColumnPaintFormat;
 class CHeaderPaintFormat;
 class CLinePaintFormat;
-class CColumn;
-class CGrid;
-class CGridItem;
-
-class ICustomDraw : public virtual IAutoDelete {
-public:
-    virtual void DrawHeader(const HeaderInfo& header, PaintContext& context, PaintElementMask mask) = 0;       // 0
-    virtual void DrawColumnHeader(const ColumnInfo& column, PaintContext& context, PaintElementMask mask) = 0; // 1
-    virtual void DrawLine(const LineInfo& line, PaintContext& context, PaintElementMask mask) = 0;             // 2
-    virtual void DrawCell(const CellInfo& cell, PaintContext& context, PaintElementMask mask) = 0;             // 3
-    // The format that draws the row of `item` (null: an empty line), which
-    // shows `object` (null: none). `line` is the row being drawn.
-    virtual const ILinePaintFormat& GetLinePaintFormat(Common::CDataObject* object, CGridItem* item, CGrid* grid,
-                                                       const LineInfo& line, PaintContext& context) = 0;       // 4
-    // The format that draws the cell of `column` (null: right of the last
-    // column) in the row of `item`, which shows `object`.
-    virtual const ICellPaintFormat& GetCellPaintFormat(CColumn* column, Common::CDataObject* object, CGridItem* item,
-                                                       CGrid* grid, const CellInfo& cell, PaintContext& context) = 0; // 5
-    // The header strip's height for the header information's font, measured
-    // on context.dc (a scratch surface when it is null).
-    virtual int32_t GetHeaderHeight(const HeaderInfo& header, PaintContext& context) = 0;                      // 6
-    // A row's height for `font`, measured on `dc` (null: a scratch surface).
-    virtual int32_t GetLineHeight(const QFont* font, Platform::CDC* dc) = 0;                                   // 7
-    virtual int32_t MeasureCell(const CellInfo& cell, PaintContext& context, PaintElementMask mask) = 0;       // 8
-
-protected:
-    ICustomDraw() = default;
-    ICustomDraw(const ICustomDraw&) = default;
-    ICustomDraw& operator=(const ICustomDraw&) = default;
-};
 
 class CCustomDraw : public ICustomDraw {
 public:

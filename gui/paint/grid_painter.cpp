@@ -34,6 +34,8 @@
 #include <QString>
 
 #include <algorithm>
+#include <span>
+#include <utility>
 
 namespace Brivel::GUI {
 
@@ -58,7 +60,17 @@ void CGridPainter::GetUpdateRects(const QRegion& region, std::vector<CRect>& rec
 
 // ---- Entry points ----
 
-CGridPainter::CGridPainter(IPaintHost& host) : m_host(host) {}
+CGridPainter::CGridPainter(IPaintHost& host, const CRowLayout* layout)
+    : m_host(host), m_ownLayout(layout ? nullptr : std::make_unique<CRowLayout>(host)),
+      m_layout(layout ? *layout : *m_ownLayout)
+{
+}
+
+void CGridPainter::FinishPass()
+{
+    if (m_context.highlightRefreshMs >= 0)
+        m_host.RefreshHighlightsIn(std::exchange(m_context.highlightRefreshMs, -1));
+}
 
 CGridPainter::~CGridPainter() = default;
 
@@ -89,6 +101,7 @@ void CGridPainter::Paint(QPainter& window, const QRegion& region)
         CDC dc(window);
         PreparePass(client);
         PaintRects(dc, client);
+        FinishPass();
         return;
     }
 
@@ -97,6 +110,7 @@ void CGridPainter::Paint(QPainter& window, const QRegion& region)
         return;
     PreparePass(client);
     PaintRects(*m_buffer, client);
+    FinishPass();
     const QImage& image = m_buffer->Image();
     for (const CRect& update : m_rects) {
         CRect part;
@@ -128,6 +142,7 @@ void CGridPainter::Render(QImage& target, const QRegion& region)
     }
     PreparePass(client);
     PaintRects(dc, client);
+    FinishPass();
 }
 
 QImage CGridPainter::RenderClient()
@@ -315,46 +330,55 @@ void CGridPainter::PaintRect(CDC& dc, const CRect& client, const CRect& update)
         top += height;
     }
 
-    // 2. The pinned rows, from row 0.
-    const int32_t pinnedCount = m_pinned ? m_pinned->GetRowCount() : 0;
-    for (int32_t row = 0; row < pinnedCount && top < client.bottom && top < update.bottom; ++row) {
-        CGridItem* const item = m_pinned->GetItem(row);
-        const int32_t height = item->GetRowHeight();
-        PaintLine(m_pinned, CRowList::kPinnedList, row, item, top, height, client, update);
-        top += height;
-    }
-
-    // 3. The separator band between the pinned rows and the body.
-    const int32_t bandHeight = m_host.GetSeparatorHeight();
-    if (m_host.IsSeparatorShown() && bandHeight > 0 && pinnedCount > 0 && top < client.bottom) {
-        const CRect band(client.left, top, client.right, top + bandHeight);
+    // 2-4. The rows that reach into the update rectangle (found by search in
+    // the layout), with the separator band between the pinned rows and the
+    // body.
+    const CRowLayout::Areas& areas = m_layout.GetAreas();
+    const int32_t bandHeight = m_host.IsSeparatorShown() ? m_host.GetSeparatorHeight() : 0;
+    const bool band = bandHeight > 0 && m_pinned != nullptr && m_pinned->GetRowCount() > 0 &&
+                      areas.pinnedBottom < client.bottom;
+    bool bandDrawn = false;
+    const auto drawBand = [&] {
+        bandDrawn = true;
+        const CRect bandRect(client.left, areas.pinnedBottom, client.right, areas.pinnedBottom + bandHeight);
         CRect meets;
-        if (meets.IntersectRect(band, update)) {
-            dc.Draw3dRect(band, Platform::GetSysColor(Platform::COLOR_BTNHIGHLIGHT),
-                          Platform::GetSysColor(Platform::COLOR_BTNSHADOW));
-            CRect inside = band;
-            inside.DeflateRect(1, 1);
-            if (!inside.IsRectEmpty())
-                dc.FillSolidRect(inside, Platform::GetSysColor(Platform::COLOR_BTNFACE));
-        }
-        top += bandHeight;
+        if (!meets.IntersectRect(bandRect, update))
+            return;
+        dc.Draw3dRect(bandRect, Platform::GetSysColor(Platform::COLOR_BTNHIGHLIGHT),
+                      Platform::GetSysColor(Platform::COLOR_BTNSHADOW));
+        CRect inside = bandRect;
+        inside.DeflateRect(1, 1);
+        if (!inside.IsRectEmpty())
+            dc.FillSolidRect(inside, Platform::GetSysColor(Platform::COLOR_BTNFACE));
+    };
+    for (const CRowLayout::Row& row : m_layout.GetRowsFrom(update.top)) {
+        if (row.top >= update.bottom || row.top >= client.bottom)
+            break;
+        if (band && !bandDrawn && row.kind == CRowList::kBodyList)
+            drawBand();
+        CRowList* const list = row.kind == CRowList::kPinnedList ? m_pinned : m_body;
+        PaintLine(list, row.kind, row.row, row.item, row.top, row.height, client, update);
     }
-
-    // 4. The body rows, from the top row.
-    const int32_t bodyCount = m_body ? m_body->GetRowCount() : 0;
-    for (int32_t row = std::max(m_host.GetTopRow(), 0); row < bodyCount && top < client.bottom && top < update.bottom;
-         ++row) {
-        CGridItem* const item = m_body->GetItem(row);
-        const int32_t height = item->GetRowHeight();
-        PaintLine(m_body, CRowList::kBodyList, row, item, top, height, client, update);
-        top += height;
-    }
+    if (band && !bandDrawn)
+        drawBand();
 
     // 5. Empty lines to the bottom, numbered on from the row count.
+    const std::span<const CRowLayout::Row> bodyRows = m_layout.GetRows(CRowList::kBodyList);
+    const int32_t bodyCount = m_body ? m_body->GetRowCount() : 0;
+    if (!bodyRows.empty() && bodyRows.back().row != bodyCount - 1)
+        return; // body rows reach the bottom
+    top = bodyRows.empty() ? areas.bodyTop : bodyRows.back().top + bodyRows.back().height;
     int32_t emptyHeight = m_body ? m_body->GetRowHeight() : CRowList::kDefaultRowHeight;
     if (emptyHeight <= 0)
         emptyHeight = CRowList::kDefaultRowHeight;
-    for (int32_t row = bodyCount; top < client.bottom && top < update.bottom; ++row) {
+    int32_t row = bodyCount;
+    if (top < update.top) {
+        // Straight to the first empty line that meets the update rectangle.
+        const int32_t skipped = (update.top - top) / emptyHeight;
+        row += skipped;
+        top += skipped * emptyHeight;
+    }
+    for (; top < client.bottom && top < update.bottom; ++row) {
         PaintLine(m_body, CRowList::kBodyList, row, nullptr, top, emptyHeight, client, update);
         top += emptyHeight;
     }
@@ -406,32 +430,6 @@ void CGridPainter::PaintLine(CRowList* list, int32_t listKind, int32_t row, CGri
 
 namespace Brivel::GUI {
 
-template <class Visit>
-void CGridPainter::ForEachShownRow(const CRect& client, Visit&& visit) const
-{
-    int32_t top = client.top;
-    if (CHeader* const header = m_host.GetHeader(); header != nullptr && m_host.IsHeaderShown())
-        top += std::max(header->GetHeight(), 0);
-    CRowList* const pinned = m_host.GetRowList(CRowList::kPinnedList);
-    const int32_t pinnedCount = pinned ? pinned->GetRowCount() : 0;
-    for (int32_t row = 0; row < pinnedCount && top < client.bottom; ++row) {
-        CGridItem* const item = pinned->GetItem(row);
-        if (!visit(pinned, int32_t(CRowList::kPinnedList), row, item, top, item->GetRowHeight()))
-            return;
-        top += item->GetRowHeight();
-    }
-    if (m_host.IsSeparatorShown() && m_host.GetSeparatorHeight() > 0 && pinnedCount > 0)
-        top += m_host.GetSeparatorHeight();
-    CRowList* const body = m_host.GetRowList(CRowList::kBodyList);
-    const int32_t bodyCount = body ? body->GetRowCount() : 0;
-    for (int32_t row = std::max(m_host.GetTopRow(), 0); row < bodyCount && top < client.bottom; ++row) {
-        CGridItem* const item = body->GetItem(row);
-        if (!visit(body, int32_t(CRowList::kBodyList), row, item, top, item->GetRowHeight()))
-            return;
-        top += item->GetRowHeight();
-    }
-}
-
 std::unique_ptr<Platform::CImageList> CGridPainter::MakeColumnDragImage(CColumn& column)
 {
     CHeader* const header = m_host.GetHeader();
@@ -477,14 +475,13 @@ std::unique_ptr<Platform::CImageList> CGridPainter::MakeRowDragImage(int32_t* to
     // The band from the first to the last selected row now visible.
     int32_t first = -1;
     int32_t last = -1;
-    ForEachShownRow(client, [&](CRowList*, int32_t, int32_t, CGridItem* item, int32_t rowTop, int32_t height) {
-        if (item->IsSelected()) {
+    for (const CRowLayout::Row& row : m_layout.GetRows()) {
+        if (row.item->IsSelected()) {
             if (first < 0)
-                first = rowTop;
-            last = std::min(rowTop + height, client.bottom);
+                first = row.top;
+            last = std::min(row.top + row.height, client.bottom);
         }
-        return true;
-    });
+    }
     if (first < 0 || last <= first)
         return nullptr;
     const int32_t width = client.Width();
@@ -496,12 +493,14 @@ std::unique_ptr<Platform::CImageList> CGridPainter::MakeRowDragImage(int32_t* to
     PreparePass(client);
     m_context.backgroundPicture = nullptr;
     m_context.backgroundAlpha = -1;
-    ForEachShownRow(client, [&](CRowList* list, int32_t kind, int32_t row, CGridItem* item, int32_t rowTop,
-                                int32_t rowHeight) {
-        if (rowTop >= last)
-            return false;
-        if (!item->IsSelected())
-            return true;
+    for (const CRowLayout::Row& shown : m_layout.GetRows()) {
+        if (shown.top >= last)
+            break;
+        if (!shown.item->IsSelected())
+            continue;
+        CRowList* const list = shown.kind == CRowList::kPinnedList ? m_pinned : m_body;
+        const int32_t row = shown.row;
+        const int32_t rowHeight = shown.height;
         // Each row is drawn at the top of a scratch surface of its own
         // height, then copied to its place in the band.
         CMemoryDC line(width, rowHeight);
@@ -514,17 +513,16 @@ std::unique_ptr<Platform::CImageList> CGridPainter::MakeRowDragImage(int32_t* to
         info.font = m_context.font;
         info.highlight = m_highlight;
         info.list = list;
-        info.listKind = kind;
+        info.listKind = shown.kind;
         info.row = row;
-        info.item = item;
-        info.prevSelected = IsRowSelected(list, kind, row - 1);
-        info.nextSelected = IsRowSelected(list, kind, row + 1);
+        info.item = shown.item;
+        info.prevSelected = IsRowSelected(list, shown.kind, row - 1);
+        info.nextSelected = IsRowSelected(list, shown.kind, row + 1);
         m_context.clip = info.paintRect;
         m_context.customDraw->DrawLine(info, m_context, kRowDragElements);
-        dc.BitBlt(0, rowTop - first, width, std::min(rowHeight, last - rowTop), &line, client.left, 0,
+        dc.BitBlt(0, shown.top - first, width, std::min(rowHeight, last - shown.top), &line, client.left, 0,
                   Platform::SRCCOPY);
-        return true;
-    });
+    }
     m_context.dc = nullptr;
     m_pinned = nullptr;
     m_body = nullptr;

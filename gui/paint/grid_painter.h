@@ -20,6 +20,13 @@
 // rectangle before it is painted; cells then lay their colours over it
 // translucently.
 //
+// Rows: where the rows are comes from the row layout (row_layout.h); each
+// update rectangle starts at its first row, found by binary search.
+//
+// The pass only reads the grid: it reads the clock once, each cell's change
+// age once, and collects the nearest repaint a running highlight needs,
+// which it hands to the host once at the end (RefreshHighlightsIn).
+//
 // Cost: only the update rectangles are painted and copied; rows and columns
 // outside them are skipped by geometry before any record is built. Per frame
 // the pass allocates one clip region per update rectangle and nothing per
@@ -32,6 +39,7 @@
 // Thread: GUI thread only.
 
 #include "gui/paint/paint_records.h"
+#include "gui/rows/row_layout.h"
 
 #include "platform/image_list.h"
 #include "platform/rect.h"
@@ -65,7 +73,9 @@ public:
     static constexpr int32_t kMaxRegionBytes = 4096;
     static constexpr int32_t kBytesPerRegionRect = 16;
 
-    explicit CGridPainter(IPaintHost& host);
+    // Paints the rows where `layout` puts them (the grid's own layout);
+    // without one the painter lays the host's rows out itself.
+    explicit CGridPainter(IPaintHost& host, const CRowLayout* layout = nullptr);
     CGridPainter(const CGridPainter&) = delete;
     CGridPainter& operator=(const CGridPainter&) = delete;
     ~CGridPainter();
@@ -148,13 +158,12 @@ private:
     void PaintLine(CRowList* list, int32_t listKind, int32_t row, CGridItem* item, int32_t top, int32_t height,
                    const Platform::CRect& client, const Platform::CRect& update);
     bool IsRowSelected(CRowList* list, int32_t listKind, int32_t row) const;
-    // Calls visit(list, kind, row, item, top, height) for every row shown
-    // in the client area (pinned rows, then body rows from the top row), in
-    // the layout of the paint pass; stops when visit returns false.
-    template <class Visit>
-    void ForEachShownRow(const Platform::CRect& client, Visit&& visit) const;
+    // Hands what the pass collected to the host (the highlight refresh).
+    void FinishPass();
 
     IPaintHost& m_host; // Not owned; outlives this.
+    std::unique_ptr<CRowLayout> m_ownLayout; // null when the host's layout is used
+    const CRowLayout& m_layout; // m_ownLayout's, or borrowed: outlives this.
     std::unique_ptr<Platform::CMemoryDC> m_buffer;  // the back buffer; null while not double buffering
     std::unique_ptr<Platform::CMemoryDC> m_picture; // the pre-rendered background picture; null: none
     PictureKey m_pictureKey;

@@ -1,6 +1,5 @@
 #include "gui/paint/header_paint_format.h"
 
-#include "gui/paint/custom_draw.h"
 #include "gui/header/header.h"
 #include "gui/paint/paint_format_registry.h"
 

@@ -1,6 +1,5 @@
 #include "gui/paint/line_paint_format.h"
 
-#include "gui/paint/custom_draw.h"
 #include "gui/rows/grid_item.h"
 #include "gui/header/header.h"
 #include "gui/paint/paint_format_registry.h"
@@ -42,14 +41,21 @@ void CLinePaintFormat::BuildCellInfo(CellInfo& cell, const LineInfo& line, const
     cell.object = line.item ? line.item->GetDataObject() : nullptr;
     cell.kind = Common::KindNone;
     cell.format = nullptr;
+    // One search of the row's change records per cell, against the pass's clock.
+    const auto changeAge = [&](int32_t fieldId) {
+        return context.highlightChangedValues && line.item != nullptr ? line.item->GetChangeAge(fieldId, context.now)
+                                                                      : -1;
+    };
     if (column == nullptr) {
         cell.attributes = CColumn::Attributes();
         cell.imageList = nullptr;
         cell.imageIndex = -1;
         cell.stretchImages = false;
+        cell.changeAge = changeAge(CColumn::kUnsetField);
         return;
     }
     cell.attributes = column->GetAttributes();
+    cell.changeAge = changeAge(cell.attributes.id);
     cell.imageList = context.cellImageList;
     cell.imageIndex = cell.attributes.cellImage;
     cell.stretchImages = context.stretchImages;

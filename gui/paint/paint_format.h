@@ -4,6 +4,9 @@
 //   IColumnPaintFormat  one header cell (a column's caption box)
 //   IHeaderPaintFormat  the whole header strip
 //   ILinePaintFormat    one row
+//   ICustomDraw         the one entry point through which a grid draws and
+//                       measures: it chooses the format of each piece (the
+//                       default, CCustomDraw, and its slots: custom_draw.h)
 // The default implementations (CCellPaintFormat, ...) live with the painting
 // code; a column may carry its own cell and column paint formats, which it
 // owns and stores by class name (paint_format_registry.h re-creates them).
@@ -24,6 +27,8 @@
 // Thread: drawing and measuring on the thread that owns the surface (the GUI
 // thread); Clone, IsSerializable and GetClassName on any thread.
 
+#include "gui/grid/auto_delete.h"
+
 #include "platform/colorref.h"
 #include "platform/rect.h"
 
@@ -31,8 +36,15 @@
 #include <memory>
 #include <string>
 
+class QFont;
+
+namespace Brivel::Common {
+class CDataObject;
+}
+
 namespace Brivel::Platform {
 class CArchive;
+class CDC;
 }
 
 namespace Brivel::GUI {
@@ -43,8 +55,10 @@ struct LineInfo;
 struct CellInfo;
 struct HeaderInfo;
 struct ColumnInfo;
-// The drawing dispatcher that chooses the format of each piece (custom_draw.h).
 class ICustomDraw;
+class CColumn;
+class CGrid;
+class CGridItem;
 
 // The paint element mask: 19 bits, one per drawable element.
 using PaintElementMask = uint32_t;
@@ -147,6 +161,33 @@ protected:
     ILinePaintFormat() = default;
     ILinePaintFormat(const ILinePaintFormat&) = default;
     ILinePaintFormat& operator=(const ILinePaintFormat&) = default;
+};
+
+class ICustomDraw : public virtual IAutoDelete {
+public:
+    virtual void DrawHeader(const HeaderInfo& header, PaintContext& context, PaintElementMask mask) = 0;       // 0
+    virtual void DrawColumnHeader(const ColumnInfo& column, PaintContext& context, PaintElementMask mask) = 0; // 1
+    virtual void DrawLine(const LineInfo& line, PaintContext& context, PaintElementMask mask) = 0;             // 2
+    virtual void DrawCell(const CellInfo& cell, PaintContext& context, PaintElementMask mask) = 0;             // 3
+    // The format that draws the row of `item` (null: an empty line), which
+    // shows `object` (null: none). `line` is the row being drawn.
+    virtual const ILinePaintFormat& GetLinePaintFormat(Common::CDataObject* object, CGridItem* item, CGrid* grid,
+                                                       const LineInfo& line, PaintContext& context) = 0;       // 4
+    // The format that draws the cell of `column` (null: right of the last
+    // column) in the row of `item`, which shows `object`.
+    virtual const ICellPaintFormat& GetCellPaintFormat(CColumn* column, Common::CDataObject* object, CGridItem* item,
+                                                       CGrid* grid, const CellInfo& cell, PaintContext& context) = 0; // 5
+    // The header strip's height for the header information's font, measured
+    // on context.dc (a scratch surface when it is null).
+    virtual int32_t GetHeaderHeight(const HeaderInfo& header, PaintContext& context) = 0;                      // 6
+    // A row's height for `font`, measured on `dc` (null: a scratch surface).
+    virtual int32_t GetLineHeight(const QFont* font, Platform::CDC* dc) = 0;                                   // 7
+    virtual int32_t MeasureCell(const CellInfo& cell, PaintContext& context, PaintElementMask mask) = 0;       // 8
+
+protected:
+    ICustomDraw() = default;
+    ICustomDraw(const ICustomDraw&) = default;
+    ICustomDraw& operator=(const ICustomDraw&) = default;
 };
 
 } // namespace Brivel::GUI

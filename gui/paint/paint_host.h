@@ -6,6 +6,8 @@
 // so that painting can be exercised without a grid window. Every operation
 // has a neutral default (nothing there, option off), so that a host overrides
 // only what it has.
+// The pinned (1) and body (2) lists come through GetRowList (from
+// IRowLayoutSource).
 //
 // Ownership: the host owns everything it hands out; the pointers stay valid
 // for the duration of one paint pass.
@@ -13,6 +15,7 @@
 
 #include "gui/paint/appearance.h"
 #include "gui/paint/paint_format.h"
+#include "gui/rows/row_layout.h"
 #include "platform/rect.h"
 
 #include <cstdint>
@@ -77,7 +80,10 @@ protected:
     ~ICellEditorPaint() = default;
 };
 
-class IPaintHost {
+// The host is also the source of the rows' layout (row_layout.h): its
+// frame follows from the client rectangle, the header strip, the separator
+// and the top row below.
+class IPaintHost : public IRowLayoutSource {
 public:
     // The grid window (handed to custom-draw overrides); null outside a grid.
     virtual CGrid* GetGrid() const { return nullptr; }
@@ -90,8 +96,6 @@ public:
     // The source of the horizontal scroll position handed to the header's
     // hit tests and column rectangles; null: not scrolled.
     virtual const IHorizontalScrollSource* GetScrollSource() const { return nullptr; }
-    // The pinned (1) or body (2) list; null for any other kind.
-    virtual CRowList* GetRowList(int32_t /*kind*/) const { return nullptr; }
     // The first body row drawn (the vertical scroll position); -1: none yet.
     virtual int32_t GetTopRow() const { return -1; }
     // The client rectangle (the widget's area without its scroll bars).
@@ -147,12 +151,16 @@ public:
     // restores the surface's state around the call.
     virtual void DrawEmbeddedControl(const CellInfo& /*cell*/, PaintContext& /*context*/) {}
 
-    // ---- Highlight state (the grid's change records) ----
-    // Milliseconds since the cell's (or, for field -1/-2, the row's) last
-    // change; -1 when it never changed or the item is not the host's.
-    virtual int32_t GetChangeAge(CGridItem& /*item*/, int32_t /*fieldId*/) { return -1; }
-    // Repaint the cell of `fieldId` in `item`'s row `ms` milliseconds from now.
-    virtual void SetHighlightExpiry(CGridItem& /*item*/, int32_t /*fieldId*/, int32_t /*ms*/) {}
+    // ---- Highlights ----
+    // Called once after a paint pass that drew running change highlights:
+    // the highlighted cells on screen want repainting `ms` milliseconds from
+    // now (the nearest fade step or end among them). The pass itself only
+    // reads the grid.
+    virtual void RefreshHighlightsIn(int32_t /*ms*/) {}
+
+    // ---- The rows' layout ----
+    // The frame of the rows' layout, from the operations above.
+    RowLayoutFrame GetRowLayoutFrame() const override;
 
 protected:
     IPaintHost() = default;

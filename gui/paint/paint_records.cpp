@@ -7,6 +7,7 @@
 #include "gui/rows/row_list.h"
 #include "gui/header/scroll_position.h"
 
+#include "common/process_clock.h"
 #include "platform/dc.h"
 
 #include <algorithm>
@@ -80,6 +81,8 @@ void PreparePaintContext(PaintContext& context, IPaintHost& host)
 
     context.appearance = &host.GetAppearance();
     context.highlightChangedValues = host.IsHighlightChangedValues();
+    context.now = Common::GetProcessClock();
+    context.highlightRefreshMs = -1;
     context.mask = host.GetPaintElementMask();
     const QFont* const font = host.GetFont();
     context.font = font ? font : &GetDefaultPaintFont();

@@ -95,6 +95,7 @@ struct PaintContext {
     // ---- Settings, read once per pass ----
     const Appearance* appearance = nullptr;
     bool highlightChangedValues = false;
+    int32_t now = 0; // the process clock at the start of the pass: every cell's change age is taken against it
     PaintElementMask mask = PaintElement::kAll;
     const QFont* font = nullptr;     // the grid font, else the shared default font
     int32_t fixedWidth = 0;          // the header's fixed width
@@ -104,6 +105,12 @@ struct PaintContext {
     // first kNoField (at most five).
     std::array<int32_t, CHeader::kMaxSortLevels> sortFields{};
     std::array<bool, CHeader::kMaxSortLevels> sortDescending{};
+
+    // ---- Collected during the pass ----
+    // The nearest repaint a running change highlight asks for, in ms from
+    // `now` (the minimum over the cells drawn); -1: none. The paint pass
+    // hands it to the host once, after the pass (IPaintHost::RefreshHighlightsIn).
+    int32_t highlightRefreshMs = -1;
 
     // The sort level of `fieldId` (0-based), or -1 when it is not sorted on.
     int32_t SortLevelOf(int32_t fieldId) const noexcept
@@ -158,6 +165,10 @@ struct CellInfo : LineInfo {
     Common::CDataObject* object = nullptr; // the row's data object; null: none
     Common::ValueKind kind = Common::KindNone; // the kind of the column's field in the object
     const Common::CFormat* format = nullptr;   // the value format of the text; null: no text
+    // Milliseconds since the cell's change (the row's when the field has no
+    // record of its own), taken once when the cell is built; -1 when it never
+    // changed or highlighting is off.
+    int32_t changeAge = -1;
 
     int32_t ColumnId() const noexcept { return column ? attributes.id : CColumn::kUnsetField; }
 };

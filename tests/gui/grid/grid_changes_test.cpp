@@ -26,13 +26,13 @@ protected:
             grid->Add(objects.back().get());
         }
         Pump(20);
-        Impl().StartRecordingInvalidation();
+        Impl().GetPacer().StartRecordingInvalidation();
     }
     ~GridChangesTest() override { Common::ResetProcessClockForTesting(); }
 
     QRect RowRect(int32_t row) const
     {
-        const QRect client = grid->GetImpl().ClientRect();
+        const QRect client = grid->GetImpl().ClientRect().ToQRect();
         return QRect(client.left(), header->GetHeight() + (row - grid->GetTopRow()) * 20, client.width(), 20);
     }
     QRect CellRect(int32_t row, int32_t field) const
@@ -54,7 +54,7 @@ TEST_F(GridChangesTest, FieldChangeRecordsItsTimeAndInvalidatesItsCell)
 {
     objects[2]->SetOther(5);
     Deliver(1);
-    EXPECT_EQ(Impl().TakeInvalidatedRegion(), QRegion(CellRect(2, CRowObject::kOther)));
+    EXPECT_EQ(Impl().GetPacer().TakeInvalidatedRegion(), QRegion(CellRect(2, CRowObject::kOther)));
     CGridItem* item = grid->GetItem(2);
     EXPECT_EQ(grid->GetChangeAge(2, CGrid::kBodyList, nullptr, CRowObject::kOther), 0);
     Common::AdvanceProcessClockForTesting(250);
@@ -81,10 +81,10 @@ TEST_F(GridChangesTest, HiddenColumnRecordsTheTimeButInvalidatesNothing)
 {
     header->HideColumn(CRowObject::kOther);
     Pump();
-    Impl().TakeInvalidatedRegion();
+    Impl().GetPacer().TakeInvalidatedRegion();
     objects[0]->SetOther(1);
     Deliver(1);
-    EXPECT_TRUE(Impl().TakeInvalidatedRegion().isEmpty());
+    EXPECT_TRUE(Impl().GetPacer().TakeInvalidatedRegion().isEmpty());
     EXPECT_EQ(grid->GetChangeAge(0, CGrid::kBodyList, nullptr, CRowObject::kOther), 0);
 }
 
@@ -92,7 +92,7 @@ TEST_F(GridChangesTest, AllFieldsChangeInvalidatesTheRowAndIsTheFallbackAge)
 {
     grid->MarkChanged(4, CGrid::kBodyList, nullptr, CGridItem::kAllFields);
     EXPECT_EQ(recorder.CountOf(kNotifyDataChanged), 1); // at once on the GUI thread
-    EXPECT_EQ(Impl().TakeInvalidatedRegion(), QRegion(RowRect(4)));
+    EXPECT_EQ(Impl().GetPacer().TakeInvalidatedRegion(), QRegion(RowRect(4)));
     Common::AdvanceProcessClockForTesting(40);
     EXPECT_EQ(grid->GetChangeAge(4, CGrid::kBodyList, nullptr, CRowObject::kValue), 40);
     EXPECT_EQ(grid->GetChangeAge(4, CGrid::kBodyList, nullptr, CGridItem::kNoFieldSet), 40);
@@ -102,7 +102,7 @@ TEST_F(GridChangesTest, AllFieldsChangeInvalidatesTheRowAndIsTheFallbackAge)
     auto record = std::make_unique<CMarkChangedRecord>(CMarkChangedRecord{5, CGrid::kBodyList, nullptr, CGridItem::kNoFieldSet});
     ASSERT_TRUE(Platform::PostMessage(grid->GetSafeHwnd(), CGrid::CGridImpl::SyncMessageId(), kOpMarkChanged, std::move(record)));
     Deliver(2);
-    EXPECT_EQ(Impl().TakeInvalidatedRegion(), QRegion(RowRect(5)));
+    EXPECT_EQ(Impl().GetPacer().TakeInvalidatedRegion(), QRegion(RowRect(5)));
     EXPECT_EQ(grid->GetChangeAge(5, CGrid::kBodyList, nullptr, CGridItem::kAllFields), -1);
 }
 
@@ -116,18 +116,18 @@ TEST_F(GridChangesTest, UnknownRowsAndKindsAreRefused)
     PumpUntil([&] { return foreign->GetChangeAge(1, kStart) == 0; });
     EXPECT_EQ(grid->GetChangeAge(-1, 0, foreign, 1), -1);
     grid->SetHighlightExpiry(-1, 0, foreign, 1, 100);
-    EXPECT_EQ(Impl().GetHighlightTimerRemaining(), -1);
+    EXPECT_EQ(Impl().GetHighlights().GetRemaining(), -1);
 }
 
 TEST_F(GridChangesTest, OneTimerAtTheNearestExpiryNeverUnderTenMs)
 {
     // Past the frame of the fixture's paint, whose end would come first.
-    Common::AdvanceProcessClockForTesting(kPaintFrameMs);
-    const int32_t t0 = kStart + kPaintFrameMs;
+    Common::AdvanceProcessClockForTesting(CRepaintPacer::kPaintFrameMs);
+    const int32_t t0 = kStart + CRepaintPacer::kPaintFrameMs;
     grid->SetHighlightExpiry(0, CGrid::kBodyList, nullptr, CRowObject::kValue, 3);
-    EXPECT_EQ(Impl().GetHighlightTimerRemaining(), 10);
+    EXPECT_EQ(Impl().GetHighlights().GetRemaining(), 10);
     grid->SetHighlightExpiry(1, CGrid::kBodyList, nullptr, CRowObject::kValue, 50);
-    EXPECT_EQ(Impl().GetHighlightTimerRemaining(), 10); // the pending one comes first
+    EXPECT_EQ(Impl().GetHighlights().GetRemaining(), 10); // the pending one comes first
     // A record made by the expiry call itself.
     const HighlightRecord* record = grid->GetItem(1)->FindHighlightRecord(CRowObject::kValue);
     ASSERT_NE(record, nullptr);
@@ -135,31 +135,31 @@ TEST_F(GridChangesTest, OneTimerAtTheNearestExpiryNeverUnderTenMs)
     EXPECT_EQ(record->expiry, t0 + 50);
 
     Common::AdvanceProcessClockForTesting(10);
-    Impl().TakeInvalidatedRegion();
-    Impl().RunHighlightExpiry();
+    Impl().GetPacer().TakeInvalidatedRegion();
+    Impl().GetHighlights().RunExpiry();
     EXPECT_EQ(grid->GetItem(0)->FindHighlightRecord(CRowObject::kValue)->expiry, CGridItem::kNever);
-    EXPECT_EQ(Impl().TakeInvalidatedRegion(), QRegion(CellRect(0, CRowObject::kValue)));
-    EXPECT_EQ(Impl().GetHighlightTimerRemaining(), 40); // rescheduled at the next one
+    EXPECT_EQ(Impl().GetPacer().TakeInvalidatedRegion(), QRegion(CellRect(0, CRowObject::kValue)));
+    EXPECT_EQ(Impl().GetHighlights().GetRemaining(), 40); // rescheduled at the next one
 
     Common::AdvanceProcessClockForTesting(40);
-    Impl().RunHighlightExpiry();
-    EXPECT_EQ(Impl().TakeInvalidatedRegion(), QRegion(CellRect(1, CRowObject::kValue)));
-    EXPECT_EQ(Impl().GetHighlightTimerRemaining(), -1);
+    Impl().GetHighlights().RunExpiry();
+    EXPECT_EQ(Impl().GetPacer().TakeInvalidatedRegion(), QRegion(CellRect(1, CRowObject::kValue)));
+    EXPECT_EQ(Impl().GetHighlights().GetRemaining(), -1);
 }
 
 TEST_F(GridChangesTest, RowExpiryAndImmediateRepaints)
 {
     grid->SetRowHighlightExpiry(3, CGrid::kBodyList, nullptr, 0);
-    EXPECT_EQ(Impl().TakeInvalidatedRegion(), QRegion(RowRect(3)));
+    EXPECT_EQ(Impl().GetPacer().TakeInvalidatedRegion(), QRegion(RowRect(3)));
     grid->SetHighlightExpiry(3, CGrid::kBodyList, nullptr, CRowObject::kOther, 0);
-    EXPECT_EQ(Impl().TakeInvalidatedRegion(), QRegion(CellRect(3, CRowObject::kOther)));
+    EXPECT_EQ(Impl().GetPacer().TakeInvalidatedRegion(), QRegion(CellRect(3, CRowObject::kOther)));
     grid->SetRowHighlightExpiry(3, CGrid::kBodyList, nullptr, 30);
-    EXPECT_EQ(Impl().GetHighlightTimerRemaining(), 30);
-    EXPECT_TRUE(Impl().TakeInvalidatedRegion().isEmpty());
+    EXPECT_EQ(Impl().GetHighlights().GetRemaining(), 30);
+    EXPECT_TRUE(Impl().GetPacer().TakeInvalidatedRegion().isEmpty());
     Common::AdvanceProcessClockForTesting(30);
-    Impl().RunHighlightExpiry();
+    Impl().GetHighlights().RunExpiry();
     EXPECT_EQ(grid->GetItem(3)->GetRowHighlightExpiry(), CGridItem::kNever);
-    EXPECT_EQ(Impl().TakeInvalidatedRegion(), QRegion(RowRect(3)));
+    EXPECT_EQ(Impl().GetPacer().TakeInvalidatedRegion(), QRegion(RowRect(3)));
 }
 
 TEST_F(GridChangesTest, ExpiryIgnoresRowsOffScreenUntilTheyAreShown)
@@ -169,14 +169,14 @@ TEST_F(GridChangesTest, ExpiryIgnoresRowsOffScreenUntilTheyAreShown)
     ASSERT_LT(last, 25);
     grid->SetHighlightExpiry(28, CGrid::kBodyList, nullptr, CRowObject::kValue, 20);
     Common::AdvanceProcessClockForTesting(25);
-    Impl().RunHighlightExpiry();
+    Impl().GetHighlights().RunExpiry();
     EXPECT_EQ(grid->GetItem(28)->FindHighlightRecord(CRowObject::kValue)->expiry, kStart + 20);
-    EXPECT_EQ(Impl().GetHighlightTimerRemaining(), -1); // nothing on screen to wait for
+    EXPECT_EQ(Impl().GetHighlights().GetRemaining(), -1); // nothing on screen to wait for
     grid->EnsureVisible(28);
     Pump(20);
     grid->EnsureVisible(28);
     ASSERT_LE(grid->GetTopRow(), 28);
-    Impl().RunHighlightExpiry();
+    Impl().GetHighlights().RunExpiry();
     EXPECT_EQ(grid->GetItem(28)->FindHighlightRecord(CRowObject::kValue)->expiry, CGridItem::kNever);
 }
 
@@ -201,18 +201,19 @@ TEST_F(GridChangesTest, FilterReevaluatedOnChange)
     grid->SetRowFilter(nullptr);
 }
 
-// The change path keeps a layout of the rows on screen; after every kind of
-// layout change it must give exactly the rectangle the row tree gives, for
+// The grid keeps a layout of the rows on screen; after every kind of layout
+// change it must give exactly the rectangle a layout made afresh gives, for
 // rows on screen and off it, pinned and body.
 TEST_F(GridChangesTest, TheOnScreenLayoutFollowsEveryLayoutChange)
 {
     std::vector<std::unique_ptr<CRowObject>> extra;
     const auto expectExact = [&](const char* step) {
+        const CRowLayout fresh(Impl());
         for (CGridItem* item : RowsOf(*grid, CGrid::kPinnedList))
-            EXPECT_EQ(Impl().OnScreenItemRect(*item), Impl().ItemRect(*item)) << step << " (pinned)";
+            EXPECT_EQ(Impl().GetRowLayout().ItemRect(*item).ToQRect(), fresh.ItemRect(*item).ToQRect()) << step << " (pinned)";
         int row = 0;
         for (CGridItem* item : RowsOf(*grid))
-            EXPECT_EQ(Impl().OnScreenItemRect(*item), Impl().ItemRect(*item)) << step << ", row " << row++;
+            EXPECT_EQ(Impl().GetRowLayout().ItemRect(*item).ToQRect(), fresh.ItemRect(*item).ToQRect()) << step << ", row " << row++;
     };
     expectExact("start");
     grid->SetTopRow(3);
@@ -240,12 +241,12 @@ TEST_F(GridChangesTest, TheOnScreenLayoutFollowsEveryLayoutChange)
     grid->SetSortKey(0, CSortInfo(CRowObject::kValue, true));
     expectExact("sorted");
     // A change through the real path invalidates the cell of the row's new place.
-    Impl().TakeInvalidatedRegion();
+    Impl().GetPacer().TakeInvalidatedRegion();
     CGridItem* const item = grid->GetItem(grid->GetTopRow() + 1);
     grid->MarkChanged(-1, 0, item, CRowObject::kOther);
     const Platform::CRect column = header->GetClippedColumnRect(&Impl(), CRowObject::kOther);
-    const QRect row = Impl().ItemRect(*item);
-    EXPECT_EQ(Impl().TakeInvalidatedRegion(), QRegion(QRect(column.left, row.top(), column.Width(), row.height())));
+    const QRect row = Impl().GetRowLayout().ItemRect(*item).ToQRect();
+    EXPECT_EQ(Impl().GetPacer().TakeInvalidatedRegion(), QRegion(QRect(column.left, row.top(), column.Width(), row.height())));
 }
 
 } // namespace

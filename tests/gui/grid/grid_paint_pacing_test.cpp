@@ -66,10 +66,10 @@ protected:
             grid->Add(objects.back().get());
         }
         // The first paint, at kStart: the frame that follows lasts until
-        // kStart + kPaintFrameMs on the frozen clock.
+        // kStart + CRepaintPacer::kPaintFrameMs on the frozen clock.
         EXPECT_TRUE(PumpUntil([&] { return !paints.regions.empty(); }));
         Pump(20);
-        EXPECT_FALSE(Impl().IsPaintFramePending());
+        EXPECT_FALSE(Impl().GetPacer().IsFramePending());
         paints.regions.clear();
     }
     ~GridPaintPacingTest() override
@@ -96,14 +96,14 @@ TEST_F(GridPaintPacingTest, ChangesWithinAFrameArePaintedOnceAtItsEnd)
     // MarkChanged on the GUI thread handles the change at once: no event
     // loop turn between the three changes and the checks.
     grid->MarkChanged(1, CGrid::kBodyList, nullptr, CRowObject::kValue);
-    EXPECT_TRUE(Impl().IsPaintFramePending());
+    EXPECT_TRUE(Impl().GetPacer().IsFramePending());
     grid->MarkChanged(4, CGrid::kBodyList, nullptr, CRowObject::kOther);
     grid->MarkChanged(7, CGrid::kBodyList, nullptr, CRowObject::kValue);
-    EXPECT_TRUE(Impl().IsPaintFramePending());
+    EXPECT_TRUE(Impl().GetPacer().IsFramePending());
 
     ASSERT_TRUE(WaitForPaint());
-    EXPECT_FALSE(Impl().IsPaintFramePending());
-    Pump(3 * kPaintFrameMs);
+    EXPECT_FALSE(Impl().GetPacer().IsFramePending());
+    Pump(3 * CRepaintPacer::kPaintFrameMs);
     ASSERT_EQ(paints.regions.size(), 1u); // one paint for the three
     const QRegion painted = paints.regions.front();
     for (const QRect& cell : {CellRect(1, CRowObject::kValue), CellRect(4, CRowObject::kOther),
@@ -116,16 +116,16 @@ TEST_F(GridPaintPacingTest, ChangesWithinAFrameArePaintedOnceAtItsEnd)
 
 TEST_F(GridPaintPacingTest, AfterAQuietFrameAChangeGoesToQtAtOnce)
 {
-    Common::AdvanceProcessClockForTesting(kPaintFrameMs);
+    Common::AdvanceProcessClockForTesting(CRepaintPacer::kPaintFrameMs);
     grid->MarkChanged(3, CGrid::kBodyList, nullptr, CRowObject::kOther);
-    EXPECT_FALSE(Impl().IsPaintFramePending());
+    EXPECT_FALSE(Impl().GetPacer().IsFramePending());
     ASSERT_TRUE(WaitForPaint());
     EXPECT_TRUE(paints.Union().contains(CellRect(3, CRowObject::kOther)));
 
     // That paint starts a new frame: the next change is held again.
     paints.regions.clear();
     grid->MarkChanged(5, CGrid::kBodyList, nullptr, CRowObject::kOther);
-    EXPECT_TRUE(Impl().IsPaintFramePending());
+    EXPECT_TRUE(Impl().GetPacer().IsFramePending());
     ASSERT_TRUE(WaitForPaint());
     EXPECT_TRUE(paints.Union().contains(CellRect(5, CRowObject::kOther)));
 }
@@ -133,7 +133,7 @@ TEST_F(GridPaintPacingTest, AfterAQuietFrameAChangeGoesToQtAtOnce)
 TEST_F(GridPaintPacingTest, AHeldRegionMovesWithTheContentsWhenTheWindowScrolls)
 {
     grid->MarkChanged(5, CGrid::kBodyList, nullptr, CRowObject::kValue);
-    ASSERT_TRUE(Impl().IsPaintFramePending());
+    ASSERT_TRUE(Impl().GetPacer().IsFramePending());
     const QRect before = CellRect(5, CRowObject::kValue);
     grid->SetTopRow(1); // scrolls the window contents up by one row
     ASSERT_EQ(grid->GetTopRow(), 1);
@@ -141,7 +141,7 @@ TEST_F(GridPaintPacingTest, AHeldRegionMovesWithTheContentsWhenTheWindowScrolls)
     // pixels; what is held now is only the strip the scroll uncovered.
 
     ASSERT_TRUE(WaitForPaint());
-    Pump(3 * kPaintFrameMs);
+    Pump(3 * CRepaintPacer::kPaintFrameMs);
     const QRect after = CellRect(5, CRowObject::kValue);
     EXPECT_EQ(after, before.translated(0, -kRowHeight));
     EXPECT_TRUE(paints.Union().contains(after));
@@ -150,12 +150,12 @@ TEST_F(GridPaintPacingTest, AHeldRegionMovesWithTheContentsWhenTheWindowScrolls)
 TEST_F(GridPaintPacingTest, TheHighlightTimerWaitsForTheFrameEnd)
 {
     grid->SetHighlightExpiry(2, CGrid::kBodyList, nullptr, CRowObject::kValue, 3);
-    EXPECT_EQ(Impl().GetHighlightTimerRemaining(), kPaintFrameMs);
-    Impl().RunHighlightExpiry();
+    EXPECT_EQ(Impl().GetHighlights().GetRemaining(), CRepaintPacer::kPaintFrameMs);
+    Impl().GetHighlights().RunExpiry();
     // Later in the frame the wait is what is left of it, still at least 10 ms.
     Common::AdvanceProcessClockForTesting(4);
     grid->SetHighlightExpiry(2, CGrid::kBodyList, nullptr, CRowObject::kValue, 3);
-    EXPECT_EQ(Impl().GetHighlightTimerRemaining(), std::max(10, kPaintFrameMs - 4));
+    EXPECT_EQ(Impl().GetHighlights().GetRemaining(), std::max(10, CRepaintPacer::kPaintFrameMs - 4));
 }
 
 } // namespace

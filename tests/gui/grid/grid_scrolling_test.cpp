@@ -33,16 +33,16 @@ protected:
 
 TEST_F(GridScrollingTest, BodyAreaAndPage)
 {
-    EXPECT_EQ(Impl().BodyArea().height(), 100);
+    EXPECT_EQ(Impl().GetRowLayout().BodyArea().ToQRect().height(), 100);
     EXPECT_EQ(grid->GetTopRow(), 0);
     EXPECT_EQ(grid->GetRowsThatFit(true), 5);
     EXPECT_EQ(grid->GetLastVisibleRow(CGrid::kBodyList), 4);
     EXPECT_EQ(grid->GetLastVisibleRow(CGrid::kPinnedList), -1);
-    EXPECT_EQ(Impl().LastPageTop(), 5);
+    EXPECT_EQ(Impl().GetRowLayout().LastPageTop(), 5);
     // The vertical bar sits beside the client area, its range up to the
     // last page top.
     EXPECT_TRUE(Impl().VerticalScrollBar()->isVisible());
-    EXPECT_EQ(Impl().ClientRect().right() + 1, Impl().VerticalScrollBar()->geometry().left());
+    EXPECT_EQ(Impl().ClientRect().ToQRect().right() + 1, Impl().VerticalScrollBar()->geometry().left());
     EXPECT_EQ(Impl().VerticalScrollBar()->maximum(), 5);
 }
 
@@ -171,32 +171,32 @@ TEST(GridEnsureVisibleTest, DeferredItemRemovedMeanwhileIsForgotten)
 
 TEST_F(GridScrollingTest, SetTopRowScrollsAndInvalidatesOnlyTheUncoveredStrip)
 {
-    const QRect body = Impl().BodyArea();
-    Impl().StartRecordingInvalidation();
+    const QRect body = Impl().GetRowLayout().BodyArea().ToQRect();
+    Impl().GetPacer().StartRecordingInvalidation();
     grid->SetTopRow(1);
     // 20 pixels uncovered at the bottom, plus the last two rows of the page.
-    EXPECT_EQ(Impl().TakeInvalidatedRegion(), QRegion(QRect(body.left(), body.bottom() + 1 - 60, body.width(), 60)));
+    EXPECT_EQ(Impl().GetPacer().TakeInvalidatedRegion(), QRegion(QRect(body.left(), body.bottom() + 1 - 60, body.width(), 60)));
     grid->SetTopRow(0);
-    EXPECT_EQ(Impl().TakeInvalidatedRegion(), QRegion(QRect(body.left(), body.top(), body.width(), 20)));
+    EXPECT_EQ(Impl().GetPacer().TakeInvalidatedRegion(), QRegion(QRect(body.left(), body.top(), body.width(), 20)));
     grid->SetTopRow(5); // a whole page or more: everything
-    EXPECT_EQ(Impl().TakeInvalidatedRegion(), QRegion(body));
+    EXPECT_EQ(Impl().GetPacer().TakeInvalidatedRegion(), QRegion(body));
     // Ignored: the current top, a negative row, a row past the end.
     grid->SetTopRow(5);
     grid->SetTopRow(-1);
     grid->SetTopRow(10);
     EXPECT_EQ(grid->GetTopRow(), 5);
-    EXPECT_TRUE(Impl().TakeInvalidatedRegion().isEmpty());
+    EXPECT_TRUE(Impl().GetPacer().TakeInvalidatedRegion().isEmpty());
     // Without redraw only the value changes.
     grid->SetTopRow(2, false);
     EXPECT_EQ(grid->GetTopRow(), 2);
-    EXPECT_TRUE(Impl().TakeInvalidatedRegion().isEmpty());
+    EXPECT_TRUE(Impl().GetPacer().TakeInvalidatedRegion().isEmpty());
     // With a background picture the whole body is repainted.
     QImage picture(8, 8, QImage::Format_RGB32);
     picture.fill(Qt::red);
     grid->SetBackgroundPicture(picture, kBackgroundTiled, 128);
-    Impl().TakeInvalidatedRegion();
+    Impl().GetPacer().TakeInvalidatedRegion();
     grid->SetTopRow(3);
-    EXPECT_EQ(Impl().TakeInvalidatedRegion(), QRegion(body));
+    EXPECT_EQ(Impl().GetPacer().TakeInvalidatedRegion(), QRegion(body));
 }
 
 TEST_F(GridScrollingTest, PinnedRowsAndTheSeparatorComeBeforeTheBody)
@@ -205,25 +205,25 @@ TEST_F(GridScrollingTest, PinnedRowsAndTheSeparatorComeBeforeTheBody)
     grid->Add(&pinned, CGrid::kPinnedRoot);
     grid->SetListRowHeight(CGrid::kPinnedList, 10);
     Pump(20);
-    EXPECT_EQ(Impl().PinnedArea(), QRect(0, 0, Impl().ClientRect().width(), 10));
-    EXPECT_EQ(Impl().SeparatorBand().height(), 2);
-    EXPECT_EQ(Impl().BodyArea().top(), 12);
+    EXPECT_EQ(Impl().GetRowLayout().PinnedArea().ToQRect(), QRect(0, 0, Impl().ClientRect().ToQRect().width(), 10));
+    EXPECT_EQ(Impl().GetRowLayout().SeparatorBand().ToQRect().height(), 2);
+    EXPECT_EQ(Impl().GetRowLayout().BodyArea().ToQRect().top(), 12);
     EXPECT_EQ(grid->GetRowsThatFit(true), 4); // 88 pixels
     grid->SetSeparatorShown(false);
-    EXPECT_EQ(Impl().BodyArea().top(), 10);
+    EXPECT_EQ(Impl().GetRowLayout().BodyArea().ToQRect().top(), 10);
     EXPECT_EQ(grid->GetLastVisibleRow(CGrid::kPinnedList), 0);
-    EXPECT_EQ(Impl().RowRect(*Impl().ListOfKind(CGrid::kBodyList), 0), QRect(0, 10, Impl().ClientRect().width(), 20));
+    EXPECT_EQ(Impl().GetRowLayout().RowRect(*Impl().ListOfKind(CGrid::kBodyList), 0).ToQRect(), QRect(0, 10, Impl().ClientRect().ToQRect().width(), 20));
 }
 
 TEST_F(GridScrollingTest, AddsAtTheTailBelowThePageInvalidateNothingOnScreen)
 {
-    Impl().StartRecordingInvalidation();
+    Impl().GetPacer().StartRecordingInvalidation();
     CRowObject object(99);
     grid->Add(&object);
-    EXPECT_TRUE(Impl().TakeInvalidatedRegion().isEmpty());
+    EXPECT_TRUE(Impl().GetPacer().TakeInvalidatedRegion().isEmpty());
     CRowObject head(98);
     grid->Add(&head, CGrid::kBodyRoot, CGrid::kHead);
-    EXPECT_EQ(Impl().TakeInvalidatedRegion(), QRegion(Impl().BodyArea()));
+    EXPECT_EQ(Impl().GetPacer().TakeInvalidatedRegion(), QRegion(Impl().GetRowLayout().BodyArea().ToQRect()));
 }
 
 class GridHorizontalScrollTest : public GridTest {
@@ -244,7 +244,7 @@ protected:
 TEST_F(GridHorizontalScrollTest, LineRightScrollsByTheBoundaryColumnAndLineLeftBringsItBack)
 {
     ASSERT_EQ(grid->GetHeader()->GetFixedWidth(), 70);
-    EXPECT_EQ(Impl().ClientRect().width(), 200);
+    EXPECT_EQ(Impl().ClientRect().ToQRect().width(), 200);
     EXPECT_EQ(Impl().HorizontalScrollBar()->maximum(), 550 - 200);
     EXPECT_EQ(After(HScrollAction::LineRight), 50);
     EXPECT_EQ(After(HScrollAction::LineLeft), 0);
@@ -257,18 +257,18 @@ TEST_F(GridHorizontalScrollTest, LineRightScrollsByTheBoundaryColumnAndLineLeftB
 
 TEST_F(GridHorizontalScrollTest, PagesEndsThumbAndInvalidation)
 {
-    Impl().StartRecordingInvalidation();
+    Impl().GetPacer().StartRecordingInvalidation();
     EXPECT_EQ(After(HScrollAction::PageRight), 190); // the column at the right edge comes to the fixed edge
-    EXPECT_EQ(Impl().TakeInvalidatedRegion(), QRegion(Impl().ClientRect()));
+    EXPECT_EQ(Impl().GetPacer().TakeInvalidatedRegion(), QRegion(Impl().ClientRect().ToQRect()));
     EXPECT_EQ(After(HScrollAction::PageLeft), 80);
     EXPECT_EQ(After(HScrollAction::RightEnd), 350); // clamped by the bar
     EXPECT_EQ(After(HScrollAction::ThumbTrack, 120), 120);
     EXPECT_EQ(After(HScrollAction::LeftEnd), 0);
-    Impl().TakeInvalidatedRegion();
+    Impl().GetPacer().TakeInvalidatedRegion();
     EXPECT_EQ(After(HScrollAction::LineLeft), 0); // no column before the first: nothing
-    EXPECT_TRUE(Impl().TakeInvalidatedRegion().isEmpty());
+    EXPECT_TRUE(Impl().GetPacer().TakeInvalidatedRegion().isEmpty());
     EXPECT_EQ(After(HScrollAction::LeftEnd), 0); // the ends always repaint
-    EXPECT_FALSE(Impl().TakeInvalidatedRegion().isEmpty());
+    EXPECT_FALSE(Impl().GetPacer().TakeInvalidatedRegion().isEmpty());
     // Without a header nothing happens. (The grid hands its header back.)
     const std::unique_ptr<CHeader> previous(grid->SetHeader(nullptr));
     ASSERT_NE(previous, nullptr);

@@ -246,7 +246,7 @@ TEST_F(GridSortingTest, WorkerChangeIsResortedOnTheGuiThreadWithExactInvalidatio
     for (int i = 0; i < 6; ++i)
         AddValue(i * 10);
     Pump(20);
-    const QRect client = Impl().ClientRect();
+    const QRect client = Impl().ClientRect().ToQRect();
     const int32_t top = header->GetHeight(); // no pinned rows: the body starts under the header
     const int32_t height = grid->GetListRowHeight();
     CGridItem* moving = grid->GetItem(0);
@@ -256,7 +256,7 @@ TEST_F(GridSortingTest, WorkerChangeIsResortedOnTheGuiThreadWithExactInvalidatio
         if (record.code == kNotifyItemMoved)
             movedOn = std::this_thread::get_id();
     };
-    Impl().StartRecordingInvalidation();
+    Impl().GetPacer().StartRecordingInvalidation();
     std::thread worker([&] { ObjectOf(moving).SetValue(35); });
     worker.join();
     ASSERT_TRUE(PumpUntil([&] { return recorder.CountOf(kNotifyDataChanged) == 1; }));
@@ -264,7 +264,7 @@ TEST_F(GridSortingTest, WorkerChangeIsResortedOnTheGuiThreadWithExactInvalidatio
     EXPECT_EQ(recorder.CountOf(kNotifyItemMoved), 1);
     EXPECT_EQ(movedOn, std::this_thread::get_id());
     // Rows 0..3 shifted; rows 4 and 5 did not.
-    EXPECT_EQ(Impl().TakeInvalidatedRegion(), QRegion(QRect(client.left(), top, client.width(), 4 * height)));
+    EXPECT_EQ(Impl().GetPacer().TakeInvalidatedRegion(), QRegion(QRect(client.left(), top, client.width(), 4 * height)));
 
     // A field that is no key: only its cell, and nothing moves.
     recorder.Clear();
@@ -273,7 +273,7 @@ TEST_F(GridSortingTest, WorkerChangeIsResortedOnTheGuiThreadWithExactInvalidatio
     ASSERT_TRUE(PumpUntil([&] { return recorder.CountOf(kNotifyDataChanged) == 1; }));
     EXPECT_EQ(recorder.CountOf(kNotifyItemMoved), 0);
     const Platform::CRect column = header->GetColumnRect(nullptr, CRowObject::kOther);
-    EXPECT_EQ(Impl().TakeInvalidatedRegion(), QRegion(QRect(column.left, top + 3 * height, column.Width(), height)));
+    EXPECT_EQ(Impl().GetPacer().TakeInvalidatedRegion(), QRegion(QRect(column.left, top + 3 * height, column.Width(), height)));
 }
 
 } // namespace

@@ -277,18 +277,18 @@ TEST_F(GridOptionsTest, Defaults)
 
 TEST_F(GridOptionsTest, DisplaySettersRepaintTheWholeClientArea)
 {
-    Impl().StartRecordingInvalidation();
-    const QRegion whole(Impl().ClientRect());
+    Impl().GetPacer().StartRecordingInvalidation();
+    const QRegion whole(Impl().ClientRect().ToQRect());
     grid->SetPaintElementMask(0x3FF);
-    EXPECT_EQ(Impl().TakeInvalidatedRegion(), whole);
+    EXPECT_EQ(Impl().GetPacer().TakeInvalidatedRegion(), whole);
     grid->SetSeparatorHeight(5);
-    EXPECT_EQ(Impl().TakeInvalidatedRegion(), whole);
+    EXPECT_EQ(Impl().GetPacer().TakeInvalidatedRegion(), whole);
     grid->SetSeparatorHeight(5); // unchanged: nothing
-    EXPECT_TRUE(Impl().TakeInvalidatedRegion().isEmpty());
+    EXPECT_TRUE(Impl().GetPacer().TakeInvalidatedRegion().isEmpty());
     Appearance appearance;
     appearance.oddBackColor = Platform::RGB(1, 2, 3);
     grid->SetAppearance(appearance);
-    EXPECT_EQ(Impl().TakeInvalidatedRegion(), whole);
+    EXPECT_EQ(Impl().GetPacer().TakeInvalidatedRegion(), whole);
     EXPECT_EQ(grid->GetAppearance(), appearance);
 }
 
@@ -370,9 +370,9 @@ TEST_F(GridOptionsTest, HeaderChangesReachTheParentAndTheLayout)
                                                       kNotifyColumnWidthChanged, kNotifyHeaderChanged,
                                                       kNotifyHeaderChanged}));
     // A width change repaints everything once its 10 ms timer has run.
-    Impl().StartRecordingInvalidation();
+    Impl().GetPacer().StartRecordingInvalidation();
     header->FindColumn(CRowObject::kValue)->SetWidth(120);
-    EXPECT_TRUE(PumpUntil([&] { return !Impl().TakeInvalidatedRegion().isEmpty(); }));
+    EXPECT_TRUE(PumpUntil([&] { return !Impl().GetPacer().TakeInvalidatedRegion().isEmpty(); }));
     // A change made on a worker is handled on the GUI thread before the
     // worker goes on.
     recorder.Clear();
@@ -399,9 +399,9 @@ TEST_F(GridOptionsTest, HeaderFontChangeRemeasuresTheStrip)
     EXPECT_EQ(header->GetHeight(), metrics.tmHeight + metrics.tmInternalLeading + 4);
     EXPECT_EQ(recorder.Codes(), std::vector<int32_t>{kNotifyHeaderChanged});
     // The body starts below the new strip.
-    EXPECT_EQ(Impl().BodyArea().top(), header->GetHeight());
+    EXPECT_EQ(Impl().GetRowLayout().BodyArea().ToQRect().top(), header->GetHeight());
     grid->SetHeaderShown(false);
-    EXPECT_EQ(Impl().BodyArea().top(), 0);
+    EXPECT_EQ(Impl().GetRowLayout().BodyArea().ToQRect().top(), 0);
 }
 
 // ---- Settings stream ----

@@ -45,29 +45,27 @@ TEST_F(PaintHighlightTest, FadingBackgroundOnWhiteFadesOutOverTwoSecondsWithBlac
     EXPECT_EQ(BackOf(image, 0), RGB(255, 105, 105));
     EXPECT_EQ(BackOf(image, 1), kWhite);
     EXPECT_TRUE(HasInk(image, TextArea(0), 60)) << "the text stays black";
-    ASSERT_EQ(host.expiries.size(), 1u) << "only the changed cell asks to be repainted";
-    EXPECT_EQ(host.expiries[0].item, changed);
-    EXPECT_EQ(host.expiries[0].fieldId, CPaintRowObject::kNumberField);
-    EXPECT_EQ(host.expiries[0].ms, 30);
+    ASSERT_EQ(host.refreshes.size(), 1u) << "one request per pass, for the nearest step";
+    EXPECT_EQ(host.refreshes[0], 30);
 
     Common::AdvanceProcessClockForTesting(1000);
-    host.expiries.clear();
+    host.refreshes.clear();
     image = Render();
     EXPECT_EQ(BackOf(image, 0), RGB(255, 180, 180)); // alpha 75
-    ASSERT_EQ(host.expiries.size(), 1u);
-    EXPECT_EQ(host.expiries[0].ms, 30);
+    ASSERT_EQ(host.refreshes.size(), 1u);
+    EXPECT_EQ(host.refreshes[0], 30);
 
     Common::AdvanceProcessClockForTesting(990);
-    host.expiries.clear();
+    host.refreshes.clear();
     image = Render();
-    ASSERT_EQ(host.expiries.size(), 1u);
-    EXPECT_EQ(host.expiries[0].ms, 10) << "the last repaint comes when the highlight ends, not after the interval";
+    ASSERT_EQ(host.refreshes.size(), 1u);
+    EXPECT_EQ(host.refreshes[0], 10) << "the last repaint comes when the highlight ends, not after the interval";
 
     Common::AdvanceProcessClockForTesting(10);
-    host.expiries.clear();
+    host.refreshes.clear();
     image = Render();
     EXPECT_EQ(BackOf(image, 0), kWhite);
-    EXPECT_TRUE(host.expiries.empty());
+    EXPECT_TRUE(host.refreshes.empty());
 }
 
 TEST_F(PaintHighlightTest, InvertModeSwapsTextAndBackgroundUntilTheHighlightEnds)
@@ -86,8 +84,8 @@ TEST_F(PaintHighlightTest, InvertModeSwapsTextAndBackgroundUntilTheHighlightEnds
         for (int y = text.top; y < text.bottom; ++y)
             brightText |= qGray(image.pixel(x, y)) > 200;
     EXPECT_TRUE(brightText);
-    ASSERT_EQ(host.expiries.size(), 1u);
-    EXPECT_EQ(host.expiries[0].ms, 2000) << "a solid highlight is repainted once, when it ends";
+    ASSERT_EQ(host.refreshes.size(), 1u);
+    EXPECT_EQ(host.refreshes[0], 2000) << "a solid highlight is repainted once, when it ends";
 
     Common::AdvanceProcessClockForTesting(2000);
     image = Render();
@@ -100,13 +98,13 @@ TEST_F(PaintHighlightTest, WithTheOptionOffOrTheBitClearedNothingIsTintedOrSched
     changed->OnDataChanged(CPaintRowObject::kNumberField);
     QImage image = Render();
     EXPECT_EQ(BackOf(image, 0), kWhite);
-    EXPECT_TRUE(host.expiries.empty());
+    EXPECT_TRUE(host.refreshes.empty());
 
     host.highlightChangedValues = true;
     host.mask = PaintElement::kAll & ~PaintElement::kChangeHighlight;
     image = Render();
     EXPECT_EQ(BackOf(image, 0), kWhite);
-    EXPECT_TRUE(host.expiries.empty());
+    EXPECT_TRUE(host.refreshes.empty());
 }
 
 TEST_F(PaintHighlightTest, AlphaModesBlendAtTheirAlphaAndSolidModesReplace)

@@ -22,11 +22,6 @@ CFakePaintHost::CFakePaintHost()
 
 CFakePaintHost::~CFakePaintHost() = default;
 
-int32_t CFakePaintHost::GetChangeAge(CGridItem& item, int32_t fieldId)
-{
-    return item.GetChangeAge(fieldId, Common::GetProcessClock());
-}
-
 CColumn* CFakePaintHost::AddColumn(int32_t id, const std::string& caption, int32_t width, int32_t alignment)
 {
     auto column = std::make_unique<CColumn>(id, caption, width, alignment);

@@ -72,12 +72,6 @@ public:
 // Every host option as a member; lists and header are real.
 class CFakePaintHost final : public IPaintHost {
 public:
-    struct Expiry {
-        CGridItem* item;
-        int32_t fieldId;
-        int32_t ms;
-    };
-
     CFakePaintHost();
     CFakePaintHost(const CFakePaintHost&) = delete;
     CFakePaintHost& operator=(const CFakePaintHost&) = delete;
@@ -110,11 +104,7 @@ public:
     const QImage* GetBackgroundPicture() const override { return picture.isNull() ? nullptr : &picture; }
     int32_t GetBackgroundMode() const override { return pictureMode; }
     int32_t GetBackgroundAlpha() const override { return pictureAlpha; }
-    int32_t GetChangeAge(CGridItem& item, int32_t fieldId) override;
-    void SetHighlightExpiry(CGridItem& item, int32_t fieldId, int32_t ms) override
-    {
-        expiries.push_back({&item, fieldId, ms});
-    }
+    void RefreshHighlightsIn(int32_t ms) override { refreshes.push_back(ms); }
 
     // Adds a column (id, caption, width, alignment); answers it.
     CColumn* AddColumn(int32_t id, const std::string& caption, int32_t width,
@@ -150,7 +140,7 @@ public:
     QImage picture;
     int32_t pictureMode = kBackgroundCentred;
     int32_t pictureAlpha = -1;
-    std::vector<Expiry> expiries;
+    std::vector<int32_t> refreshes; // RefreshHighlightsIn, one per pass that asked
 };
 
 // Fills the cell's whole unclipped rectangle (or only the painted part) in

@@ -1,0 +1,91 @@
+#pragma once
+// CRepaintPacer: how a grid asks to be repainted. Invalidation only
+// accumulates, and paints are paced to one per frame: a stream of changes
+// asks for a repaint far more often than a screen shows a frame, so what
+// comes within a frame (kPaintFrameMs) of the last paint is held in one
+// region and handed to the window when that frame ends (the frame timer).
+// Outside a frame the rectangle goes to the window at once, where Qt merges
+// what follows until it paints.
+//
+// Scrolling the window's pixels must first flush the held region (Flush), so
+// that Qt moves it with the contents. A test seam records every invalidated
+// rectangle (StartRecordingInvalidation).
+//
+// Ownership: borrows its target and timer host (the grid; both outlive it).
+// Thread: GUI thread only.
+
+#include "gui/grid/timer_host.h"
+
+#include "platform/rect.h"
+
+#include <QRegion>
+
+#include <cstdint>
+
+namespace Brivel::GUI {
+
+// What the pacer invalidates: the grid window.
+class IRepaintTarget {
+public:
+    // The client area; every invalidation is clipped to it.
+    virtual Platform::CRect GetClientRect() const = 0;
+    // Hands a part of the window to the window system for its next paint.
+    virtual void UpdateWindow(const Platform::CRect& rect) = 0;
+    virtual void UpdateWindow(const QRegion& region) = 0;
+
+protected:
+    IRepaintTarget() = default;
+    IRepaintTarget(const IRepaintTarget&) = default;
+    IRepaintTarget& operator=(const IRepaintTarget&) = default;
+    ~IRepaintTarget() = default;
+};
+
+class CRepaintPacer {
+public:
+    // The shortest time between two paints of a grid.
+    static constexpr int32_t kPaintFrameMs = 16;
+
+    // `timerId` is the timer of `timers` the pacer owns for the frame's end.
+    CRepaintPacer(IRepaintTarget& target, ITimerHost& timers, uintptr_t timerId)
+        : m_target(target), m_timers(timers), m_timerId(timerId)
+    {
+    }
+    CRepaintPacer(const CRepaintPacer&) = delete;
+    CRepaintPacer& operator=(const CRepaintPacer&) = delete;
+
+    void Invalidate(const Platform::CRect& rect);
+    void InvalidateAll() { Invalidate(m_target.GetClientRect()); }
+    // Hands the held region to the window now.
+    void Flush();
+    // The frame timer fired.
+    void OnFrameTimer() { Flush(); }
+    // A paint begins: the frame starts now (on the process clock).
+    void OnPaint();
+    // Drops the held region and stops the timer (the window goes).
+    void Reset();
+
+    bool HasPainted() const { return m_hasPainted; }
+    bool IsFramePending() const { return m_framePending; }
+    // 0 when a paint may happen now, else the milliseconds (>= 1) until the
+    // frame that began with the last paint ends.
+    int32_t MsUntilNextFrame() const;
+
+    // Test seam: from now on every invalidated rectangle is also collected.
+    void StartRecordingInvalidation();
+    QRegion TakeInvalidatedRegion();
+
+private:
+    IRepaintTarget& m_target; // Not owned; outlives this.
+    ITimerHost& m_timers;     // Not owned; outlives this.
+    const uintptr_t m_timerId;
+
+    QRegion m_held;             // the region held until the frame ends
+    bool m_framePending = false; // the frame timer runs
+    bool m_hasPainted = false;
+    int32_t m_lastPaint = 0;     // process clock; meaningful once m_hasPainted
+
+    bool m_recording = false;
+    QRegion m_recorded;
+};
+
+} // namespace Brivel::GUI
