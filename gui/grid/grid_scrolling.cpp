@@ -377,12 +377,12 @@ bool CGridImpl::NeedsHorizontalBar() const
 
 void CGridImpl::PlaceScrollBars()
 {
-    const QRect all = m_grid.rect();
+    const Platform::CRect all = Platform::CRect::FromQRect(m_grid.rect());
     const int32_t extent = m_scrollBarExtent;
     if (m_vbarShown)
-        m_vbar->setGeometry(all.right() + 1 - extent, all.top(), extent, all.height() - (m_hbarShown ? extent : 0));
+        m_vbar->setGeometry(all.right - extent, all.top, extent, all.Height() - (m_hbarShown ? extent : 0));
     if (m_hbarShown)
-        m_hbar->setGeometry(all.left(), all.bottom() + 1 - extent, all.width() - (m_vbarShown ? extent : 0), extent);
+        m_hbar->setGeometry(all.left, all.bottom - extent, all.Width() - (m_vbarShown ? extent : 0), extent);
     m_vbar->setVisible(m_vbarShown);
     m_hbar->setVisible(m_hbarShown);
 }
