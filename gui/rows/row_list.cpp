@@ -299,6 +299,25 @@ void CRowList::EraseRows(int32_t row, int32_t count) noexcept
     }
 }
 
+void CRowList::DeselectRows(int32_t row, int32_t count, COperation& op)
+{
+    if (m_selection.empty())
+        return;
+    m_flat.ForEach(row, row + count, [&](CGridItem* item) {
+        if (!item->IsSelected())
+            return;
+        item->m_flags &= static_cast<uint8_t>(~CGridItem::kSelectedFlag);
+        RemoveFromSelection(item);
+        op.Event(kNotifySelectionChanged, item);
+    });
+}
+
+void CRowList::DeselectSubtreeRows(CGridItem* item, COperation& op)
+{
+    if (item->IsShown())
+        DeselectRows(m_flat.IndexOf(item), 1 + item->m_visibleDescendants, op);
+}
+
 void CRowList::HideSubtree(CGridItem* item, COperation& op)
 {
     const int32_t row = m_flat.IndexOf(item);
@@ -315,6 +334,7 @@ void CRowList::HideDescendants(CGridItem* item, COperation& op)
         return;
     const int32_t row = m_flat.IndexOf(item) + 1;
     const int32_t count = item->m_visibleDescendants;
+    DeselectRows(row, count, op);
     EraseRows(row, count);
     AddToAncestors(item, -count);
     op.RowsRemoved(row);

@@ -34,8 +34,10 @@
 //
 // Selection set: the selected items of the list in no particular order (a
 // vector with a back-index in each item: O(1) to add, remove and count);
-// display order is a sort by row index away. Member count: an item knows its
-// list, so membership needs no set.
+// display order is a sort by row index away. Rows hidden by a collapse or by
+// the filter leave the selection (notification 6), so every selected item of
+// a grid list is shown. Member count: an item knows its list, so membership
+// needs no set.
 //
 // Notifications and the owner: see row_list_owner.h for the order of the
 // calls an operation makes. The list raises 6 (selection), 7 (expanded),
@@ -71,6 +73,9 @@ public:
     enum Kind : int32_t { kDetachedList = 0, kPinnedList = 1, kBodyList = 2 };
 
     static constexpr int32_t kDefaultRowHeight = 14;
+    // Past this many rows a selection change repaints the list's rows on
+    // screen at once instead of finding each row.
+    static constexpr size_t kSelectionRepaintLimit = 32;
     static constexpr int32_t kMaxRowHeight = 32767;
     // Child index meaning "after the last child".
     static constexpr int32_t kTail = -1;
@@ -124,8 +129,15 @@ public:
     int32_t GetSelectedCount() const noexcept { return static_cast<int32_t>(m_selection.size()); }
     // The selected items, in no particular order; valid until the next change.
     std::span<CGridItem* const> GetSelectionSet() const noexcept { return m_selection; }
-    // Deselects every item (notification 6 and a repaint for each shown one).
+    // Deselects every item (notification 6 for each, and a repaint of the
+    // rows on screen).
     void DeselectAll();
+    // Selects (or deselects) the shown rows first .. last (clamped), as one
+    // operation: notification 6 for each item that changed, one repaint of
+    // the range. Selecting needs the owner's selection enabled and, in
+    // single selection, a single row and nothing selected yet. Answers the
+    // number of items that changed.
+    int32_t SelectRows(int32_t first, int32_t last, bool select);
 
     // ---- Structure ----
     // Inserts `item` (an item at the top of the detached list, with its
@@ -232,6 +244,10 @@ private:
     void HideDescendants(CGridItem* item, COperation& op);
     void ShowEligibleDescendants(CGridItem* item, COperation& op);
     void EraseRows(int32_t row, int32_t count) noexcept;
+    // Deselects the items of the shown rows row .. row + count - 1 (rows
+    // about to be hidden by a collapse or the filter leave the selection).
+    void DeselectRows(int32_t row, int32_t count, COperation& op);
+    void DeselectSubtreeRows(CGridItem* item, COperation& op);
     static void AddToAncestors(CGridItem* from, int32_t delta) noexcept;
     // Takes `item` out of its parent's children (hiding its shown rows);
     // `item` then has no parent and belongs to no children list.

@@ -20,7 +20,9 @@ namespace Brivel::GUI {
 // (a handler may change the tree); the innermost one is t_active.
 class CRowList::COperation {
 public:
-    explicit COperation(CRowList& list) : m_list(list), m_active(list.m_kind != kDetachedList && list.m_owner)
+    explicit COperation(CRowList& list)
+        : m_list(list), m_active(list.m_kind != kDetachedList && list.m_owner),
+          m_notifying(m_active && list.m_owner->IsNotifyingItems())
     {
         if (m_active) {
             m_focusRow = list.m_owner->GetFocusRow(list);
@@ -40,9 +42,11 @@ public:
         m_first = std::min(m_first, first);
         m_last = std::max(m_last, last);
     }
+    // Notifications nobody receives are not recorded (a bulk selection of
+    // a million rows then costs no event each); repaints always are.
     void Event(int32_t code, CGridItem* item)
     {
-        if (m_active)
+        if (code == kRepaint ? m_active : m_notifying)
             m_events.Push({code, item});
     }
     void Invalidate(CGridItem* item) { Event(kRepaint, item); }
@@ -106,7 +110,8 @@ private:
     static thread_local COperation* t_active;
 
     CRowList& m_list;
-    const bool m_active; // a grid list with an owner
+    const bool m_active;    // a grid list with an owner
+    const bool m_notifying; // and the owner's item notifications reach someone
     int32_t m_focusRow = -1;
     CGridItem* m_focusItem = nullptr;
     bool m_focusLost = false;

@@ -174,14 +174,52 @@ void CRowList::DeselectAll()
     COperation op(*this);
     std::vector<CGridItem*> items;
     items.swap(m_selection);
+    // Past a few rows one repaint of the list's rows on screen is cheaper
+    // than finding each row.
+    const bool repaintAll = items.size() > kSelectionRepaintLimit;
     for (CGridItem* item : items) {
         item->m_selectionIndex = -1;
         item->m_flags &= static_cast<uint8_t>(~CGridItem::kSelectedFlag);
         op.Event(kNotifySelectionChanged, item);
-        if (item->IsShown())
+        if (!repaintAll && item->IsShown())
             op.Invalidate(item);
     }
+    if (repaintAll)
+        op.RowsChanged(0, GetRowCount() - 1);
     op.Finish();
+}
+
+int32_t CRowList::SelectRows(int32_t first, int32_t last, bool select)
+{
+    first = std::max(first, 0);
+    last = std::min(last, GetRowCount() - 1);
+    if (m_kind == kDetachedList || first > last)
+        return 0;
+    if (select && m_owner != nullptr &&
+        (!m_owner->IsSelectionEnabled() ||
+         (!m_owner->IsMultipleSelection() && (first != last || m_owner->HasSelection()))))
+        return 0;
+    COperation op(*this);
+    if (select)
+        m_selection.reserve(m_selection.size() + static_cast<size_t>(last - first + 1));
+    int32_t changed = 0;
+    m_flat.ForEach(first, last + 1, [&](CGridItem* item) {
+        if (item->IsSelected() == select)
+            return;
+        if (select) {
+            item->m_flags |= CGridItem::kSelectedFlag;
+            AddToSelection(item);
+        } else {
+            item->m_flags &= static_cast<uint8_t>(~CGridItem::kSelectedFlag);
+            RemoveFromSelection(item);
+        }
+        op.Event(kNotifySelectionChanged, item);
+        ++changed;
+    });
+    if (changed > 0)
+        op.RowsChanged(first, last);
+    op.Finish();
+    return changed;
 }
 
 // ---- Filter ----
@@ -197,6 +235,7 @@ bool CRowList::ApplyFilter(CGridItem* item)
     COperation op(*this);
     bool changed = false;
     if (item->IsShown() && !passes) {
+        DeselectSubtreeRows(item, op);
         HideSubtree(item, op);
         changed = true;
     } else if (!item->IsShown() && passes && IsEligibleParent(parent)) {
@@ -222,8 +261,10 @@ void CRowList::Refilter()
         const bool passes = PassesFilter(child);
         if (wasShown == passes)
             return wasShown && child->IsExpanded();
-        if (wasShown)
+        if (wasShown) {
+            DeselectSubtreeRows(child, op);
             HideSubtree(child, op);
+        }
         else
             ShowSubtree(child, op);
         op.Event(kNotifyFilterChanged, child);

@@ -53,6 +53,9 @@ public:
     // Parent-window notification `code` (ItemNotification) about `item`, an
     // item of one of the owner's lists (never a root).
     virtual void NotifyItem(int32_t code, CGridItem& item) = 0;
+    // Whether NotifyItem reaches anyone; a list records no notification
+    // while it does not.
+    virtual bool IsNotifyingItems() const { return true; }
 
     // Rows firstRow .. lastRow of `list` changed (lastRow kThroughLastRow:
     // through the end, because rows were inserted or removed): the grid

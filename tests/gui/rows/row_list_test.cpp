@@ -283,6 +283,10 @@ TEST_F(RowListTest, ApplyFilterShowsOnlyUnderAnEligibleParent)
 
 TEST_F(RowListTest, SelectionRules)
 {
+    const auto CountOf = [this](int32_t code) {
+        const std::vector<int32_t> codes = m_owner.Codes();
+        return static_cast<int32_t>(std::count(codes.begin(), codes.end(), code));
+    };
     CGridItem* a = Add();
     CGridItem* b = Add();
     CGridItem* hidden = Add(a);
@@ -307,18 +311,37 @@ TEST_F(RowListTest, SelectionRules)
     EXPECT_TRUE(c->Select(false));
     ExpectValid(Body());
 
-    // A collapsed (hidden) selected row stays selected.
+    // A row hidden by a collapse or by the filter leaves the selection.
     m_owner.selectionEnabled = true;
     m_owner.multipleSelection = true;
     a->Expand();
     EXPECT_TRUE(hidden->Select(true));
-    a->Collapse();
-    EXPECT_TRUE(hidden->IsSelected());
+    EXPECT_TRUE(b->Select(true));
     m_owner.ClearRecords();
-    Body().DeselectAll();
-    EXPECT_EQ(Body().GetSelectedCount(), 0);
+    a->Collapse();
     EXPECT_FALSE(hidden->IsSelected());
-    EXPECT_EQ(m_owner.events, (std::vector<Event>{{kNotifySelectionChanged, hidden}}));
+    EXPECT_EQ(Body().GetSelectedCount(), 1);
+    EXPECT_EQ(CountOf(kNotifySelectionChanged), 1);
+    CSetFilter filter;
+    filter.hidden.insert(b);
+    m_owner.filter = &filter;
+    EXPECT_TRUE(Body().ApplyFilter(b));
+    EXPECT_FALSE(b->IsSelected());
+    EXPECT_EQ(Body().GetSelectedCount(), 0);
+    ExpectValid(Body());
+
+    // A range as one operation: one rows-changed report, a notification each.
+    m_owner.filter = nullptr;
+    Body().Refilter();
+    m_owner.ClearRecords();
+    EXPECT_EQ(Body().SelectRows(0, 99, true), Body().GetRowCount());
+    EXPECT_EQ(CountOf(kNotifySelectionChanged), Body().GetRowCount());
+    EXPECT_EQ(m_owner.rowsChanged.size(), 1u);
+    EXPECT_EQ(Body().SelectRows(0, 99, true), 0);
+    m_owner.multipleSelection = false;
+    Body().DeselectAll();
+    EXPECT_EQ(Body().SelectRows(0, 1, true), 0) << "single selection takes one row";
+    EXPECT_EQ(Body().SelectRows(1, 1, true), 1);
     ExpectValid(Body());
 }
 
