@@ -8,7 +8,12 @@
 #include "common/data_object.h"
 #include "platform/archive.h"
 
+#include "gui/input/input_router.h"
+
+#include <QGuiApplication>
 #include <QEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QResizeEvent>
 #include <QWheelEvent>
@@ -108,7 +113,31 @@ void CGrid::wheelEvent(QWheelEvent* event)
 void CGrid::mousePressEvent(QMouseEvent* event)
 {
     setFocus(Qt::MouseFocusReason);
-    QWidget::mousePressEvent(event);
+    const QPoint at = event->position().toPoint();
+    if (!m_impl || m_impl->IsDestroyed() ||
+        !m_impl->GetInput().OnMousePress(Platform::CPoint(at), event->button(), event->modifiers()))
+        QWidget::mousePressEvent(event);
+}
+
+void CGrid::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint at = event->position().toPoint();
+    if (!m_impl || m_impl->IsDestroyed() || !m_impl->GetInput().OnMouseMove(Platform::CPoint(at), event->buttons()))
+        QWidget::mouseMoveEvent(event);
+}
+
+void CGrid::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!m_impl || m_impl->IsDestroyed() || !m_impl->GetInput().OnMouseRelease(event->button()))
+        QWidget::mouseReleaseEvent(event);
+}
+
+void CGrid::keyPressEvent(QKeyEvent* event)
+{
+    const bool leftDown = QGuiApplication::mouseButtons().testFlag(Qt::LeftButton);
+    if (!m_impl || m_impl->IsDestroyed() ||
+        !m_impl->GetInput().OnKeyPress(event->key(), event->modifiers(), leftDown))
+        QWidget::keyPressEvent(event); // on to the parent
 }
 
 void CGrid::changeEvent(QEvent* event)
@@ -411,12 +440,12 @@ bool CGrid::IsFocusList(int32_t kind)
 
 int32_t CGrid::GetFocusRow()
 {
-    return m_impl->Call(kOpGetFocusRow, [&](CGridImpl& impl) { return impl.GetFocusRowIndex(); });
+    return m_impl->Call(kOpGetFocusRow, [&](CGridImpl& impl) { return impl.GetSelection().GetFocusRow(); });
 }
 
 int32_t CGrid::GetFocusListKind()
 {
-    return m_impl->Call(kOpGetFocusListKind, [&](CGridImpl& impl) { return impl.GetFocusListKind(); });
+    return m_impl->Call(kOpGetFocusListKind, [&](CGridImpl& impl) { return impl.GetSelection().GetFocusKind(); });
 }
 
 void CGrid::SetSeparatorShown(bool shown)

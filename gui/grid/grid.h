@@ -80,6 +80,7 @@ class CColumn;
 class CGridItem;
 class CHeader;
 class ICustomDraw;
+class IKeyManager;
 class IRowFilter;
 
 // Column and header event codes of the parent notifications (item events are
@@ -260,6 +261,47 @@ public:
     CSortInfo GetSortKey(int32_t level);
     int32_t GetSortKeyCount();
 
+    // ---- Selection, focus and expansion ----
+    // Selected rows of both lists.
+    int32_t GetSelectedCount();
+    // Appends the selected items of the pinned list (mask bit 1), then of the
+    // body list (bit 2), each in display order.
+    void GetSelectedItems(std::vector<CGridItem*>& items, int32_t listMask = kBothLists);
+    // Selects or deselects an item of this grid at its row (a hidden item is
+    // never selected, so it can only be deselected). False for anything else
+    // and when the options refuse (a list outside the selectable mask,
+    // selection off, a second row in single selection).
+    bool SelectItem(CGridItem* item, bool select = true);
+    // SelectItem for the shown row `row` of a list kind; false for kind 0 or
+    // a row that is not there.
+    bool SelectRow(int32_t row, int32_t kind = kBodyList, bool select = true);
+    // Rows first .. last of a list kind at once (as SelectRow each, but one
+    // repaint); the number of rows that changed.
+    int32_t SelectRows(int32_t kind, int32_t first, int32_t last, bool select = true);
+    bool IsRowSelected(int32_t row, int32_t kind = kBodyList);
+    // False for an item that is not in this grid.
+    bool IsItemSelected(CGridItem* item);
+    // Every row of the selectable lists; false (nothing done) unless
+    // selection and multiple selection are on.
+    bool SelectAll();
+    void ClearSelection();
+    // Moves the focus to `row` of a list kind (kind 0 with row -1: no focus)
+    // and repaints both rows; true when the focus is there afterwards. Sends
+    // notification 5 for the item that had the focus, then for the new one.
+    bool SetFocusRow(int32_t row, int32_t kind = kBodyList);
+    // Expands or collapses an item of this grid (with its descendants when
+    // `recursive`); false for anything else.
+    bool Expand(CGridItem* item, bool recursive = false);
+    bool Collapse(CGridItem* item, bool recursive = false);
+
+    // ---- Keyboard ----
+    // The key manager every key press is offered first (null: none); answers
+    // the previous one, which goes back to the caller. The grid deletes the
+    // one it holds at its end when that answers IsAutoDelete() true; a new
+    // grid holds a CKeyManager of its own.
+    IKeyManager* SetKeyManager(IKeyManager* keyManager);
+    IKeyManager* GetKeyManager();
+
     // ---- Change and highlight state ----
     // Each names its row by `item` (an item of this grid) or, when it is
     // null, by `row` in list `kind` (1 or 2).
@@ -402,6 +444,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:

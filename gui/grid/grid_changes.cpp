@@ -40,7 +40,7 @@ void CGridImpl::OnItemDataChanged(CGridItem& item, int32_t fieldId)
     if (list == nullptr || item.GetParent() == nullptr)
         return;
     if (m_rowFilter != nullptr && list->ApplyFilter(&item)) // sends 8 when the shown state changed
-        ClearFocus();
+        m_selection.ClearFocus();
     const std::vector<CSortInfo>& keys = GetListKeys(*list);
     // A change of a field that is no key cannot change the order.
     if (!keys.empty() && (fieldId < 0 || IsKeyField(keys, fieldId)))

@@ -86,6 +86,7 @@ void CGridImpl::Destroy()
         KillTimer(id);
     m_pacer.Reset();
     m_highlights.Stop();
+    m_input.Cancel();
     // Both lists go as by Clear(3): notification 1 for every row, then the
     // bindings and the items.
     for (CRowList* list : {&m_pinned, &m_body}) {
@@ -97,7 +98,7 @@ void CGridImpl::Destroy()
         root->DetachDataObjects();
         list->DestroyAll();
     }
-    ClearFocus();
+    m_selection.ClearFocus();
     m_topRow = -1;
     m_pendingEnsureItem = nullptr;
     m_painter.ReleaseBuffers();
@@ -189,6 +190,9 @@ void CGridImpl::OnTimer(uintptr_t id)
     case kPaintFrameTimer:
         m_pacer.OnFrameTimer();
         break;
+    case kDragScrollTimer:
+        m_input.GetRowMouse().OnDragScrollTimer();
+        break;
     case kAddBurstTimer:
         KillTimer(id);
         m_addBurstPending = false;
@@ -228,7 +232,7 @@ uint32_t CGridImpl::ItemState(const CGridItem& item, int32_t row) const
     uint32_t state = 0;
     if (item.IsSelected())
         state |= kItemSelected;
-    if (row >= 0 && item.GetListKind() == m_focusKind && row == m_focusRow)
+    if (row >= 0 && row == m_selection.GetFocusRow(item.GetListKind()))
         state |= kItemFocused;
     if (item.IsShown())
         state |= kItemShown;
@@ -308,22 +312,6 @@ void CGridImpl::OnRowsChanged(CRowList& list, int32_t firstRow, int32_t lastRow)
     InvalidateRows(list, firstRow, lastRow);
     if (lastRow == kThroughLastRow)
         RequestDeferredLayout(); // rows came or went: ranges and the last page change
-}
-
-int32_t CGridImpl::GetFocusRow(const CRowList& list) const
-{
-    return list.GetKind() == m_focusKind ? m_focusRow : -1;
-}
-
-void CGridImpl::SetFocusRow(CRowList& list, int32_t row)
-{
-    if (row < 0) {
-        if (list.GetKind() == m_focusKind)
-            ClearFocus();
-        return;
-    }
-    m_focusRow = row;
-    m_focusKind = list.GetKind();
 }
 
 bool CGridImpl::HasSelection() const

@@ -40,6 +40,8 @@
 #include "gui/header/header.h"
 #include "gui/header/scroll_position.h"
 #include "gui/header/sort_info.h"
+#include "gui/input/input_router.h"
+#include "gui/input/selection.h"
 #include "gui/paint/grid_painter.h"
 #include "gui/paint/paint_host.h"
 #include "gui/rows/row_layout.h"
@@ -66,6 +68,8 @@ class CGrid::CGridImpl final : public Platform::CMessageWindow,
                                public IHorizontalScrollSource,
                                public IRepaintTarget,
                                public IHighlightTarget,
+                               public ISelectionHost,
+                               public IInputHost,
                                public ITimerHost {
 public:
     explicit CGridImpl(CGrid& grid);
@@ -90,6 +94,8 @@ public:
     const CRowLayout& GetRowLayout() const { return m_layout; }
     CRepaintPacer& GetPacer() { return m_pacer; }
     CHighlightScheduler& GetHighlights() { return m_highlights; }
+    CGridSelection& GetSelection() { return m_selection; }
+    CInputRouter& GetInput() { return m_input; }
     CGridPainter& GetPainter() { return m_painter; }
     const GridOptions& GetOptions() const { return m_options; }
     GridOptions& GetOptions() { return m_options; }
@@ -182,9 +188,6 @@ public:
     void SetMultipleSelection(bool multiple);
     void SetSelectableLists(int32_t mask);
     static bool KindInMask(int32_t kind, int32_t mask) { return (kind == 1 || kind == 2) && (mask & kind) != 0; }
-    int32_t GetFocusRowIndex() const { return m_focusRow; }
-    int32_t GetFocusListKind() const { return m_focusKind; }
-    void ClearFocus() { m_focusRow = -1; m_focusKind = 0; }
     void SetSeparatorShown(bool shown);
     void SetSeparatorHeight(int32_t height);
     IRowFilter* SetRowFilter(IRowFilter* filter);
@@ -212,10 +215,11 @@ public:
 
     // ---- IRowListOwner ----
     void NotifyItem(int32_t code, CGridItem& item) override;
+    bool IsNotifyingItems() const override { return m_options.notifyParent && GetNotifyTarget() != nullptr; }
     void OnRowsChanged(CRowList& list, int32_t firstRow, int32_t lastRow) override;
     void InvalidateItem(CGridItem& item) override { Invalidate(m_layout.ItemRect(item)); }
-    int32_t GetFocusRow(const CRowList& list) const override;
-    void SetFocusRow(CRowList& list, int32_t row) override;
+    int32_t GetFocusRow(const CRowList& list) const override { return m_selection.GetFocusRow(list.GetKind()); }
+    void SetFocusRow(CRowList& list, int32_t row) override { m_selection.FollowFocus(list, row); }
     bool IsSelectionEnabled() const override { return m_options.selectionEnabled; }
     bool IsMultipleSelection() const override { return m_options.multipleSelection; }
     bool HasSelection() const override;
@@ -231,7 +235,7 @@ public:
     const IHorizontalScrollSource* GetScrollSource() const override { return this; }
     CRowList* GetRowList(int32_t kind) const override { return ListOfKind(kind); }
     Platform::CRect GetClientRect() const override { return ClientRect(); }
-    int32_t GetFocusRow(int32_t kind) const override { return kind == m_focusKind ? m_focusRow : -1; }
+    int32_t GetFocusRow(int32_t kind) const override { return m_selection.GetFocusRow(kind); }
     const Appearance& GetAppearance() const override { return m_options.appearance; }
     const HighlightSettings& GetHighlightSettings() const override { return m_options.highlightSettings; }
     bool IsHighlightChangedValues() const override { return m_options.highlightChangedValues; }
@@ -246,6 +250,13 @@ public:
     int32_t GetBackgroundMode() const override { return m_options.backgroundMode; }
     int32_t GetBackgroundAlpha() const override { return m_options.backgroundAlpha; }
     void RefreshHighlightsIn(int32_t ms) override { m_highlights.RefreshIn(ms); }
+
+    // ---- ISelectionHost, IInputHost (the rest is above) ----
+    int32_t GetSelectableLists() const override { return m_options.selectableLists; }
+    int32_t GetFocusMask() const override { return m_options.focusMask; }
+    int32_t GetTypeAheadDelay() const override { return m_options.typeAheadDelay; }
+    void BringBodyRowIntoView(int32_t row) override { EnsureVisible(row, nullptr); }
+    void ScrollBodyLines(int32_t lines) override;
 
     // ---- IRepaintTarget, IHighlightTarget, ITimerHost ----
     void UpdateWindow(const Platform::CRect& rect) override;
@@ -304,10 +315,6 @@ private:
     ICustomDraw* m_customDraw = nullptr;             // Deleted with the grid when it answers IsAutoDelete() true.
     Platform::CImageList* m_cellImageList = nullptr; // Not owned.
 
-    // Focus.
-    int32_t m_focusRow = -1;
-    int32_t m_focusKind = 0;
-
     // Scrolling and layout.
     int32_t m_topRow = -1;
     int32_t m_previousRowCount = 0;
@@ -333,6 +340,8 @@ private:
     CRowLayout m_layout{*this};
     CRepaintPacer m_pacer{*this, *this, kPaintFrameTimer};
     CHighlightScheduler m_highlights{m_layout, m_pacer, *this, *this, kHighlightTimer};
+    CGridSelection m_selection{*this, m_layout, m_pacer};
+    CInputRouter m_input{m_grid, *this, m_selection, m_layout, *this, kDragScrollTimer};
     CGridPainter m_painter{*this, &m_layout}; // the paint pass, its back buffer and picture
 };
 

@@ -121,7 +121,7 @@ bool CGridImpl::Detach(CGridItem* item)
     NotifyItem(kNotifyItemDetached, *item);
     if (ListOf(item) != list)
         return false; // the handler took it away
-    ClearFocus();
+    m_selection.ClearFocus();
     ForgetPendingEnsureItemIn(*item);
     CGridItem* const parent = item->GetParent();
     if (!list->DetachItem(item))
@@ -157,8 +157,8 @@ bool CGridImpl::Remove(CGridItem* item)
     // reported must stay alive until the report is over.
     if (list == nullptr || m_removing > 0)
         return false;
-    if (list->GetKind() == m_focusKind)
-        ClearFocus();
+    if (list->GetKind() == m_selection.GetFocusKind())
+        m_selection.ClearFocus();
     const int32_t bodyRows = m_body.GetRowCount();
     ++m_removing;
     SendRemovalNotifications(*item);
@@ -216,7 +216,7 @@ bool CGridImpl::Clear(int32_t listMask)
 {
     if (m_removing > 0)
         return false;
-    ClearFocus();
+    m_selection.ClearFocus();
     m_keys[CRowList::kPinnedList].clear();
     m_keys[CRowList::kBodyList].clear();
     bool cleared = false;

@@ -35,6 +35,15 @@ enum GridOperation : uint32_t {
     kOpGetLastVisibleRow = 52,
     kOpEnsureVisible = 53,
     kOpSetTopRow = 55,
+    kOpGetSelectedCount = 57,
+    kOpGetSelectedItems = 58,
+    kOpSelectItem = 59,
+    kOpSelectRow = 60,
+    kOpIsRowSelected = 61,
+    kOpIsItemSelected = 62,
+    kOpSelectAll = 63,
+    kOpClearSelection = 64,
+    kOpSetFocusRow = 65,
     kOpGetFocusRow = 66,
     kOpGetFocusListKind = 67,
     kOpIsFocusList = 69,
@@ -76,6 +85,8 @@ enum GridOperation : uint32_t {
     kOpSetRowFilter = 161,
     kOpGetRowFilter = 162,
     kOpRefilter = 163,
+    kOpSetKeyManager = 164,
+    kOpGetKeyManager = 165,
     kOpSetNotifyParent = 168,
     kOpIsNotifyParent = 169,
     kOpSerialize = 190,
@@ -105,6 +116,9 @@ enum GridOperation : uint32_t {
     kOpSetBackgroundPicture = 222,
     kOpMarkChangedNow = 223, // MarkChanged carried synchronously
     kOpSaveScreenshot = 224,
+    kOpSelectRows = 225,
+    kOpExpand = 226,
+    kOpCollapse = 227,
 };
 
 // Window timers of the grid.
@@ -114,6 +128,7 @@ enum GridTimer : uintptr_t {
     kEnsureVisibleTimer = 4, // 10 ms: a request made before the first paint
     kHeaderWidthTimer = 5,   // 10 ms after a column width change: layout and repaint
     kPaintFrameTimer = 6,    // the deferred part of the update region, one frame after the last paint
+    kDragScrollTimer = 7,    // a drag-selection outside the body scrolls it, one line per tick
 };
 
 // Scroll bar actions, as the scroll bars and the wheel report them.

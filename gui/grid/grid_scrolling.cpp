@@ -98,13 +98,15 @@ void CGridImpl::SetTopRow(int32_t row, bool redraw)
     const CRect body = m_layout.BodyArea();
     if (body.IsRectEmpty())
         return;
-    if (old < 0 || row < 0 || !m_options.background.isNull()) {
+    if (old < 0 || row < 0) {
         Invalidate(body);
         return;
     }
     // The pixels scrolled over, counted up to the body height.
     const int32_t pixels = m_layout.BodyRowsHeight(std::min(old, row), std::max(old, row), body.Height());
-    if (pixels >= body.Height() || pixels <= 0) {
+    m_input.GetRowMouse().OnScrolled(row > old ? -pixels : pixels); // the press moves with its row
+    // A drag-selection repaints its rows as it goes; a picture does not scroll.
+    if (pixels >= body.Height() || pixels <= 0 || m_input.GetRowMouse().IsTracking() || !m_options.background.isNull()) {
         Invalidate(body);
         return;
     }
@@ -174,6 +176,12 @@ void CGridImpl::VScroll(VScrollAction action, int32_t position)
     }
     if (next != m_topRow)
         SetTopRow(next, true);
+}
+
+void CGridImpl::ScrollBodyLines(int32_t lines)
+{
+    for (int32_t i = 0; i < std::abs(lines); ++i)
+        VScroll(lines > 0 ? VScrollAction::LineDown : VScrollAction::LineUp);
 }
 
 void CGridImpl::SetWheelLines(int32_t lines)

@@ -184,7 +184,7 @@ void CGridImpl::Serialize(CArchive& ar)
         LoadEmptyBlock(ar, "drag settings");
     }
 
-    ClearFocus();
+    m_selection.ClearFocus();
     Sort();
     UpdateLayout();
     InvalidateAll();

@@ -117,8 +117,8 @@ void CGridImpl::Resort(CRowList& list)
 
 void CGridImpl::Sort()
 {
-    CRowList* const focusList = ListOfKind(m_focusKind);
-    CGridItem* const focusItem = focusList ? focusList->GetItem(m_focusRow) : nullptr;
+    CRowList* const focusList = ListOfKind(m_selection.GetFocusKind());
+    CGridItem* const focusItem = m_selection.GetFocusItem();
     for (CRowList* list : {&m_pinned, &m_body}) {
         std::vector<CSortInfo>& keys = m_keys[static_cast<size_t>(list->GetKind())];
         keys.clear();
@@ -133,11 +133,9 @@ void CGridImpl::Sort()
         Resort(*list);
     }
     InvalidateAll();
-    ClearFocus();
-    if (focusItem != nullptr && focusItem->IsShown()) {
-        m_focusKind = focusList->GetKind();
-        m_focusRow = focusList->GetRowIndex(focusItem);
-    }
+    m_selection.ClearFocus();
+    if (focusItem != nullptr && focusItem->IsShown())
+        m_selection.FollowFocus(*focusList, focusList->GetRowIndex(focusItem));
 }
 
 void CGridImpl::SetSortKey(int32_t level, const CSortInfo& key, bool resortNow)
@@ -230,7 +228,7 @@ bool CGridImpl::Reposition(CGridItem& item)
             const int32_t block = item.GetVisibleDescendantCount();
             InvalidateRows(*list, std::min(oldRow, newRow), std::max(oldRow, newRow) + block);
         }
-        ClearFocus();
+        m_selection.ClearFocus();
         NotifyItem(kNotifyItemMoved, item);
         return true;
     } catch (...) {

@@ -1,0 +1,51 @@
+#include "gui/input/input_router.h"
+
+#include "gui/input/key_manager.h"
+
+#include <memory>
+#include <utility>
+
+namespace Brivel::GUI {
+
+CInputRouter::CInputRouter(CGrid& grid, IInputHost& host, CGridSelection& selection, const CRowLayout& layout,
+                           ITimerHost& timers, uintptr_t dragScrollTimerId)
+    : m_grid(grid), m_keyManager(std::make_unique<CKeyManager>(true).release()), m_typeAhead(host, selection),
+      m_rowMouse(host, selection, layout, timers, dragScrollTimerId)
+{
+}
+
+CInputRouter::~CInputRouter()
+{
+    IKeyManager* const keyManager = std::exchange(m_keyManager, nullptr);
+    if (keyManager != nullptr && keyManager->IsAutoDelete())
+        std::unique_ptr<IKeyManager> owned(keyManager); // handed over with SetKeyManager
+}
+
+IKeyManager* CInputRouter::SetKeyManager(IKeyManager* keyManager)
+{
+    return std::exchange(m_keyManager, keyManager);
+}
+
+bool CInputRouter::OnKeyPress(int key, Qt::KeyboardModifiers modifiers, bool leftButtonDown)
+{
+    if (m_keyManager != nullptr && m_keyManager->OnKeyDown(m_grid, key, modifiers))
+        return true;
+    return m_typeAhead.OnKeyPress(key, modifiers, leftButtonDown);
+}
+
+bool CInputRouter::OnMousePress(Platform::CPoint point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
+{
+    return button == Qt::LeftButton && m_rowMouse.OnPress(point, modifiers);
+}
+
+bool CInputRouter::OnMouseMove(Platform::CPoint point, Qt::MouseButtons buttons)
+{
+    return buttons.testFlag(Qt::LeftButton) && m_rowMouse.OnMove(point);
+}
+
+bool CInputRouter::OnMouseRelease(Qt::MouseButton button)
+{
+    return button == Qt::LeftButton && m_rowMouse.OnRelease();
+}
+
+} // namespace Brivel::GUI

@@ -1,0 +1,69 @@
+#pragma once
+// CInputRouter: where a grid's keys and mouse buttons go.
+//
+// The grid hands every key press and left-button event here, and the router
+// offers it in a fixed order, stopping at the first taker: (the in-place
+// editor and a header gesture, when they are built, come first), then the
+// key manager, then type-ahead, then the mouse on rows. It owns type-ahead
+// and the mouse on rows, and holds the key manager (a CKeyManager of its own
+// until the application sets another).
+//
+// Ownership: owns its type-ahead and row-mouse helpers; holds the key
+// manager and deletes it at its end when it answers IsAutoDelete() true;
+// borrows the grid and its parts (they outlive it).
+// Thread: GUI thread only.
+
+#include "gui/input/row_mouse.h"
+#include "gui/input/type_ahead.h"
+
+#include "platform/rect.h"
+
+#include <Qt>
+
+#include <cstdint>
+
+namespace Brivel::GUI {
+
+class CGrid;
+class IKeyManager;
+
+// Everything the input helpers ask of the grid.
+class IInputHost : public ITypeAheadHost, public IRowMouseHost {
+protected:
+    IInputHost() = default;
+    IInputHost(const IInputHost&) = default;
+    IInputHost& operator=(const IInputHost&) = default;
+    ~IInputHost() = default;
+};
+
+class CInputRouter {
+public:
+    CInputRouter(CGrid& grid, IInputHost& host, CGridSelection& selection, const CRowLayout& layout,
+                 ITimerHost& timers, uintptr_t dragScrollTimerId);
+    CInputRouter(const CInputRouter&) = delete;
+    CInputRouter& operator=(const CInputRouter&) = delete;
+    ~CInputRouter();
+
+    // Answers the previous key manager, which goes back to the caller.
+    IKeyManager* SetKeyManager(IKeyManager* keyManager);
+    IKeyManager* GetKeyManager() const { return m_keyManager; }
+
+    // Each answers whether a helper took the event.
+    bool OnKeyPress(int key, Qt::KeyboardModifiers modifiers, bool leftButtonDown);
+    bool OnMousePress(Platform::CPoint point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    bool OnMouseMove(Platform::CPoint point, Qt::MouseButtons buttons);
+    bool OnMouseRelease(Qt::MouseButton button);
+    // The window goes: drags end, timers stop.
+    void Cancel() { m_rowMouse.Cancel(); }
+
+    CTypeAhead& GetTypeAhead() { return m_typeAhead; }
+    CRowMouse& GetRowMouse() { return m_rowMouse; }
+
+private:
+    CGrid& m_grid;                        // Not owned; outlives this.
+    IKeyManager* m_keyManager = nullptr; // Deleted at the end when it answers IsAutoDelete() true.
+    CTypeAhead m_typeAhead;
+    CRowMouse m_rowMouse;
+};
+
+} // namespace Brivel::GUI
