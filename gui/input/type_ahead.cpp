@@ -104,8 +104,11 @@ bool CTypeAhead::Type(char ch, uint32_t now)
     CColumn* const column = SearchColumn();
     if (column == nullptr || body == nullptr || body->GetRowCount() == 0)
         return false;
+    // The signed difference stays right across the counter's wrap; a tick
+    // before the last one (a counter set back) starts anew as well.
     const int32_t delay = m_host.GetTypeAheadDelay();
-    if (!m_typed || Common::TickDifference(now, m_lastTick) > delay)
+    const int32_t since = Common::TickDifference(now, m_lastTick);
+    if (!m_typed || since > delay || since < 0)
         m_text.assign(1, ch);
     else
         m_text.push_back(ch);
