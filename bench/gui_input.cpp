@@ -1,0 +1,190 @@
+// Costs of selection, type-ahead and the keyboard on large grids.
+//
+//   InputSelectAll/1000000        SelectAll of a million body rows
+//   InputSelectedItems/1000000/N  GetSelectedItems with N rows selected (all,
+//                                 or 500 spread out: the sort strategy)
+//   InputTypeAheadWrap/100000     a search that finds nothing: from the focus
+//                                 (the middle row) to the end and round again
+//   InputShiftEnd/100000          Shift+End from row 0 through the key manager
+//   InputClickRepaint             a click on a row of a 1280 x 800 grid and the
+//                                 paint of what it invalidated (the old and the
+//                                 new row)
+//
+// The grid is a hidden top-level widget with no parent: nobody receives its
+// notifications, so none is recorded. Figures go to docs/benchmarks.md.
+//
+// Run: build/release/bench/brivel_gui_bench --benchmark_filter='Input'
+
+#include "common/data_object.h"
+#include "common/field_table.h"
+#include "gui/grid/grid.h"
+#include "gui/grid/grid_impl.h"
+#include "gui/header/header.h"
+#include "gui/input/input_router.h"
+#include "gui/input/key_manager.h"
+
+#include <QCoreApplication>
+#include <QImage>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace Brivel::GUI;
+
+class CNamedRow final : public Brivel::Common::CDataObject {
+    BRIVEL_DECLARE_FIELD_MAP()
+
+public:
+    CNamedRow(std::string name, int32_t value) : m_name(std::move(name)), m_value(value) {}
+    ~CNamedRow() override { AnnounceDeletion(); }
+    std::string GetName() const { return m_name; }
+    int32_t GetValue() const { return m_value; }
+
+private:
+    std::string m_name;
+    int32_t m_value;
+};
+
+BRIVEL_BEGIN_FIELD_MAP(CNamedRow)
+    BRIVEL_FIELD(0, "Name", &CNamedRow::GetName, 0, nullptr)
+    BRIVEL_FIELD(1, "Value", &CNamedRow::GetValue, 0, nullptr)
+BRIVEL_END_FIELD_MAP()
+
+// A grid of `count` body rows named "r0000000".. with values 0.., kept for
+// every benchmark of the same size (making a million rows takes seconds).
+struct BigGrid {
+    explicit BigGrid(int32_t count)
+    {
+        grid = std::make_unique<CGrid>();
+        grid->resize(1280, 800);
+        auto header = std::make_unique<CHeader>(true);
+        header->AddColumn(std::make_unique<CColumn>(0, "Name", 120));
+        header->AddColumn(std::make_unique<CColumn>(1, "Value", 100));
+        header->SetSearchColumn(0);
+        grid->SetHeader(header.release()); // auto-delete: the grid owns it
+        rows.reserve(static_cast<size_t>(count));
+        char name[16];
+        for (int32_t i = 0; i < count; ++i) {
+            std::snprintf(name, sizeof(name), "r%07d", static_cast<int>(i));
+            rows.push_back(std::make_unique<CNamedRow>(name, i));
+            grid->Add(rows.back().get());
+        }
+        QCoreApplication::processEvents();
+    }
+    ~BigGrid()
+    {
+        grid.reset(); // the rows first: they are the grid's
+        rows.clear();
+    }
+    std::vector<std::unique_ptr<CNamedRow>> rows;
+    std::unique_ptr<CGrid> grid;
+};
+
+BigGrid& GridOf(int32_t count)
+{
+    static std::unique_ptr<BigGrid> grid;
+    if (!grid || grid->grid->GetRowCount() != count) {
+        grid.reset();
+        grid = std::make_unique<BigGrid>(count);
+    }
+    return *grid;
+}
+
+void BM_InputSelectAll(benchmark::State& state)
+{
+    CGrid& grid = *GridOf(static_cast<int32_t>(state.range(0))).grid;
+    for (auto _ : state) {
+        state.PauseTiming();
+        grid.ClearSelection();
+        state.ResumeTiming();
+        grid.SelectAll();
+    }
+    if (grid.GetSelectedCount() != state.range(0))
+        state.SkipWithError("not all selected");
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+    grid.ClearSelection();
+}
+BENCHMARK(BM_InputSelectAll)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+void BM_InputSelectedItems(benchmark::State& state)
+{
+    CGrid& grid = *GridOf(static_cast<int32_t>(state.range(0))).grid;
+    grid.ClearSelection();
+    const int32_t selected = static_cast<int32_t>(state.range(1));
+    if (selected >= grid.GetRowCount())
+        grid.SelectAll();
+    else
+        for (int32_t i = 0; i < selected; ++i)
+            grid.SelectRow(static_cast<int32_t>((int64_t(i) * 7919) % grid.GetRowCount()));
+    std::vector<CGridItem*> items;
+    for (auto _ : state) {
+        items.clear();
+        grid.GetSelectedItems(items);
+        benchmark::DoNotOptimize(items.data());
+    }
+    if (static_cast<int32_t>(items.size()) != grid.GetSelectedCount())
+        state.SkipWithError("items missing");
+    grid.ClearSelection();
+}
+BENCHMARK(BM_InputSelectedItems)->Args({1000000, 1000000})->Args({1000000, 500})->Unit(benchmark::kMillisecond);
+
+void BM_InputTypeAheadWrap(benchmark::State& state)
+{
+    CGrid& grid = *GridOf(static_cast<int32_t>(state.range(0))).grid;
+    grid.SetFocusRow(grid.GetRowCount() / 2);
+    CTypeAhead& typeAhead = grid.GetImpl().GetInput().GetTypeAhead();
+    uint32_t tick = 0;
+    for (auto _ : state) {
+        tick += 10000; // past the reset delay: a search of its own each time
+        if (typeAhead.Type('x', tick))
+            state.SkipWithError("nothing should match");
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_InputTypeAheadWrap)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_InputShiftEnd(benchmark::State& state)
+{
+    CGrid& grid = *GridOf(static_cast<int32_t>(state.range(0))).grid;
+    CKeyManager keys(false);
+    for (auto _ : state) {
+        state.PauseTiming();
+        grid.ClearSelection();
+        grid.SetTopRow(0);
+        grid.SetFocusRow(0);
+        grid.SelectRow(0);
+        state.ResumeTiming();
+        keys.End(grid, true, false);
+    }
+    if (grid.GetSelectedCount() != state.range(0))
+        state.SkipWithError("the range is incomplete");
+    grid.ClearSelection();
+}
+BENCHMARK(BM_InputShiftEnd)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_InputClickRepaint(benchmark::State& state)
+{
+    CGrid& grid = *GridOf(100000).grid;
+    CGrid::CGridImpl& impl = grid.GetImpl();
+    grid.SetTopRow(0);
+    impl.GetPacer().StartRecordingInvalidation();
+    QImage target(1280, 800, QImage::Format_RGB32);
+    int32_t row = 0;
+    for (auto _ : state) {
+        row = (row + 1) % 40;
+        const Brivel::Platform::CRect rect = impl.GetRowLayout().RowRect(*impl.ListOfKind(CGrid::kBodyList), row);
+        impl.GetInput().OnMousePress({60, (rect.top + rect.bottom) / 2}, Qt::LeftButton, {});
+        impl.GetInput().OnMouseRelease(Qt::LeftButton);
+        impl.GetPainter().Render(target, impl.GetPacer().TakeInvalidatedRegion());
+    }
+    grid.ClearSelection();
+}
+BENCHMARK(BM_InputClickRepaint)->Unit(benchmark::kMicrosecond);
+
+} // namespace
