@@ -70,6 +70,10 @@ TEST_F(KeyManagerTest, ShiftExtendsAndShrinksCtrlMovesTheFocusOnly)
     Key(Qt::Key_Escape);
     EXPECT_EQ(grid->GetSelectedCount(), 0);
     EXPECT_EQ(Focus(), std::make_pair(0, -1));
+    CKeyManager keys(false);
+    for (const int key : {Qt::Key_C, Qt::Key_V, Qt::Key_X})
+        EXPECT_TRUE(keys.OnKeyDown(*grid, key, Qt::ControlModifier)) << "the clipboard slots take their keys";
+    EXPECT_FALSE(keys.OnKeyDown(*grid, Qt::Key_C, {})) << "a plain letter is type-ahead's";
 }
 
 TEST_F(KeyManagerTest, LeftRightAndEnterWalkTheTree)
