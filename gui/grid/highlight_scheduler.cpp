@@ -92,6 +92,22 @@ bool CHighlightScheduler::IsDrawnHighlightDue(int32_t changeTime, int32_t now) c
     return age / settings.refreshInterval > stepBefore;
 }
 
+bool CHighlightScheduler::IsFadingCadence() const
+{
+    const HighlightSettings& settings = m_target.GetHighlightSettings();
+    return IsFading(settings.mode) && settings.refreshInterval > 0;
+}
+
+void CHighlightScheduler::RefreshIn(int32_t ms)
+{
+    // Fading cells step on one shared beat: each run repaints every cell
+    // whose step passed since the run before, so a screen of cells changed
+    // at scattered times costs one wake-up per interval, not one per cell.
+    if (IsFadingCadence() && DrawsHighlights())
+        ms = std::max(ms, m_target.GetHighlightSettings().refreshInterval);
+    Schedule(ms);
+}
+
 bool CHighlightScheduler::NextDrawnHighlightWait(int32_t changeTime, int32_t now, int32_t& wait) const
 {
     if (changeTime == CGridItem::kNever)
@@ -100,9 +116,9 @@ bool CHighlightScheduler::NextDrawnHighlightWait(int32_t changeTime, int32_t now
     const int32_t age = std::max(ProcessClockDifference(now, changeTime), 0);
     if (age >= settings.duration)
         return false;
-    wait = settings.duration - age;
-    if (IsFading(settings.mode) && settings.refreshInterval > 0)
-        wait = std::min(wait, settings.refreshInterval - age % settings.refreshInterval);
+    // A fading cell waits for the next beat (its end is repainted on the beat
+    // after it, when its alpha is already all but gone); a solid one for its end.
+    wait = IsFadingCadence() ? settings.refreshInterval : settings.duration - age;
     return true;
 }
 

@@ -15,7 +15,10 @@
 //   after t. The paint pass only reads: it reports the nearest such moment
 //   among the cells it drew (RefreshIn), and the timer run repaints each cell
 //   on screen whose moment passed since the previous run. No state is kept
-//   per cell for this: the moments follow from the change times.
+//   per cell for this: the moments follow from the change times. Fading
+//   cells share one beat (the refresh interval): changes scattered in time
+//   cost one wake-up per interval, and a fade's end is repainted on the beat
+//   after it.
 //
 // Only rows on screen (the row layout's table) are looked at: a change far
 // off screen keeps its times and is looked at again when it is scrolled into
@@ -71,8 +74,8 @@ public:
     // 1 runs the expiry now.
     void Schedule(int32_t waitMs);
     // The paint pass drew running highlights; the nearest wants repainting
-    // `ms` from now.
-    void RefreshIn(int32_t ms) { Schedule(ms); }
+    // `ms` from now. Fading highlights run on the refresh interval's beat.
+    void RefreshIn(int32_t ms);
     // The timer fired: repaints what is due on screen, then waits for the next.
     void RunExpiry();
     // Stops the timer (the window goes).
@@ -91,6 +94,7 @@ private:
     // changes its look; false when it has ended.
     bool NextDrawnHighlightWait(int32_t changeTime, int32_t now, int32_t& wait) const;
     bool DrawsHighlights() const;
+    bool IsFadingCadence() const;
 
     const CRowLayout& m_layout;  // Not owned; outlives this.
     CRepaintPacer& m_pacer;      // Not owned; outlives this.

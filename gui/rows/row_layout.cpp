@@ -131,9 +131,19 @@ const CRowLayout::Row* CRowLayout::Find(const CGridItem& item) const
     return nullptr;
 }
 
+bool CRowLayout::IsSurelyOffScreen(const CRowList& list, int32_t row) const
+{
+    // Above the top row, or further below it than the client is high (a row
+    // is at least one pixel): decided without laying anything out, so that a
+    // change far off screen costs no layout after every list change.
+    const RowLayoutFrame frame = m_source.GetRowLayoutFrame();
+    const int32_t first = list.GetKind() == CRowList::kPinnedList ? 0 : frame.topRow;
+    return first < 0 || row < first || int64_t(row) - first >= std::max(frame.client.Height(), 0);
+}
+
 const CRowLayout::Row* CRowLayout::Find(const CRowList& list, int32_t row) const
 {
-    if (&list != m_source.GetRowList(list.GetKind()))
+    if (&list != m_source.GetRowList(list.GetKind()) || IsSurelyOffScreen(list, row))
         return nullptr;
     const std::span<const Row> rows = GetRows(list.GetKind());
     if (rows.empty() || row < rows.front().row || row > rows.back().row)
@@ -145,7 +155,7 @@ int32_t CRowLayout::RowTop(const CRowList& list, int32_t row) const
 {
     if (const Row* const entry = Find(list, row))
         return entry->top;
-    if (row != list.GetRowCount() || &list != m_source.GetRowList(list.GetKind()))
+    if (row != list.GetRowCount() || &list != m_source.GetRowList(list.GetKind()) || IsSurelyOffScreen(list, row))
         return -1;
     // Where the row after the last would start, when that is inside the area.
     const Areas& areas = GetAreas();

@@ -142,6 +142,7 @@ private:
         size_t pinnedCount = 0; // rows[0, pinnedCount) are pinned, the rest body
     };
 
+    bool IsSurelyOffScreen(const CRowList& list, int32_t row) const;
     // The table for the current lists and frame, laid out again when stale.
     const Table& Current() const;
     void Build(const Key& key) const;

@@ -81,19 +81,19 @@ protected:
     CHighlightScheduler scheduler{layout, pacer, host, host, 0};
 };
 
-TEST_F(HighlightSchedulerTest, AFadingHighlightIsRepaintedAtEachStepAfterItsChangeAndOnceAtItsEnd)
+TEST_F(HighlightSchedulerTest, FadingHighlightsStepOnOneBeatAndAreRepaintedOnceAfterTheirEnd)
 {
     Row(0).RecordFieldChange(kField, kStart);
     Row(1).RecordFieldChange(kField, kStart + 10);
-    scheduler.RefreshIn(30); // what the paint pass reports
+    scheduler.RefreshIn(12); // what the paint pass reports: the beat is the refresh interval
     EXPECT_EQ(scheduler.GetRemaining(), 30);
 
     RunAfter(30);
     EXPECT_EQ(host.cells, (std::vector<std::pair<int32_t, int32_t>>{{0, kField}})) << "row 1 is 20 ms old";
-    EXPECT_EQ(scheduler.GetRemaining(), 10) << "row 1's first step";
-    RunAfter(10);
-    EXPECT_EQ(host.cells, (std::vector<std::pair<int32_t, int32_t>>{{1, kField}}));
-    EXPECT_EQ(scheduler.GetRemaining(), 20) << "row 0's second step";
+    EXPECT_EQ(scheduler.GetRemaining(), 30) << "the next beat";
+    RunAfter(30);
+    EXPECT_EQ(host.cells, (std::vector<std::pair<int32_t, int32_t>>{{0, kField}, {1, kField}}))
+        << "each stepped once since the last beat";
 
     RunAfter(3000);
     EXPECT_EQ(host.cells.size(), 2u) << "both ended since the previous run";
