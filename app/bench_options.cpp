@@ -32,6 +32,7 @@ uint32_t AllowedOptions(BenchScenario scenario)
     case BenchScenario::Remove: return kRows | kThread | kScreenshot;
     case BenchScenario::Updates: return kRows | kRate | kSeconds | kSource | kHighlight | kSorted | kScreenshot;
     case BenchScenario::Paint: return kRows | kWidth | kHeight | kFrames | kScreenshot;
+    case BenchScenario::Mixed: return kRows | kPos | kRate | kHighlight | kScreenshot;
     case BenchScenario::Default: return kScreenshot;
     case BenchScenario::Help: return 0;
     }
@@ -162,10 +163,11 @@ BenchParseResult ParseBenchCommandLine(const std::vector<std::string>& args)
         }
         if (first.rfind("--", 0) != 0) {
             int32_t index = 0;
-            if (!ParseWord(first, {"add", "remove", "updates", "paint"}, &index))
+            if (!ParseWord(first, {"add", "remove", "updates", "paint", "mixed"}, &index))
                 return Refuse("unknown scenario '" + first + "'");
             constexpr BenchScenario kScenarios[] = {BenchScenario::Add, BenchScenario::Remove,
-                                                    BenchScenario::Updates, BenchScenario::Paint};
+                                                    BenchScenario::Updates, BenchScenario::Paint,
+                                                    BenchScenario::Mixed};
             options.scenario = kScenarios[index];
             next = 1;
         }
@@ -214,6 +216,7 @@ std::string BenchUsage()
            "  quellon-bench updates --rows N --rate R --seconds S --source gui|timer\n"
            "                        --highlight none|alpha|fade [--sorted]\n"
            "  quellon-bench paint   --rows N --width W --height H --frames F\n"
+           "  quellon-bench mixed   --rows N --pos tail|head|random --rate R --highlight none|alpha|fade\n"
            "  quellon-bench         (the default scenario)\n"
            "every scenario also takes --screenshot FILE (a PNG of the window at the end)\n"
            "each scenario prints one JSON line of figures; a bad command line exits with 2\n";

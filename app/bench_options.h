@@ -6,6 +6,8 @@
 //   quellon-bench updates --rows N --rate R --seconds S --source gui|timer
 //                         --highlight none|alpha|fade [--sorted]
 //   quellon-bench paint   --rows N --width W --height H --frames F
+//   quellon-bench mixed   --rows N --pos tail|head|random --rate R
+//                         --highlight none|alpha|fade
 //   quellon-bench         (no arguments: the default scenario)
 //
 // Every scenario also takes --screenshot FILE (write a PNG of the window at
@@ -27,7 +29,7 @@
 
 namespace Quellon {
 
-enum class BenchScenario { Default, Add, Remove, Updates, Paint, Help };
+enum class BenchScenario { Default, Add, Remove, Updates, Paint, Mixed, Help };
 
 struct BenchOptions {
     BenchScenario scenario = BenchScenario::Default;

@@ -351,6 +351,66 @@ CJsonLine MeasureUpdates(Context& c, int32_t rate, int32_t source, int32_t highl
     return line;
 }
 
+// An add run of N rows from the worker while updates stream at R per second
+// from the timer thread, after the same add with the stream off: how fairly
+// the GUI thread serves the worker's grid calls under a flood of changes.
+void RunMixed(Context& c)
+{
+    CMainFrame& frame = c.frame;
+    frame.OnCommand(kHighlightCommands[c.options.highlight]);
+    const auto add = [&] {
+        return RunItemsCommand(frame, kCmdAddItems, ItemsDialog(c.options.rows, c.options.position, true), true);
+    };
+    if (frame.IsUpdatesEnabled())
+        frame.OnCommand(kCmdEnableUpdates);
+    const double quietSeconds = add();
+
+    Brivel::GUI::CDispatcher& dispatcher = Brivel::GUI::CDataObjectRegistry::GetInstance().GetDispatcher();
+    const uint64_t dropped0 = dispatcher.GetDroppedUpdateCount();
+    CDelayProbe probe(frame);
+    probe.Flush();
+    frame.SetDialogRunner(UpdateDialog(c.options.rate, 1));
+    frame.OnCommand(kCmdUpdateSettings);
+    frame.SetDialogRunner(nullptr);
+    if (!frame.IsUpdatesEnabled())
+        frame.OnCommand(kCmdEnableUpdates);
+    Pump(300); // the stream runs before the add starts
+    probe.Start();
+    const uint64_t updates0 = frame.GetTotalUpdateCount();
+    CCpuMeter cpu;
+    const double seconds = add();
+    const double wall = cpu.WallSeconds();
+    const double cpuPct = cpu.CpuPercent();
+    const uint64_t made = frame.GetTotalUpdateCount() - updates0;
+    const double maxDelay = probe.GetMaxDelayMs();
+    const uint64_t samples = probe.GetSampleCount();
+    probe.Stop();
+    frame.OnCommand(kCmdEnableUpdates); // the stream stops; what is queued is handled
+    probe.Flush(60'000);
+
+    const auto rate = [&](double s) { return s > 0 ? static_cast<int64_t>(c.options.rows / s) : int64_t{0}; };
+    c.out << CJsonLine()
+                 .Add("scenario", "mixed")
+                 .Add("rows", c.options.rows)
+                 .Add("pos", kPositionWords[c.options.position])
+                 .Add("rate", c.options.rate)
+                 .Add("highlight", kHighlightWords[c.options.highlight])
+                 .Add("quiet_seconds", quietSeconds, 4)
+                 .Add("quiet_rows_per_s", rate(quietSeconds))
+                 .Add("seconds", seconds, 4)
+                 .Add("rows_per_s", rate(seconds))
+                 .Add("rows_ratio", quietSeconds > 0 && seconds > 0 ? quietSeconds / seconds : 0.0, 2)
+                 .Add("updates_per_s", wall > 0 ? static_cast<int64_t>(static_cast<double>(made) / wall) : int64_t{0})
+                 .Add("max_delay_ms", maxDelay, 2)
+                 .Add("delay_samples", samples)
+                 .Add("dropped", dispatcher.GetDroppedUpdateCount() - dropped0)
+                 .Add("cpu_pct", cpuPct, 1)
+                 .Add("rows_in_grid", frame.GetTestGrid()->GetRowCount())
+                 .Add("rss_mb", RssMb(), 1)
+                 .Text()
+          << "\n";
+}
+
 void RunUpdates(Context& c)
 {
     c.out << MeasureUpdates(c, c.options.rate, c.options.source, c.options.highlight, c.options.sorted,
@@ -447,6 +507,7 @@ int CBenchRunner::Run()
     CMainFrame::Options frameOptions;
     switch (m_options.scenario) {
     case BenchScenario::Add: frameOptions.initialRows = 0; break;
+    case BenchScenario::Mixed: frameOptions.initialRows = 3000; break;
     case BenchScenario::Default: frameOptions.initialRows = 3000; break;
     default: frameOptions.initialRows = m_options.rows; break;
     }
@@ -462,7 +523,8 @@ int CBenchRunner::Run()
         frame.resize(1280, 800);
     frame.show();
     Pump(100);
-    if (m_options.scenario != BenchScenario::Default && m_options.scenario != BenchScenario::Add) {
+    if (m_options.scenario != BenchScenario::Default && m_options.scenario != BenchScenario::Add &&
+        m_options.scenario != BenchScenario::Mixed) {
         // Measure the operation, not the start-up run's leftovers.
         frame.OnCommand(kCmdEnableUpdates); // off while setting up
         CDelayProbe settle(frame);
@@ -476,6 +538,7 @@ int CBenchRunner::Run()
     case BenchScenario::Remove: RunRemove(context); break;
     case BenchScenario::Updates: RunUpdates(context); break;
     case BenchScenario::Paint: RunPaint(context); break;
+    case BenchScenario::Mixed: RunMixed(context); break;
     case BenchScenario::Default: RunDefault(context); break;
     case BenchScenario::Help: break;
     }

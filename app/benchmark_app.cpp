@@ -4,6 +4,8 @@
 #include "common/timer.h"
 #include "platform/idle_hook.h"
 
+#include <QScreen>
+
 #include <cstdlib>
 
 namespace Quellon {
@@ -30,6 +32,8 @@ bool CBenchmarkApp::InitInstance(CMainFrame::Options options, bool show)
     }
     m_idleHook = std::make_unique<Brivel::Platform::CIdleHook>([this] { OnIdle(); });
     if (show) {
+        if (const QScreen* screen = m_frame->screen())
+            m_frame->setGeometry(CMainFrame::InitialGeometry(screen->availableGeometry()));
         m_frame->show();
         m_frame->update();
     }

@@ -96,6 +96,13 @@ CItemsDlg::CItemsDlg(const Texts& texts, int32_t resourceId, ItemsDlgValues& rem
 
 CItemsDlg::~CItemsDlg() = default;
 
+void CItemsDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    m_count->setFocus(Qt::OtherFocusReason);
+    m_count->selectAll();
+}
+
 void CItemsDlg::accept()
 {
     int32_t count = 0;

@@ -66,6 +66,11 @@ public:
     // and closes with Accepted.
     void accept() override;
 
+protected:
+    // The count's edit takes the focus with its text selected, so that typing
+    // replaces it.
+    void showEvent(QShowEvent* event) override;
+
 private:
     const int32_t m_resourceId;
     ItemsDlgValues& m_remembered; // Not owned; process-wide.

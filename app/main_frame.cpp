@@ -77,6 +77,14 @@ CMainFrame::~CMainFrame()
 
 // ---- Window creation (LoadFrame) ----
 
+QRect CMainFrame::InitialGeometry(const QRect& available)
+{
+    const int width = std::min(std::max(available.width() * 4 / 5, 1024), available.width());
+    const int height = std::min(std::max(available.height() * 4 / 5, 700), available.height());
+    return QRect(available.left() + (available.width() - width) / 2, available.top() + (available.height() - height) / 2,
+                 width, height);
+}
+
 bool CMainFrame::LoadFrame()
 {
     if (m_created)

@@ -44,6 +44,7 @@
 #include "common/timer.h"
 
 #include <QMainWindow>
+#include <QRect>
 
 #include <atomic>
 #include <cstdint>
@@ -94,6 +95,10 @@ public:
 
     // Window creation (see the class comment). False when it failed.
     bool LoadFrame();
+    // Where a new frame opens on a screen whose available area is
+    // `available`: about 80% of it, centred, never smaller than 1024 x 700
+    // where the screen allows.
+    static QRect InitialGeometry(const QRect& available);
     // The window's end (see the class comment). Idempotent.
     void OnDestroy();
 

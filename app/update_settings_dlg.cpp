@@ -63,6 +63,13 @@ CUpdateSettingsDlg::CUpdateSettingsDlg(int32_t frequency, int32_t source, QWidge
 
 CUpdateSettingsDlg::~CUpdateSettingsDlg() = default;
 
+void CUpdateSettingsDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    m_frequencyEdit->setFocus(Qt::OtherFocusReason);
+    m_frequencyEdit->selectAll();
+}
+
 void CUpdateSettingsDlg::accept()
 {
     int32_t frequency = 0;

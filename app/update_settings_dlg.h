@@ -42,6 +42,10 @@ public:
 
     void accept() override;
 
+protected:
+    // The frequency's edit takes the focus with its text selected.
+    void showEvent(QShowEvent* event) override;
+
 private:
     int32_t m_frequency;
     int32_t m_source;

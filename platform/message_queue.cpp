@@ -354,6 +354,34 @@ void CMessageQueue::ServeSends()
     }
 }
 
+size_t CMessageQueue::ServeLeadingSends(std::chrono::microseconds budget)
+{
+    assert(std::this_thread::get_id() == m_owner);
+    const auto end = Clock::now() + budget;
+    size_t served = 0;
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        if (m_items.empty() && served > 0) {
+            // A caller that just got its reply usually calls again at once.
+            if (!SpinForMore(lock, end))
+                break;
+        }
+        if (m_items.empty() || m_items.front().call == nullptr)
+            break;
+        CQueuedMessage message = m_items.front();
+        m_items.pop_front();
+        --m_sendCount;
+        UpdateCountsLocked();
+        lock.unlock();
+        Deliver(message);
+        ++served;
+        lock.lock();
+        if (Clock::now() >= end)
+            break;
+    }
+    return served;
+}
+
 void CMessageQueue::EnterBlocked()
 {
     std::lock_guard lock(m_mutex);

@@ -140,6 +140,11 @@ public:
     // Handles only the queued sends, in order. Thread: owner, while it is
     // blocked in SendMessage.
     void ServeSends();
+    // Handles the sends at the front of the queue, in order, from inside a
+    // handler that runs long: stops at a post (the queue's order is kept),
+    // when no send follows a handled one within kDrainSpin, or after
+    // `budget`. Answers the number handled. Thread: owner.
+    size_t ServeLeadingSends(std::chrono::microseconds budget);
     bool HasPendingSends() const { return m_pendingSends.load(std::memory_order_acquire) != 0; }
 
     // Marks the owner as blocked in SendMessage (nesting allowed), so that a new

@@ -177,6 +177,18 @@ bool KillTimer(HWND window, uintptr_t id)
     return target && target->KillTimer(id);
 }
 
+bool HasWaitingSends()
+{
+    const CMessageQueue* queue = CMessageQueue::FindForCurrentThread();
+    return queue != nullptr && queue->HasPendingSends();
+}
+
+size_t ServeWaitingSends(std::chrono::microseconds budget)
+{
+    CMessageQueue* queue = CMessageQueue::FindForCurrentThread();
+    return queue ? queue->ServeLeadingSends(budget) : 0;
+}
+
 size_t GetPendingMessageCountForTesting()
 {
     const CMessageQueue* queue = CMessageQueue::FindForCurrentThread();

@@ -63,6 +63,7 @@
 #include <QPointer>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -218,6 +219,18 @@ bool PostMessage(HWND window, uint32_t msg, WPARAM wParam, std::unique_ptr<T> pa
     static_cast<void>(payload.release()); // the queue owns it now, see dispose
     return true;
 }
+
+// For a handler that runs long on its thread (a drain of a flood of changes),
+// so that other threads' synchronous calls are not held behind it.
+// HasWaitingSends: whether another thread waits in SendMessage for one of
+// this thread's windows (one atomic read). ServeWaitingSends: answers the
+// sends at the front of this thread's queue now, in queueing order, as the
+// event loop would right after the handler; after each it looks briefly for
+// the next. It stops at a posted message (the queue's order is kept), when
+// no send follows, or once `budget` has passed, and answers how many it
+// answered. Thread: the thread that owns the windows.
+bool HasWaitingSends();
+size_t ServeWaitingSends(std::chrono::microseconds budget);
 
 // Timers of a window by handle; see CMessageWindow::SetTimer. False unless the
 // window is live and belongs to the calling thread.

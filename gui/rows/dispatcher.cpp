@@ -38,6 +38,7 @@ struct CDispatcher::Impl {
     std::atomic<std::thread::id> guiThread{};       // set at construction
     std::atomic<bool> shutDown{false};
     std::atomic<uint64_t> dropped{0};
+    std::atomic<uint64_t> drains{0};                // DrainUpdates begun (a test seam)
     std::unique_ptr<CWindow> window;                // GUI thread only
 
     // The producers' queue.
@@ -268,11 +269,19 @@ void CDispatcher::OnDelete(CDataObject* object)
 
 // ---- Drain ----
 
+uint64_t CDispatcher::GetDrainCountForTesting() const
+{
+    return m_impl->drains.load(std::memory_order_relaxed);
+}
+
 void CDispatcher::DrainUpdates()
 {
     Impl& d = *m_impl;
+    d.drains.fetch_add(1, std::memory_order_relaxed);
     using Clock = std::chrono::steady_clock;
     const Clock::time_point sliceEnd = Clock::now() + std::chrono::milliseconds(kDrainSliceMs);
+    Clock::time_point nextSendService = Clock::now();
+    Clock::time_point batchTaken = Clock::now(); // when the batch being delivered was taken
     for (uint32_t delivered = 1;; ++delivered) {
         if (d.drainPosition >= d.draining.size()) {
             // The batch is done: take the next one. The old batch's capacity
@@ -290,6 +299,7 @@ void CDispatcher::DrainUpdates()
                     return;
                 }
             }
+            batchTaken = Clock::now();
             if (overflowed)
                 d.registry.RefreshAllRows();
             if (d.shutDown.load(std::memory_order_acquire))
@@ -298,7 +308,19 @@ void CDispatcher::DrainUpdates()
         }
         const CUpdatePacket packet = d.draining[d.drainPosition++];
         d.registry.DeliverUpdate(packet); // catches what a row's handler throws
-        if (delivered % 64 == 0 && Clock::now() >= sliceEnd) {
+        if (delivered % 64 != 0)
+            continue;
+        if (Platform::HasWaitingSends() && Clock::now() >= nextSendService &&
+            Clock::now() - batchTaken < std::chrono::microseconds(kMaxLagForCallsUs)) {
+            // Other threads wait in their grid calls: answer them now rather
+            // than behind the whole backlog, a burst at a time, each followed
+            // by at least a slice of deliveries, so that neither side starves.
+            Platform::ServeWaitingSends(std::chrono::microseconds(kSendBurstUs));
+            nextSendService = Clock::now() + std::chrono::microseconds(kDeliverySliceUs);
+            if (d.shutDown.load(std::memory_order_acquire))
+                return;
+        }
+        if (Clock::now() >= sliceEnd) {
             // Let the event loop paint and take input; wakePending stays set,
             // so the producers keep appending without posting.
             d.PostWake();

@@ -24,7 +24,13 @@
 //
 // Fairness: a drain hands the thread back to the event loop after
 // kDrainSliceMs (painting and input go on under a flood of changes) and posts
-// a wake-up for the rest.
+// a wake-up for the rest. Within a drain, synchronous calls that other
+// threads make to this thread's windows (a worker adding rows) are answered
+// between slices of deliveries: when one waits, a burst of up to
+// kSendBurstUs answers it and whatever follows it at once, then at least
+// kDeliverySliceUs of deliveries run before the next burst. A worker's run of
+// calls then goes on at close to its unloaded speed while the changes keep
+// flowing, in order.
 //
 // Bound: at most kMaxQueuedUpdates packets wait (about a second of changes at
 // a million per second, 24 MiB). Beyond that a change is not queued: the
@@ -92,6 +98,14 @@ public:
 
     static constexpr size_t kMaxQueuedUpdates = size_t{1} << 20;
     static constexpr int kDrainSliceMs = 8;
+    // The longest burst of other threads' synchronous calls answered within a
+    // drain, and the deliveries that run at least between two bursts.
+    static constexpr int kSendBurstUs = 2000;
+    static constexpr int kDeliverySliceUs = 1000;
+    // Calls are answered within a drain only while the changes being
+    // delivered were taken from the producers less than this long ago: when
+    // the deliveries fall behind, the changes come first.
+    static constexpr int kMaxLagForCallsUs = 4000;
     // Field id of the refresh after dropped changes.
     static constexpr int32_t kRefreshFieldId = -2;
 
@@ -131,6 +145,9 @@ public:
     void Shutdown();
 
     size_t GetQueuedUpdateCountForTesting() const;
+    // Test seam: drains begun so far (each turn of the event loop that
+    // delivers changes is one). Thread: any thread.
+    uint64_t GetDrainCountForTesting() const;
     // Lowers the bound (tests fill the queue without a million changes).
     void SetQueueLimitForTesting(size_t limit);
 

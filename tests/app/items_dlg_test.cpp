@@ -53,6 +53,17 @@ TEST_F(ItemsDlgTest, AddDialogStartsWithOneRowAtTheTailFromTheGuiThread)
     EXPECT_EQ(boxes, QStringList({"Position", "Threading"}));
 }
 
+TEST_F(ItemsDlgTest, TheCountOpensSelectedSoThatTypingReplacesIt)
+{
+    CAddItemsDlg dialog;
+    QLineEdit* count = Control<QLineEdit>(dialog, 1000);
+    dialog.show();
+    EXPECT_EQ(dialog.focusWidget(), count);
+    EXPECT_EQ(count->selectedText(), "1");
+    QTest::keyClicks(count, "100000");
+    EXPECT_EQ(count->text(), "100000");
+}
+
 TEST_F(ItemsDlgTest, OkStoresTheControlsForTheNextDialogAndCancelDoesNot)
 {
     {

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSplitter>
 #include <QToolBar>
 
@@ -25,6 +26,26 @@ QStringList ActionTexts(const QList<QAction*>& actions)
     for (QAction* action : actions)
         texts << (action->isSeparator() ? QStringLiteral("|") : action->text());
     return texts;
+}
+
+TEST(FrameGeometryTest, TheFrameOpensAtFourFifthsOfTheScreenCentredAndNoSmallerThanItCanBe)
+{
+    EXPECT_EQ(CMainFrame::InitialGeometry(QRect(0, 0, 1920, 1080)), QRect(192, 108, 1536, 864));
+    EXPECT_EQ(CMainFrame::InitialGeometry(QRect(0, 0, 1280, 800)), QRect(128, 50, 1024, 700)) << "at least 1024 x 700";
+    EXPECT_EQ(CMainFrame::InitialGeometry(QRect(100, 40, 900, 600)), QRect(100, 40, 900, 600)) << "as the screen allows";
+    EXPECT_EQ(CMainFrame::InitialGeometry(QRect(-1920, 0, 1920, 1200)), QRect(-1728, 120, 1536, 960));
+}
+
+TEST(FrameStartTest, AShownFrameTakesItsPlaceOnItsScreen)
+{
+    CBenchmarkApp app;
+    CMainFrame::Options options;
+    options.initialRows = 0;
+    ASSERT_TRUE(app.InitInstance(options, true));
+    CMainFrame& frame = *app.GetMainFrame();
+    ASSERT_NE(frame.screen(), nullptr);
+    EXPECT_EQ(frame.geometry(), CMainFrame::InitialGeometry(frame.screen()->availableGeometry()));
+    app.ExitInstance();
 }
 
 TEST_F(FrameTest, StartUpAddsThreeThousandRowsAndOneLogLine)

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTest>
 #include <QRadioButton>
 #include <gtest/gtest.h>
 
@@ -18,6 +19,17 @@ T* Control(QWidget& dialog, int id)
     T* control = dialog.findChild<T*>(QString::number(id));
     EXPECT_NE(control, nullptr) << "control " << id;
     return control;
+}
+
+TEST(UpdateSettingsDlgTest, TheFrequencyOpensSelectedSoThatTypingReplacesIt)
+{
+    CUpdateSettingsDlg dialog(5000, 0);
+    QLineEdit* frequency = Control<QLineEdit>(dialog, 1006);
+    dialog.show();
+    EXPECT_EQ(dialog.focusWidget(), frequency);
+    EXPECT_EQ(frequency->selectedText(), "5000");
+    QTest::keyClicks(frequency, "250");
+    EXPECT_EQ(frequency->text(), "250");
 }
 
 TEST(UpdateSettingsDlgTest, StartsFromTheFrameValues)

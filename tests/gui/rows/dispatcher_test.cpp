@@ -7,6 +7,7 @@
 #include "gui/rows/dispatcher.h"
 
 #include "gui/rows/data_object_registry.h"
+#include "platform/message_window.h"
 #include "tests/gui/rows/row_test_support.h"
 
 #include <QTest>
@@ -20,6 +21,7 @@
 #include <future>
 #include <new>
 #include <thread>
+#include <vector>
 
 namespace Brivel::GUI {
 namespace {
@@ -82,6 +84,75 @@ TEST_F(DispatcherTest, ABurstOfTenThousandChangesArrivesInOrder)
     ASSERT_EQ(m_owner.dataChanges.size(), 10000u);
     for (int32_t field = 0; field < 10000; ++field)
         ASSERT_EQ(m_owner.dataChanges[static_cast<size_t>(field)].fieldId, field);
+}
+
+// A window on the GUI thread that answers each call with its argument + 1 and
+// notes, while changes were still waiting, in which drain of them it answered.
+class CCountingWindow final : public Platform::CMessageWindow {
+public:
+    CCountingWindow(const CFakeOwner& owner, const CDispatcher& dispatcher, size_t changes)
+        : CMessageWindow(&m_object), m_owner(owner), m_dispatcher(dispatcher), m_changes(changes)
+    {
+    }
+    std::vector<uint64_t> drainsWhileBacklogged;
+
+protected:
+    Platform::LRESULT OnMessage(uint32_t, Platform::WPARAM wParam, Platform::LPARAM) override
+    {
+        if (m_owner.dataChanges.size() < m_changes)
+            drainsWhileBacklogged.push_back(m_dispatcher.GetDrainCountForTesting());
+        return static_cast<Platform::LRESULT>(wParam + 1);
+    }
+
+private:
+    QObject m_object;
+    const CFakeOwner& m_owner;
+    const CDispatcher& m_dispatcher;
+    const size_t m_changes;
+};
+
+TEST_F(DispatcherTest, CallsFromAWorkerAreAnsweredBetweenSlicesOfABacklog)
+{
+    constexpr int32_t kChanges = 500000;
+    constexpr int kCalls = 2000;
+    CProbeObject object;
+    AddRow(&object);
+    CCountingWindow window(m_owner, m_dispatcher, kChanges);
+    const uint32_t message = Platform::RegisterMessage("Brivel.Test.CountingCall");
+    std::atomic<bool> backlog{false};
+    std::thread producer([&] {
+        for (int32_t field = 0; field < kChanges; ++field) {
+            object.NotifyUpdate(field);
+            if (field == kChanges / 2)
+                backlog = true;
+        }
+    });
+    std::atomic<int> wrong{0};
+    std::atomic<bool> callsDone{false};
+    std::thread caller([&] {
+        while (!backlog.load())
+            std::this_thread::yield();
+        for (int call = 0; call < kCalls; ++call)
+            if (Platform::SendMessage(window.GetSafeHwnd(), message, Platform::WPARAM(call), 0) != call + 1)
+                ++wrong;
+        callsDone = true;
+    });
+    ASSERT_TRUE(PumpUntil([&] { return callsDone.load() && m_owner.dataChanges.size() >= size_t(kChanges); }));
+    producer.join();
+    caller.join();
+    EXPECT_EQ(wrong.load(), 0);
+    ASSERT_EQ(m_owner.dataChanges.size(), size_t(kChanges));
+    for (int32_t field = 0; field < kChanges; ++field)
+        ASSERT_EQ(m_owner.dataChanges[static_cast<size_t>(field)].fieldId, field) << "every change, in order";
+    // Counted in turns, not time: while the backlog drained, many calls were
+    // answered within one drain of it, not one call per drain.
+    const std::vector<uint64_t>& drains = window.drainsWhileBacklogged;
+    ASSERT_GE(drains.size(), 10u);
+    size_t turns = 1;
+    for (size_t i = 1; i < drains.size(); ++i)
+        turns += drains[i] != drains[i - 1] ? 1 : 0;
+    EXPECT_GE(drains.size(), 4 * turns) << drains.size() << " calls answered in " << turns << " drains";
+    window.DestroyWindow();
 }
 
 TEST_F(DispatcherTest, ChangeOnTheGuiThreadArrivesFromTheEventLoop)
