@@ -39,6 +39,7 @@ struct CDispatcher::Impl {
     std::atomic<bool> shutDown{false};
     std::atomic<uint64_t> dropped{0};
     std::atomic<uint64_t> drains{0};                // DrainUpdates begun (a test seam)
+    int32_t maxLagForCallsUs = kMaxLagForCallsUs;   // GUI thread only
     std::unique_ptr<CWindow> window;                // GUI thread only
 
     // The producers' queue.
@@ -269,6 +270,11 @@ void CDispatcher::OnDelete(CDataObject* object)
 
 // ---- Drain ----
 
+void CDispatcher::SetMaxLagForCallsForTesting(int32_t microseconds)
+{
+    m_impl->maxLagForCallsUs = microseconds;
+}
+
 uint64_t CDispatcher::GetDrainCountForTesting() const
 {
     return m_impl->drains.load(std::memory_order_relaxed);
@@ -311,7 +317,7 @@ void CDispatcher::DrainUpdates()
         if (delivered % 64 != 0)
             continue;
         if (Platform::HasWaitingSends() && Clock::now() >= nextSendService &&
-            Clock::now() - batchTaken < std::chrono::microseconds(kMaxLagForCallsUs)) {
+            Clock::now() - batchTaken < std::chrono::microseconds(d.maxLagForCallsUs)) {
             // Other threads wait in their grid calls: answer them now rather
             // than behind the whole backlog, a burst at a time, each followed
             // by at least a slice of deliveries, so that neither side starves.

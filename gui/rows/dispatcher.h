@@ -28,9 +28,11 @@
 // threads make to this thread's windows (a worker adding rows) are answered
 // between slices of deliveries: when one waits, a burst of up to
 // kSendBurstUs answers it and whatever follows it at once, then at least
-// kDeliverySliceUs of deliveries run before the next burst. A worker's run of
-// calls then goes on at close to its unloaded speed while the changes keep
-// flowing, in order.
+// kDeliverySliceUs of deliveries run before the next burst. This happens
+// only while the deliveries keep up (the batch being delivered was taken
+// from the producers less than kMaxLagForCallsUs ago): when they fall
+// behind, the changes come first and the calls wait for the drain's end, as
+// any other message does. Every change is still delivered, in order.
 //
 // Bound: at most kMaxQueuedUpdates packets wait (about a second of changes at
 // a million per second, 24 MiB). Beyond that a change is not queued: the
@@ -100,12 +102,12 @@ public:
     static constexpr int kDrainSliceMs = 8;
     // The longest burst of other threads' synchronous calls answered within a
     // drain, and the deliveries that run at least between two bursts.
-    static constexpr int kSendBurstUs = 2000;
+    static constexpr int kSendBurstUs = 1000;
     static constexpr int kDeliverySliceUs = 1000;
     // Calls are answered within a drain only while the changes being
     // delivered were taken from the producers less than this long ago: when
     // the deliveries fall behind, the changes come first.
-    static constexpr int kMaxLagForCallsUs = 4000;
+    static constexpr int kMaxLagForCallsUs = 1000;
     // Field id of the refresh after dropped changes.
     static constexpr int32_t kRefreshFieldId = -2;
 
@@ -148,6 +150,10 @@ public:
     // Test seam: drains begun so far (each turn of the event loop that
     // delivers changes is one). Thread: any thread.
     uint64_t GetDrainCountForTesting() const;
+    // Test seam: how long the batch being delivered may have waited for calls
+    // to be answered within a drain (kMaxLagForCallsUs by default); a test
+    // lifts it to watch the answering itself. GUI thread only.
+    void SetMaxLagForCallsForTesting(int32_t microseconds);
     // Lowers the bound (tests fill the queue without a million changes).
     void SetQueueLimitForTesting(size_t limit);
 
