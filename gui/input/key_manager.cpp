@@ -119,12 +119,12 @@ void CKeyManager::Navigate(CGrid& grid, Position target, bool extend, bool focus
     if (!extend || !from.IsValid())
         SelectAlone(grid, to);
     else if (lineMove)
-        SelectAfterLineMove(grid, from, to, targetWasSelected, extend);
+        SelectAfterLineMove(grid, from, to, targetWasSelected);
     else
-        SelectAfterJump(grid, from, to, extend);
+        SelectAfterJump(grid, from, to);
 }
 
-void CKeyManager::SelectAfterLineMove(CGrid& grid, Position from, Position to, bool wasSelected, bool /*extend*/)
+void CKeyManager::SelectAfterLineMove(CGrid& grid, Position from, Position to, bool wasSelected)
 {
     const bool fromSelected = grid.IsRowSelected(from.row, from.kind);
     grid.SelectRow(to.row, to.kind, true);
@@ -139,7 +139,7 @@ void CKeyManager::SelectAfterLineMove(CGrid& grid, Position from, Position to, b
     }
 }
 
-void CKeyManager::SelectAfterJump(CGrid& grid, Position from, Position to, bool /*extend*/)
+void CKeyManager::SelectAfterJump(CGrid& grid, Position from, Position to)
 {
     const int32_t pinnedCount = grid.GetRowCount(kPinned);
     const auto indexOf = [&](Position p) { return p.kind == kPinned ? p.row : pinnedCount + p.row; };

@@ -106,11 +106,12 @@ protected:
     static bool MoveFocus(CGrid& grid, Position target);
     // Clears the selection and selects the focus row.
     static void SelectAlone(CGrid& grid, Position position);
-    // The selection after a line move from `from` to `to`.
-    static void SelectAfterLineMove(CGrid& grid, Position from, Position to, bool wasSelected, bool extend);
-    // The selection after a page, home or end move: the walk back from `to`
-    // towards `from`.
-    static void SelectAfterJump(CGrid& grid, Position from, Position to, bool extend);
+    // The extended selection after a line move from `from` to `to`
+    // (`wasSelected`: whether `to` was selected before the move).
+    static void SelectAfterLineMove(CGrid& grid, Position from, Position to, bool wasSelected);
+    // The extended selection after a page, home or end move: the walk back
+    // from `to` towards `from`.
+    static void SelectAfterJump(CGrid& grid, Position from, Position to);
     // Moves the focus to `target` and selects as a navigation key does.
     static void Navigate(CGrid& grid, Position target, bool extend, bool focusOnly, bool lineMove);
 
