@@ -410,9 +410,13 @@ bool CDataObject::IsObjectFlagged() const
 void CDataObject::Serialize(CSerializer& serializer)
 {
     if (!serializer.IsRestoring()) {
+        // Every identifier the object answers for: its fields, and what a
+        // derived class holds beyond them (a dynamic object's values set by
+        // identifier), so that what a restore accepts is stored again.
+        FieldIdSet ids;
+        GetFieldIds(ids);
         FieldRefSet fields;
         GetFields(fields);
-        FieldIdSet ids;
         for (const CFieldRef& ref : fields)
             ids.insert(ref.field->GetId());
         serializer.WriteInt32(CSerializer::kCurrentVersion);

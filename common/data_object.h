@@ -213,9 +213,9 @@ public:
     virtual const std::string& GetObjectText() const;
     // False, for every class of this library.
     virtual bool IsObjectFlagged() const;
-    // Stores or restores all field values. Layout: version 1 (int32), count
-    // (int32), then count pairs of field id (int32) and CFieldValue, in
-    // ascending id order. Restore reads any version above 0 like version 1
+    // Stores or restores all field values (the ids of GetFields and of
+    // GetFieldIds). Layout: version 1 (int32), count (int32), then count
+    // pairs of field id (int32) and CFieldValue, in ascending id order. Restore reads any version above 0 like version 1
     // (0 or less ends it), writes each value through SetValue and announces
     // nothing itself. A damaged stream raises SerializationException; the
     // values read before the failure stay and the object stays usable.
