@@ -3,12 +3,11 @@
 #include "gui/header/column.h"
 #include "gui/header/header.h"
 #include "gui/input/selection.h"
+#include "gui/paint/paint_records.h"
 #include "gui/rows/grid_item.h"
 #include "gui/rows/row_list.h"
 
 #include "common/data_object.h"
-#include "common/field.h"
-#include "common/format.h"
 #include "common/tick_count.h"
 
 
@@ -86,14 +85,13 @@ bool CTypeAhead::RowMatches(const CGridItem& item, const CColumn& column, std::s
     const Common::CDataObject* const object = item.GetDataObject();
     if (object == nullptr)
         return false;
+    // The text the cell shows.
     const CColumn::Attributes attributes = column.GetAttributes();
-    const Common::CFieldRef ref = object->GetField(attributes.id);
-    if (ref.field == nullptr)
+    Common::ValueKind kind = Common::KindNone;
+    const Common::CFormat* const format = CellFormatOf(*object, attributes, kind);
+    if (format == nullptr)
         return false;
-    const Common::CFormat& format = attributes.format ? *attributes.format : ref.field->GetEffectiveFormat();
-    const Common::ValueKind kind = ref.field->GetKind();
-    scratch = kind == Common::KindStdString ? format.Format(object->GetStdString(attributes.id), object)
-                                            : format.Format(object->GetValue(attributes.id), object);
+    FormatCellText(*format, kind, *object, attributes.id, scratch);
     return Matches(scratch, m_text, IsSearchNumeric(kind));
 }
 

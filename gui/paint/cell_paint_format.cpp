@@ -230,14 +230,7 @@ const std::string& CCellPaintFormat::ReadCellText(const CellInfo& cell, PaintCon
     context.text.clear();
     if (cell.column == nullptr || cell.object == nullptr || cell.format == nullptr)
         return context.text;
-    if (cell.kind == Common::KindStdString) {
-        // A field value holding a standard string keeps it on the heap; the
-        // typed read and format (the slot the value would reach anyway)
-        // leave short texts in the string's inline buffer.
-        context.text = cell.format->Format(cell.object->GetStdString(cell.attributes.id), cell.object);
-    } else {
-        context.text = cell.format->Format(cell.object->GetValue(cell.attributes.id), cell.object);
-    }
+    FormatCellText(*cell.format, cell.kind, *cell.object, cell.attributes.id, context.text);
     return context.text;
 }
 

@@ -5,7 +5,6 @@
 #include "gui/paint/paint_format_registry.h"
 
 #include "common/data_object.h"
-#include "common/field.h"
 
 #include <algorithm>
 
@@ -59,13 +58,8 @@ void CLinePaintFormat::BuildCellInfo(CellInfo& cell, const LineInfo& line, const
     cell.imageList = context.cellImageList;
     cell.imageIndex = cell.attributes.cellImage;
     cell.stretchImages = context.stretchImages;
-    if (cell.object != nullptr) {
-        const Common::CFieldRef ref = cell.object->GetField(cell.attributes.id);
-        if (ref.field != nullptr) {
-            cell.kind = ref.field->GetKind();
-            cell.format = cell.attributes.format ? cell.attributes.format : &ref.field->GetEffectiveFormat();
-        }
-    }
+    if (cell.object != nullptr)
+        cell.format = CellFormatOf(*cell.object, cell.attributes, cell.kind);
 }
 
 void CLinePaintFormat::Draw(const LineInfo& line, PaintContext& context, PaintElementMask mask,

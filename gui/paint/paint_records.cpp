@@ -7,6 +7,9 @@
 #include "gui/rows/row_list.h"
 #include "gui/header/scroll_position.h"
 
+#include "common/data_object.h"
+#include "common/field.h"
+#include "common/format.h"
 #include "common/process_clock.h"
 #include "platform/dc.h"
 
@@ -49,6 +52,30 @@ CScopedClipExclusion::~CScopedClipExclusion()
 {
     if (m_dc != nullptr)
         m_dc->SelectClipRgn(m_hadClip ? &m_previous : nullptr);
+}
+
+const Common::CFormat* CellFormatOf(const Common::CDataObject& object, const CColumn::Attributes& attributes,
+                                    Common::ValueKind& kind)
+{
+    const Common::CFieldRef ref = object.GetField(attributes.id);
+    if (ref.field == nullptr) {
+        kind = Common::KindNone;
+        return nullptr;
+    }
+    kind = ref.field->GetKind();
+    return attributes.format ? attributes.format : &ref.field->GetEffectiveFormat();
+}
+
+void FormatCellText(const Common::CFormat& format, Common::ValueKind kind, const Common::CDataObject& object,
+                    int32_t fieldId, std::string& text)
+{
+    // A field value holding a standard string keeps it on the heap; the
+    // typed read and format (the slot the value would reach anyway) leave
+    // short texts in the string's inline buffer.
+    if (kind == Common::KindStdString)
+        text = format.Format(object.GetStdString(fieldId), &object);
+    else
+        text = format.Format(object.GetValue(fieldId), &object);
 }
 
 void PreparePaintContext(PaintContext& context, IPaintHost& host)

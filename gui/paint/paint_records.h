@@ -213,6 +213,17 @@ private:
     QRegion m_previous;
 };
 
+// The value format a cell of the column with `attributes` shows `object`'s
+// field in: the column's own, else the field's; null when the object has no
+// such field. `kind` receives the field's value kind (KindNone without one).
+const Common::CFormat* CellFormatOf(const Common::CDataObject& object, const CColumn::Attributes& attributes,
+                                    Common::ValueKind& kind);
+// Writes the text of `object`'s field `fieldId` (of value kind `kind`) in
+// `format` into `text`. A standard string is read and formatted typed, so
+// that short texts stay in the string's inline buffer.
+void FormatCellText(const Common::CFormat& format, Common::ValueKind kind, const Common::CDataObject& object,
+                    int32_t fieldId, std::string& text);
+
 // Fills the pass-wide part of `context` from `host`: everything but the
 // surface, the clip and the background picture (the paint pass owns those).
 // Reads the header's fixed width, focus column and sort levels once.
