@@ -22,7 +22,7 @@ constexpr int32_t kChunkRows = 64;
 
 } // namespace
 
-const CRowLayout::Table& CRowLayout::Current() const
+CRowLayout::Key CRowLayout::CurrentKey() const
 {
     Key key;
     key.pinned = m_source.GetRowList(CRowList::kPinnedList);
@@ -30,9 +30,36 @@ const CRowLayout::Table& CRowLayout::Current() const
     key.pinnedVersion = key.pinned ? key.pinned->GetLayoutVersion() : 0;
     key.bodyVersion = key.body ? key.body->GetLayoutVersion() : 0;
     key.frame = m_source.GetRowLayoutFrame();
+    return key;
+}
+
+const CRowLayout::Table& CRowLayout::TableFor(const Key& key) const
+{
     if (!m_valid || !(key == m_key))
         Build(key);
     return m_table;
+}
+
+std::span<const CRowLayout::Row> CRowLayout::RowsOf(const Table& table, int32_t kind)
+{
+    const std::span<const Row> rows(table.rows);
+    if (kind == CRowList::kPinnedList)
+        return rows.first(table.pinnedCount);
+    if (kind == CRowList::kBodyList)
+        return rows.subspan(table.pinnedCount);
+    return {};
+}
+
+bool CRowLayout::IsLaidOut(const Key& key, const CRowList& list, int32_t row)
+{
+    const int32_t kind = list.GetKind();
+    if (&list != (kind == CRowList::kPinnedList ? key.pinned : kind == CRowList::kBodyList ? key.body : nullptr))
+        return false;
+    // Above the top row, or further below it than the client is high (a row
+    // is at least one pixel): decided without laying anything out, so that a
+    // change far off screen costs no layout after every list change.
+    const int32_t first = kind == CRowList::kPinnedList ? 0 : key.frame.topRow;
+    return first >= 0 && row >= first && int64_t(row) - first < std::max(key.frame.client.Height(), 0);
 }
 
 void CRowLayout::Build(const Key& key) const
@@ -99,13 +126,7 @@ CRect CRowLayout::BodyArea() const
 
 std::span<const CRowLayout::Row> CRowLayout::GetRows(int32_t kind) const
 {
-    const Table& table = Current();
-    const std::span<const Row> rows(table.rows);
-    if (kind == CRowList::kPinnedList)
-        return rows.first(table.pinnedCount);
-    if (kind == CRowList::kBodyList)
-        return rows.subspan(table.pinnedCount);
-    return {};
+    return RowsOf(Current(), kind);
 }
 
 std::span<const CRowLayout::Row> CRowLayout::GetRowsFrom(int32_t y) const
@@ -131,45 +152,42 @@ const CRowLayout::Row* CRowLayout::Find(const CGridItem& item) const
     return nullptr;
 }
 
-bool CRowLayout::IsSurelyOffScreen(const CRowList& list, int32_t row) const
+const CRowLayout::Row* CRowLayout::FindIn(std::span<const Row> rows, int32_t row)
 {
-    // Above the top row, or further below it than the client is high (a row
-    // is at least one pixel): decided without laying anything out, so that a
-    // change far off screen costs no layout after every list change.
-    const RowLayoutFrame frame = m_source.GetRowLayoutFrame();
-    const int32_t first = list.GetKind() == CRowList::kPinnedList ? 0 : frame.topRow;
-    return first < 0 || row < first || int64_t(row) - first >= std::max(frame.client.Height(), 0);
-}
-
-const CRowLayout::Row* CRowLayout::Find(const CRowList& list, int32_t row) const
-{
-    if (&list != m_source.GetRowList(list.GetKind()) || IsSurelyOffScreen(list, row))
-        return nullptr;
-    const std::span<const Row> rows = GetRows(list.GetKind());
     if (rows.empty() || row < rows.front().row || row > rows.back().row)
         return nullptr;
     return &rows[static_cast<size_t>(row - rows.front().row)];
 }
 
+const CRowLayout::Row* CRowLayout::Find(const CRowList& list, int32_t row) const
+{
+    const Key key = CurrentKey();
+    return IsLaidOut(key, list, row) ? FindIn(RowsOf(TableFor(key), list.GetKind()), row) : nullptr;
+}
+
 int32_t CRowLayout::RowTop(const CRowList& list, int32_t row) const
 {
-    if (const Row* const entry = Find(list, row))
+    const Key key = CurrentKey();
+    if (!IsLaidOut(key, list, row))
+        return -1;
+    const Table& table = TableFor(key);
+    const std::span<const Row> rows = RowsOf(table, list.GetKind());
+    if (const Row* const entry = FindIn(rows, row))
         return entry->top;
-    if (row != list.GetRowCount() || &list != m_source.GetRowList(list.GetKind()) || IsSurelyOffScreen(list, row))
+    if (row != list.GetRowCount())
         return -1;
     // Where the row after the last would start, when that is inside the area.
-    const Areas& areas = GetAreas();
+    const Areas& areas = table.areas;
     const bool pinned = list.GetKind() == CRowList::kPinnedList;
     const int32_t bottom = pinned ? areas.pinnedBottom : areas.bottom;
-    const std::span<const Row> rows = GetRows(list.GetKind());
     int32_t y = 0;
     if (!rows.empty()) {
         if (rows.back().row != row - 1)
             return -1; // the last row is not on screen
         y = rows.back().top + rows.back().height;
     } else {
-        const int32_t first = pinned ? 0 : m_key.frame.topRow;
-        if (first < 0 || row != first)
+        const int32_t first = pinned ? 0 : key.frame.topRow;
+        if (row != first)
             return -1;
         y = pinned ? areas.pinnedTop : areas.bodyTop;
     }

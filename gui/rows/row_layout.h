@@ -142,9 +142,16 @@ private:
         size_t pinnedCount = 0; // rows[0, pinnedCount) are pinned, the rest body
     };
 
-    bool IsSurelyOffScreen(const CRowList& list, int32_t row) const;
-    // The table for the current lists and frame, laid out again when stale.
-    const Table& Current() const;
+    // The key of the lists and the frame as they are now.
+    Key CurrentKey() const;
+    // The table for `key`, laid out again when it is stale.
+    const Table& TableFor(const Key& key) const;
+    const Table& Current() const { return TableFor(CurrentKey()); }
+    static std::span<const Row> RowsOf(const Table& table, int32_t kind);
+    static const Row* FindIn(std::span<const Row> rows, int32_t row);
+    // Whether `row` of `list` (one of the key's lists) may be on screen:
+    // false above the top row or further below it than the client is high.
+    static bool IsLaidOut(const Key& key, const CRowList& list, int32_t row);
     void Build(const Key& key) const;
 
     const IRowLayoutSource& m_source; // Not owned; outlives this.
