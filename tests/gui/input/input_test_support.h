@@ -10,7 +10,7 @@
 
 #include <QTest>
 
-#include <cstdio>
+#include <string>
 
 namespace Brivel::GUI::Testing {
 
@@ -21,11 +21,8 @@ protected:
         grid->SetHeader(MakeHeader({{CRowObject::kName, 100}, {CRowObject::kValue, 80}}));
         for (int32_t i = 0; i < 3; ++i)
             Add(CGrid::kPinnedRoot, i, "p" + std::to_string(i));
-        for (int32_t i = 0; i < 20; ++i) {
-            char name[8];
-            std::snprintf(name, sizeof(name), "b%02d", static_cast<int>(i));
-            Add(CGrid::kBodyRoot, i, name);
-        }
+        for (int32_t i = 0; i < 20; ++i)
+            Add(CGrid::kBodyRoot, i, (i < 10 ? "b0" : "b") + std::to_string(i));
         Pump();
     }
 
