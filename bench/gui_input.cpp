@@ -179,8 +179,9 @@ void BM_InputClickRepaint(benchmark::State& state)
     for (auto _ : state) {
         row = (row + 1) % 40;
         const Brivel::Platform::CRect rect = impl.GetRowLayout().RowRect(*impl.ListOfKind(CGrid::kBodyList), row);
-        impl.GetInput().OnMousePress({60, (rect.top + rect.bottom) / 2}, Qt::LeftButton, {});
-        impl.GetInput().OnMouseRelease(Qt::LeftButton);
+        const Brivel::Platform::CPoint point(60, (rect.top + rect.bottom) / 2);
+        impl.GetInput().OnMousePress(point, Qt::LeftButton, {});
+        impl.GetInput().OnMouseRelease(point, Qt::LeftButton, {});
         impl.GetPainter().Render(target, impl.GetPacer().TakeInvalidatedRegion());
     }
     grid.ClearSelection();

@@ -30,6 +30,7 @@ CGrid::CGrid(QWidget* parent) : QWidget(parent)
     // every pixel of its client area itself, so Qt need not erase it first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true); // the header shows the resize cursor over its dividers
     m_impl = std::make_unique<CGridImpl>(*this);
 }
 
@@ -128,8 +129,25 @@ void CGrid::mouseMoveEvent(QMouseEvent* event)
 
 void CGrid::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (!m_impl || m_impl->IsDestroyed() || !m_impl->GetInput().OnMouseRelease(event->button()))
+    const QPoint at = event->position().toPoint();
+    if (!m_impl || m_impl->IsDestroyed() ||
+        !m_impl->GetInput().OnMouseRelease(Platform::CPoint(at), event->button(), event->modifiers()))
         QWidget::mouseReleaseEvent(event);
+}
+
+void CGrid::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    const QPoint at = event->position().toPoint();
+    if (!m_impl || m_impl->IsDestroyed() ||
+        !m_impl->GetInput().OnDoubleClick(Platform::CPoint(at), event->button(), event->modifiers()))
+        QWidget::mouseDoubleClickEvent(event);
+}
+
+void CGrid::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    if (m_impl && !m_impl->IsDestroyed())
+        m_impl->GetInput().OnFocusLost();
 }
 
 void CGrid::keyPressEvent(QKeyEvent* event)

@@ -86,8 +86,8 @@ class IRowFilter;
 // Column and header event codes of the parent notifications (item events are
 // the ItemNotification codes 0-10 of row_list_owner.h).
 enum GridNotification : int32_t {
-    kNotifyColumnDragStarted = 11,
-    kNotifyColumnDragEnded = 12,
+    kNotifyColumnDragStarted = 11, // argument 0
+    kNotifyColumnDragEnded = 12,   // argument 1 when the drop moved the column, else 0
     kNotifyDropStarted = 13,
     kNotifyDropEnded = 14,
     kNotifyColumnAdded = 17,
@@ -446,7 +446,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:

@@ -326,6 +326,7 @@ CHeader* CGridImpl::SetHeader(CHeader* header)
     CHeader* const previous = m_header;
     if (header == previous)
         return previous;
+    m_input.GetHeaderMouse().Cancel();
     if (previous != nullptr)
         previous->Unadvise(this);
     m_header = header;
@@ -348,6 +349,7 @@ void CGridImpl::SetHeaderShown(bool shown)
     if (shown == m_options.headerShown)
         return;
     m_options.headerShown = shown;
+    m_input.GetHeaderMouse().Cancel();
     UpdateLayout();
     InvalidateAll();
 }

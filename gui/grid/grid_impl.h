@@ -201,15 +201,15 @@ public:
     void Initialize();
 
     // ---- Invalidation and painting ----
-    void Invalidate(const Platform::CRect& rect) { m_pacer.Invalidate(rect); }
-    void InvalidateAll() { m_pacer.InvalidateAll(); }
+    void Invalidate(const Platform::CRect& rect) override { m_pacer.Invalidate(rect); }
+    void InvalidateAll() override { m_pacer.InvalidateAll(); }
     void InvalidateRows(const CRowList& list, int32_t firstRow, int32_t lastRow);
     // The paint request: runs the paint pass (CGridPainter) over the
     // event's region. Also marks the first paint (EnsureVisible's deferral).
     void Paint(QPaintEvent& event);
 
     // ---- Notifications ----
-    void NotifyHeaderEvent(int32_t code, CColumn* column, int32_t argument);
+    void NotifyHeaderEvent(int32_t code, CColumn* column, int32_t argument) override;
     uint32_t ItemState(const CGridItem& item) const;
     uint32_t ItemState(const CGridItem& item, int32_t row) const;
 
@@ -257,6 +257,10 @@ public:
     int32_t GetTypeAheadDelay() const override { return m_options.typeAheadDelay; }
     void BringBodyRowIntoView(int32_t row) override { EnsureVisible(row, nullptr); }
     void ScrollBodyLines(int32_t lines) override;
+    int32_t MeasureColumnContent(CColumn& column) override;
+    std::unique_ptr<Platform::CImageList> MakeColumnDragImage(CColumn& column) override;
+    void ReplaceSort(const CSortInfo& key) override;
+    HeaderDragState GetHeaderDragState() const override { return m_input.GetHeaderMouse().GetDragState(); }
 
     // ---- IRepaintTarget, IHighlightTarget, ITimerHost ----
     void UpdateWindow(const Platform::CRect& rect) override;

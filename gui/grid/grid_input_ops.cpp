@@ -1,5 +1,6 @@
 // CGrid: the public operations of selection, focus, expansion and the
-// keyboard, each carried to the GUI thread by the calling rule.
+// keyboard, each carried to the GUI thread by the calling rule; and the grid's
+// side of the header gestures.
 
 #include "gui/grid/grid.h"
 
@@ -7,6 +8,8 @@
 #include "gui/input/input_router.h"
 #include "gui/input/key_manager.h"
 #include "gui/rows/grid_item.h"
+
+#include "platform/image_list.h"
 
 namespace Brivel::GUI {
 
@@ -95,6 +98,18 @@ IKeyManager* CGrid::SetKeyManager(IKeyManager* keyManager)
 IKeyManager* CGrid::GetKeyManager()
 {
     return m_impl->Call(kOpGetKeyManager, [&](CGridImpl& impl) { return impl.GetInput().GetKeyManager(); });
+}
+
+// ---- The header gestures' host side ----
+
+int32_t CGridImpl::MeasureColumnContent(CColumn& column)
+{
+    return m_painter.MeasureColumnContent(column);
+}
+
+std::unique_ptr<Platform::CImageList> CGridImpl::MakeColumnDragImage(CColumn& column)
+{
+    return m_painter.MakeColumnDragImage(column);
 }
 
 } // namespace Brivel::GUI

@@ -164,6 +164,12 @@ void CGridImpl::ClearSort(bool repaint)
         InvalidateAll();
 }
 
+void CGridImpl::ReplaceSort(const CSortInfo& key)
+{
+    ClearSort(false);
+    SetSortKey(0, key, true);
+}
+
 CSortInfo CGridImpl::GetSortKey(int32_t level) const
 {
     return m_header ? m_header->GetSortInfo(level) : CSortInfo();

@@ -9,7 +9,8 @@ namespace Brivel::GUI {
 
 CInputRouter::CInputRouter(CGrid& grid, IInputHost& host, CGridSelection& selection, const CRowLayout& layout,
                            ITimerHost& timers, uintptr_t dragScrollTimerId)
-    : m_grid(grid), m_keyManager(std::make_unique<CKeyManager>(true).release()), m_typeAhead(host, selection),
+    : m_grid(grid), m_keyManager(std::make_unique<CKeyManager>(true).release()), m_headerMouse(host, layout),
+      m_typeAhead(host, selection),
       m_rowMouse(host, selection, layout, timers, dragScrollTimerId)
 {
 }
@@ -28,6 +29,8 @@ IKeyManager* CInputRouter::SetKeyManager(IKeyManager* keyManager)
 
 bool CInputRouter::OnKeyPress(int key, Qt::KeyboardModifiers modifiers, bool leftButtonDown)
 {
+    if (key == Qt::Key_Escape && m_headerMouse.OnEscape())
+        return true;
     if (m_keyManager != nullptr && m_keyManager->OnKeyDown(m_grid, key, modifiers))
         return true;
     return m_typeAhead.OnKeyPress(key, modifiers, leftButtonDown);
@@ -35,17 +38,30 @@ bool CInputRouter::OnKeyPress(int key, Qt::KeyboardModifiers modifiers, bool lef
 
 bool CInputRouter::OnMousePress(Platform::CPoint point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
 {
-    return button == Qt::LeftButton && m_rowMouse.OnPress(point, modifiers);
+    if (button != Qt::LeftButton)
+        return false;
+    return m_headerMouse.OnPress(point) || m_rowMouse.OnPress(point, modifiers);
 }
 
 bool CInputRouter::OnMouseMove(Platform::CPoint point, Qt::MouseButtons buttons)
 {
+    if (m_headerMouse.OnMove(point, buttons))
+        return true;
     return buttons.testFlag(Qt::LeftButton) && m_rowMouse.OnMove(point);
 }
 
-bool CInputRouter::OnMouseRelease(Qt::MouseButton button)
+bool CInputRouter::OnMouseRelease(Platform::CPoint point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
 {
-    return button == Qt::LeftButton && m_rowMouse.OnRelease();
+    if (button != Qt::LeftButton)
+        return false;
+    return m_headerMouse.OnRelease(point, modifiers) || m_rowMouse.OnRelease();
+}
+
+bool CInputRouter::OnDoubleClick(Platform::CPoint point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
+{
+    if (button == Qt::LeftButton && m_headerMouse.OnDoubleClick(point))
+        return true;
+    return OnMousePress(point, button, modifiers);
 }
 
 } // namespace Brivel::GUI

@@ -3,16 +3,18 @@
 //
 // The grid hands every key press and left-button event here, and the router
 // offers it in a fixed order, stopping at the first taker: (the in-place
-// editor and a header gesture, when they are built, come first), then the
-// key manager, then type-ahead, then the mouse on rows. It owns type-ahead
-// and the mouse on rows, and holds the key manager (a CKeyManager of its own
-// until the application sets another).
+// editor, when it is built, comes first), then the header gestures (Escape
+// ends one in progress), then the key manager, then type-ahead, then the
+// mouse on rows. It owns the header gestures, type-ahead and the mouse on
+// rows, and holds the key manager (a CKeyManager of its own until the
+// application sets another).
 //
-// Ownership: owns its type-ahead and row-mouse helpers; holds the key
+// Ownership: owns its header-mouse, type-ahead and row-mouse helpers; holds the key
 // manager and deletes it at its end when it answers IsAutoDelete() true;
 // borrows the grid and its parts (they outlive it).
 // Thread: GUI thread only.
 
+#include "gui/input/header_mouse.h"
 #include "gui/input/row_mouse.h"
 #include "gui/input/type_ahead.h"
 
@@ -28,7 +30,7 @@ class CGrid;
 class IKeyManager;
 
 // Everything the input helpers ask of the grid.
-class IInputHost : public ITypeAheadHost, public IRowMouseHost {
+class IInputHost : public ITypeAheadHost, public IRowMouseHost, public IHeaderMouseHost {
 protected:
     IInputHost() = default;
     IInputHost(const IInputHost&) = default;
@@ -52,16 +54,28 @@ public:
     bool OnKeyPress(int key, Qt::KeyboardModifiers modifiers, bool leftButtonDown);
     bool OnMousePress(Platform::CPoint point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
     bool OnMouseMove(Platform::CPoint point, Qt::MouseButtons buttons);
-    bool OnMouseRelease(Qt::MouseButton button);
+    bool OnMouseRelease(Platform::CPoint point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    // A double click: the header's (a divider fits its column), else taken
+    // as a press.
+    bool OnDoubleClick(Platform::CPoint point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    // The window lost the keyboard focus: a header gesture ends.
+    void OnFocusLost() { m_headerMouse.Cancel(); }
     // The window goes: drags end, timers stop.
-    void Cancel() { m_rowMouse.Cancel(); }
+    void Cancel()
+    {
+        m_headerMouse.Cancel();
+        m_rowMouse.Cancel();
+    }
 
+    CHeaderMouse& GetHeaderMouse() { return m_headerMouse; }
+    const CHeaderMouse& GetHeaderMouse() const { return m_headerMouse; }
     CTypeAhead& GetTypeAhead() { return m_typeAhead; }
     CRowMouse& GetRowMouse() { return m_rowMouse; }
 
 private:
     CGrid& m_grid;                        // Not owned; outlives this.
     IKeyManager* m_keyManager = nullptr; // Deleted at the end when it answers IsAutoDelete() true.
+    CHeaderMouse m_headerMouse;
     CTypeAhead m_typeAhead;
     CRowMouse m_rowMouse;
 };

@@ -116,6 +116,12 @@ public:
     static constexpr PaintElementMask kRowDragElements = 0xE00B;
     std::unique_ptr<Platform::CImageList> MakeRowDragImage(int32_t* top = nullptr);
 
+    // The widest content of `column`'s cells over every row of both lists,
+    // as the custom draw measures each (MeasureCell); 0 when the column is
+    // not the host header's or there are no rows. Text widths come from the
+    // thread's text cache, as when painting.
+    int32_t MeasureColumnContent(CColumn& column);
+
     // Drops the back buffer and the pre-rendered picture; the next pass
     // makes what it needs again (the grid calls this when its window goes).
     void ReleaseBuffers();

@@ -23,7 +23,9 @@ CNotifyRecorder::CNotifyRecorder(QObject& parent)
               record.row = item.row;
               record.state = item.state;
           } else {
-              record.column = CGridHeaderNotify::FromHeader(header).column;
+              const CGridHeaderNotify& column = CGridHeaderNotify::FromHeader(header);
+              record.column = column.column;
+              record.argument = column.argument;
           }
           records.push_back(record);
           if (onRecord)

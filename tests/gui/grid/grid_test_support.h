@@ -74,6 +74,7 @@ public:
         int32_t row = -1;
         uint32_t state = 0;
         CColumn* column = nullptr;
+        int32_t argument = 0; // of column and header events
     };
 
     explicit CNotifyRecorder(QObject& parent);
