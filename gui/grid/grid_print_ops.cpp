@@ -95,10 +95,11 @@ PrintResult CGrid::PrintPreview(const PrintRequest& request)
         const CGridPrinter::Plan plan = printer.PlanDocument(device, settings);
         if (plan.result != PrintResult::kPrinted)
             return plan.result;
-        CPrintProgressDialog progress(*this, request.showProgress);
         QPointer<CGrid> alive(this);
         PrintResult last = PrintResult::kCancelled;
         const bool printed = Platform::ShowPrintPreview(device, this, [&](Platform::CPrinter& pages) {
+            // A progress dialog per pass over the pages: it closes when they are done.
+            CPrintProgressDialog progress(*this, request.showProgress);
             if (!alive.isNull())
                 last = printer.Print(pages, settings, &progress);
         });

@@ -20,7 +20,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <atomic>
 #include <cmath>
+#include <thread>
 
 namespace Brivel::GUI::Testing {
 namespace {
@@ -281,6 +283,10 @@ TEST_F(GridPrintTest, BadInputGivesAClearResultAndNoOutput)
     grid->SetPrintSettings({});
     EXPECT_EQ(PrintToPdf(0, 0, nullptr, dir.filePath("no/such/folder/grid.pdf")), PrintResult::kPrinterFailed);
 
+    // Columns far wider than a page: the band bitmap would pass its limit.
+    grid->GetHeader()->FindColumn(CRowObject::kName)->SetWidth(32000);
+    EXPECT_EQ(PrintToPdf(), PrintResult::kBandTooLarge);
+
     grid->Clear();
     EXPECT_EQ(PrintToPdf(), PrintResult::kNothingToPrint);
     EXPECT_FALSE(QFile::exists(Pdf()));
@@ -323,6 +329,21 @@ TEST_F(GridPrintTest, CancelledPrintLeavesTheGridAsItWas)
     // Without cancelling the same request prints every page.
     EXPECT_EQ(grid->Print(request), PrintResult::kPrinted);
     EXPECT_GT(PageCount(Pdf()), PrintRequest::kProgressPages);
+}
+
+TEST_F(GridPrintTest, PrintFromAnotherThread)
+{
+    PrintRequest request;
+    request.showDialog = false;
+    request.outputFile = Pdf();
+    request.fromPage = 1;
+    request.toPage = 2;
+    std::atomic<PrintResult> result{PrintResult::kNotPrinted};
+    std::thread worker([&] { result = grid->Print(request); });
+    EXPECT_TRUE(PumpUntil([&] { return result != PrintResult::kNotPrinted; }));
+    worker.join();
+    EXPECT_EQ(result, PrintResult::kPrinted);
+    EXPECT_EQ(PageCount(Pdf()), 2);
 }
 
 TEST_F(GridPrintTest, PreviewShowsThePages)
