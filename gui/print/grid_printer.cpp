@@ -267,8 +267,7 @@ PrintResult CGridPrinter::Print(Platform::CPrinter& printer, const PrintSettings
         }
         if (m_rows.empty())
             break; // rows vanished since the counting pass
-        if (!DrawBand(bitmapSize.cx, bitmapSize.cy, bandHeader))
-            return fail(PrintResult::kPrinterFailed);
+        DrawBand(bitmapSize.cx, bitmapSize.cy, bandHeader);
         for (const Span& span : m_spans) {
             ++page;
             if (page < fromPage)
@@ -287,16 +286,16 @@ PrintResult CGridPrinter::Print(Platform::CPrinter& printer, const PrintSettings
     return printer.EndDoc() ? PrintResult::kPrinted : PrintResult::kPrinterFailed;
 }
 
-bool CGridPrinter::DrawBand(int32_t width, int32_t height, bool header)
+void CGridPrinter::DrawBand(int32_t width, int32_t height, bool header)
 {
     ++m_counters.bandsDrawn;
     CMemoryDC& dc = *m_bitmap;
     const CRect band(0, 0, width, height);
     dc.FillSolidRect(band, Platform::RGB(255, 255, 255));
     m_host.SetBand(band);
+    // Clipped to the used height; a header strip cut to half the band has
+    // its lower part covered by the rows drawn after it.
     m_painter.RenderRows(dc, CRect(0, 0, width, m_used), header && m_headerHeight > 0, m_rows);
-    // A header strip cut to half the band: the rows cover its lower part.
-    return true;
 }
 
 bool CGridPrinter::PrintPage(Platform::CPrinter& printer, const Geometry& geometry, const Span& span)

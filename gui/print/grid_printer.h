@@ -145,7 +145,7 @@ private:
     // Everything a print needs before its document starts; kPrinted when it
     // can go ahead.
     Plan Prepare(const Platform::CPrinter& printer, const PrintSettings& settings, Geometry& geometry);
-    bool DrawBand(int32_t width, int32_t height, bool header);
+    void DrawBand(int32_t width, int32_t height, bool header);
     bool PrintPage(Platform::CPrinter& printer, const Geometry& geometry, const Span& span);
 
     CPrintPaintHost m_host;
