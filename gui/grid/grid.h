@@ -48,6 +48,7 @@
 #include "gui/paint/appearance.h"
 #include "gui/paint/paint_format.h"
 #include "gui/header/sort_info.h"
+#include "gui/print/print_settings.h"
 
 #include "platform/message_types.h"
 #include "platform/notify.h"
@@ -424,6 +425,21 @@ public:
     // a PNG file; false when the client area is empty, the file cannot be
     // written, or the window is destroyed.
     bool SaveScreenshot(const QString& path);
+
+    // ---- Printing (grid_print_ops.cpp, gui/print/grid_printer.h) ----
+    // How the grid prints; stored with the settings. Setting sanitises
+    // (PrintSettings::Sanitized: scale clamped, margins 0 .. 1000 mm).
+    PrintSettings GetPrintSettings();
+    void SetPrintSettings(const PrintSettings& settings);
+    // Prints the rows and header as the document "Brivel.Grid document"
+    // (see PrintRequest for where it goes). Dialogs are modal and run on the
+    // GUI thread; the grid itself is left exactly as it was. kPrinted when a
+    // document was produced; any other result means none was.
+    PrintResult Print(const PrintRequest& request = {});
+    // The print preview of the same pages (zoom, page navigation, printing
+    // from it); kPrinted when the user printed from it, kCancelled when it
+    // was closed, another result when there is nothing to preview.
+    PrintResult PrintPreview(const PrintRequest& request = {});
 
     // ---- Settings ----
     // Stores or loads the grid's settings (not its rows). Loading a newer

@@ -119,6 +119,10 @@ enum GridOperation : uint32_t {
     kOpSelectRows = 225,
     kOpExpand = 226,
     kOpCollapse = 227,
+    kOpGetPrintSettings = 228,
+    kOpSetPrintSettings = 229,
+    kOpPrint = 230,
+    kOpPrintPreview = 231,
 };
 
 // Window timers of the grid.

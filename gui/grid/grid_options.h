@@ -10,6 +10,7 @@
 #include "gui/paint/appearance.h"
 #include "gui/paint/paint_format.h"
 #include "gui/paint/paint_host.h"
+#include "gui/print/print_settings.h"
 
 #include <QFont>
 #include <QImage>
@@ -39,6 +40,7 @@ struct GridOptions {
     int32_t backgroundMode = kBackgroundCentred;
     int32_t backgroundAlpha = -1;
     int32_t wheelLines = 3; // lines per wheel notch; -1: a page
+    PrintSettings print;    // always sanitised (PrintSettings::Sanitized)
 
     // Options without behaviour of their own here, kept for the settings
     // stream and their operations (86/87, 89/90, 141/142, 148/149, 166/167)

@@ -26,7 +26,7 @@
 //   22  int32   separator band height
 //   23  block   tooltip settings block
 //   24  uint8   option byte of operations 141/142
-//   25  block   printing settings block
+//   25  block   print settings (gui/print/print_settings.h)
 //   26  uint8   option byte of operations 148/149
 //   27  int32   sortable-lists mask
 //   28  int32   mask of operations 166/167
@@ -35,10 +35,12 @@
 //
 // Every versioned block starts with an int32 version; a newer one than this
 // code knows raises CArchiveException kBadSchema, one of 0 or less ends the
-// block. The settings blocks of 23, 25 and 30 belong to the tooltip,
-// printing, editing and clipboard code; until those store settings the grid
-// writes each as the empty block (version 0), and a stored block with content
-// (version 1 or more) is refused as newer than this build.
+// block. The settings blocks of 23 and 30 belong to the tooltip, editing and
+// clipboard code; until those store settings the grid writes each as the
+// empty block (version 0), and a stored block with content (version 1 or
+// more) is refused as newer than this build. Block 25 holds the print
+// settings; streams written before it did hold the empty block there, which
+// loads as "keep the current print settings".
 //
 // After a load: the focus is cleared, the header's sort applied, the layout
 // recomputed and the whole grid repainted.
@@ -103,7 +105,7 @@ void CGridImpl::Serialize(CArchive& ar)
         ar << static_cast<uint8_t>(m_options.separatorShown) << m_options.separatorHeight;
         StoreEmptyBlock(ar);
         ar << m_options.reservedByte141;
-        StoreEmptyBlock(ar);
+        m_options.print.Serialize(ar);
         ar << m_options.reservedByte148;
         ar << m_options.sortableLists << m_options.reservedMask166 << m_options.typeAheadDelay;
         for (int i = 0; i < 3; ++i)
@@ -174,7 +176,7 @@ void CGridImpl::Serialize(CArchive& ar)
         m_options.separatorHeight = std::max(ar.ReadInt32(), 0);
         LoadEmptyBlock(ar, "tooltip settings");
         m_options.reservedByte141 = ar.ReadByte();
-        LoadEmptyBlock(ar, "printing settings");
+        m_options.print.Serialize(ar);
         m_options.reservedByte148 = ar.ReadByte();
         m_options.sortableLists = ar.ReadInt32() & CGrid::kBothLists;
         m_options.reservedMask166 = ar.ReadInt32();

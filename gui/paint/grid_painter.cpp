@@ -2,7 +2,7 @@
 //
 // ---- Sections ----
 //   Update rectangles     GetUpdateRects
-//   Entry points          Paint, Render, RenderClient, SaveScreenshot
+//   Entry points          Paint, Render, RenderClient, RenderRows, SaveScreenshot
 //   Buffers               the back buffer and the pre-rendered picture
 //   One rectangle         header strip, pinned rows, band, body, empty lines
 //   Drag images           a column's header cell, the selected rows
@@ -164,6 +164,33 @@ bool CGridPainter::SaveScreenshot(const QString& path)
 {
     const QImage image = RenderClient();
     return !image.isNull() && image.save(path, "PNG");
+}
+
+void CGridPainter::RenderRows(CDC& dc, const CRect& client, bool header, std::span<const CRowLayout::Row> rows)
+{
+    if (client.IsRectEmpty() || !dc.IsValid())
+        return;
+    ++m_counters.passes;
+    PreparePass(client);
+    m_context.dc = &dc;
+    m_context.clip = client;
+    dc.SelectFont(*m_context.font);
+    const QRegion clip(client.ToQRect());
+    dc.SelectClipRgn(&clip);
+    if (CHeader* const columns = m_context.header; header && columns != nullptr) {
+        m_headerInfo.rect = CRect(client.left, client.top, client.right, client.top + std::max(columns->GetHeight(), 0));
+        ++m_counters.headers;
+        m_context.customDraw->DrawHeader(m_headerInfo, m_context, m_context.mask);
+    }
+    for (const CRowLayout::Row& row : rows) {
+        CRowList* const list = row.kind == CRowList::kPinnedList ? m_pinned : m_body;
+        PaintLine(list, row.kind, row.row, row.item, row.top, row.height, client, client);
+    }
+    dc.SelectClipRgn(nullptr);
+    m_context.dc = nullptr;
+    m_pinned = nullptr;
+    m_body = nullptr;
+    FinishPass();
 }
 
 int32_t CGridPainter::MeasureHeaderHeight(IPaintHost& host)

@@ -50,6 +50,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 class QPainter;
@@ -88,6 +89,13 @@ public:
     void Render(QImage& target, const QRegion& region);
     // The whole client area, rendered into a new 32-bit image.
     QImage RenderClient();
+    // Draws rows placed by the caller instead of the layout (printing): the
+    // header strip at the top of `client` when `header` is set and the host
+    // has a header, then each of `rows` at its top, all through the same
+    // custom draw and paint formats as the window, clipped to `client`.
+    // Draws nothing over the rest of the surface.
+    void RenderRows(Platform::CDC& dc, const Platform::CRect& client, bool header,
+                    std::span<const CRowLayout::Row> rows);
     // RenderClient saved as a PNG file; false when the client area is empty
     // or the file cannot be written.
     bool SaveScreenshot(const QString& path);
