@@ -9,6 +9,13 @@
 //   InputClickRepaint             a click on a row of a 1280 x 800 grid and the
 //                                 paint of what it invalidated (the old and the
 //                                 new row)
+//   InputHeaderFit/100000/F       the double-click fit of column F (0: names,
+//                                 1: numbers) over 100,000 rows
+//   InputHeaderDragFrame/3000     one 16 ms frame of a column drag over 3,000
+//                                 rows receiving 5,000 updates per second: 80
+//                                 changes, a cursor move, their delivery and
+//                                 the paint of what they invalidated;
+//                                 max_frame_ms is the slowest frame
 //
 // The grid is a hidden top-level widget with no parent: nobody receives its
 // notifications, so none is recorded. Figures go to docs/benchmarks.md.
@@ -28,6 +35,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -44,11 +54,16 @@ public:
     CNamedRow(std::string name, int32_t value) : m_name(std::move(name)), m_value(value) {}
     ~CNamedRow() override { AnnounceDeletion(); }
     std::string GetName() const { return m_name; }
-    int32_t GetValue() const { return m_value; }
+    int32_t GetValue() const { return m_value.load(std::memory_order_relaxed); }
+    void SetValue(int32_t value)
+    {
+        m_value.store(value, std::memory_order_relaxed);
+        NotifyUpdate(1);
+    }
 
 private:
     std::string m_name;
-    int32_t m_value;
+    std::atomic<int32_t> m_value;
 };
 
 BRIVEL_BEGIN_FIELD_MAP(CNamedRow)
@@ -187,5 +202,58 @@ void BM_InputClickRepaint(benchmark::State& state)
     grid.ClearSelection();
 }
 BENCHMARK(BM_InputClickRepaint)->Unit(benchmark::kMicrosecond);
+
+void BM_InputHeaderFit(benchmark::State& state)
+{
+    CGrid& grid = *GridOf(static_cast<int32_t>(state.range(0))).grid;
+    CGrid::CGridImpl& impl = grid.GetImpl();
+    CColumn& column = *impl.GetHeader()->FindColumn(static_cast<int32_t>(state.range(1)));
+    int32_t width = 0;
+    for (auto _ : state)
+        width = impl.GetPainter().MeasureColumnContent(column);
+    if (width <= 0)
+        state.SkipWithError("nothing measured");
+    state.counters["width"] = width;
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_InputHeaderFit)->Args({100000, 0})->Args({100000, 1})->Unit(benchmark::kMillisecond);
+
+void BM_InputHeaderDragFrame(benchmark::State& state)
+{
+    BigGrid& big = GridOf(static_cast<int32_t>(state.range(0)));
+    CGrid& grid = *big.grid;
+    CGrid::CGridImpl& impl = grid.GetImpl();
+    grid.SetTopRow(0);
+    impl.GetPainter().RenderClient();
+    impl.GetPacer().StartRecordingInvalidation();
+    QImage target(1280, 800, QImage::Format_RGB32);
+    const int32_t y = impl.GetHeader()->GetHeight() / 2;
+    // Press on Name and drag it back and forth over the header.
+    impl.GetInput().OnMousePress({60, y}, Qt::LeftButton, {});
+    int32_t x = 60;
+    int32_t step = 7;
+    uint32_t seed = 1;
+    double slowest = 0;
+    constexpr int32_t kChangesPerFrame = 5000 * 16 / 1000;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        for (int32_t i = 0; i < kChangesPerFrame; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            big.rows[(seed >> 8) % big.rows.size()]->SetValue(static_cast<int32_t>(seed >> 12));
+        }
+        x += step;
+        if (x > 250 || x < 10)
+            step = -step;
+        impl.GetInput().OnMouseMove({x, y}, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        impl.GetPainter().Render(target, impl.GetPacer().TakeInvalidatedRegion());
+        slowest = std::max(slowest, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    if (impl.GetInput().GetHeaderMouse().GetState() != CHeaderMouse::kDragging)
+        state.SkipWithError("the drag did not start");
+    impl.GetInput().GetHeaderMouse().Cancel();
+    state.counters["max_frame_ms"] = slowest;
+}
+BENCHMARK(BM_InputHeaderDragFrame)->Arg(3000)->Unit(benchmark::kMicrosecond)->Iterations(600);
 
 } // namespace
