@@ -107,7 +107,9 @@ void CGrid::wheelEvent(QWheelEvent* event)
         event->ignore();
         return;
     }
-    m_impl->OnWheel(event->angleDelta().y());
+    // An open editor holds the input: the wheel scrolls nothing.
+    if (!m_impl->GetInput().GetEditor().IsActive())
+        m_impl->OnWheel(event->angleDelta().y());
     event->accept();
 }
 
@@ -154,7 +156,7 @@ void CGrid::keyPressEvent(QKeyEvent* event)
 {
     const bool leftDown = QGuiApplication::mouseButtons().testFlag(Qt::LeftButton);
     if (!m_impl || m_impl->IsDestroyed() ||
-        !m_impl->GetInput().OnKeyPress(event->key(), event->modifiers(), leftDown))
+        !m_impl->GetInput().OnKeyPress(event->key(), event->modifiers(), leftDown, event->text()))
         QWidget::keyPressEvent(event); // on to the parent
 }
 

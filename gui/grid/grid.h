@@ -50,6 +50,8 @@
 #include "gui/header/sort_info.h"
 #include "gui/print/print_settings.h"
 
+#include "common/field_value.h"
+
 #include "platform/message_types.h"
 #include "platform/notify.h"
 #include "platform/runtime_class.h"
@@ -60,6 +62,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <type_traits>
 #include <vector>
 
@@ -68,7 +71,8 @@ class QString;
 
 namespace Brivel::Common {
 class CDataObject;
-}
+class CFormat;
+} // namespace Brivel::Common
 
 namespace Brivel::Platform {
 class CArchive;
@@ -91,6 +95,8 @@ enum GridNotification : int32_t {
     kNotifyColumnDragEnded = 12,   // argument 1 when the drop moved the column, else 0
     kNotifyDropStarted = 13,
     kNotifyDropEnded = 14,
+    kNotifyEditStarted = 15,     // a CGridEditNotify; argument: the EditTrigger
+    kNotifyEditEnded = 16,       // a CGridEditNotify; argument 1 when the value was written, else 0
     kNotifyColumnAdded = 17,
     kNotifyColumnRemoved = 18,
     kNotifyColumnMoved = 19,
@@ -170,6 +176,30 @@ static_assert(offsetof(CGridHeaderNotify, column) == 40);
 static_assert(offsetof(CGridHeaderNotify, argument) == 48);
 static_assert(std::is_standard_layout_v<CGridHeaderNotify>);
 static_assert(sizeof(CGridHeaderNotify) == 56);
+
+// The record of an edit notification (codes 15, 16):
+//
+//   offset  size  field
+//        0    32  CNotifyHeader
+//       32     8  item       the edited row's CGridItem
+//       40     8  object     its CDataObject
+//       48     4  fieldId    the edited field (the column's identifier)
+//       52     4  argument   see kNotifyEditStarted / kNotifyEditEnded
+struct CGridEditNotify {
+    Platform::CNotifyHeader notify;
+    CGridItem* item = nullptr;
+    Common::CDataObject* object = nullptr;
+    int32_t fieldId = -2;
+    int32_t argument = 0;
+
+    static const CGridEditNotify& FromHeader(const Platform::CNotifyHeader& header)
+    {
+        return *reinterpret_cast<const CGridEditNotify*>(&header);
+    }
+};
+static_assert(offsetof(CGridEditNotify, item) == 32);
+static_assert(offsetof(CGridEditNotify, fieldId) == 48);
+static_assert(std::is_standard_layout_v<CGridEditNotify>);
 
 class CGrid : public QWidget, public Platform::CObject {
 public:
@@ -425,6 +455,35 @@ public:
     // a PNG file; false when the client area is empty, the file cannot be
     // written, or the window is destroyed.
     bool SaveScreenshot(const QString& path);
+
+    // ---- In-place editing (grid_edit_ops.cpp, gui/editing/edit_in_place.h) ----
+    // Each works from any thread. A stale item handle, a field the row's
+    // object does not have, or a column that is not editable makes the call
+    // fail (false, empty) and change nothing.
+    // The row's value of the field (an empty value on failure).
+    Common::CFieldValue GetCellValue(CGridItem* item, int32_t fieldId);
+    // The row's text of the field in `format`, else the format of the column
+    // showing that field (else the field's own).
+    std::string GetCellText(CGridItem* item, int32_t fieldId, const Common::CFormat* format = nullptr);
+    // Writes the value (SetValue); with `announce`, a successful write is
+    // announced (NotifyUpdate) so every grid showing the object follows.
+    bool SetCellValue(CGridItem* item, int32_t fieldId, const Common::CFieldValue& value, bool announce);
+    // Writes the text as the format (as GetCellText chooses it) parses it;
+    // a text it cannot parse writes and announces nothing.
+    bool SetCellText(CGridItem* item, int32_t fieldId, const std::string& text, const Common::CFormat* format,
+                     bool announce);
+    // Opens the editor on the cell (the row must be shown and the column
+    // visible and editable); an open edit ends first.
+    bool StartEdit(CGridItem* item, int32_t columnId);
+    bool IsEditing();
+    // Ends the open edit for `reason` (EditEndReason, editing/control_reflector.h);
+    // with `post`, later on the GUI thread (answers whether it was posted).
+    bool EndEdit(int32_t reason, bool post = false);
+    // Places an editor control over the cell of an edit that is starting
+    // (a reflector's StartEdit calls it); false when the cell is not on screen.
+    bool PlaceEditor(QWidget* control, CGridItem* item, int32_t fieldId);
+    // Posts a navigation action (EditAction) of the editor of that cell.
+    void PostEditorKeyAction(CGridItem* item, int32_t columnId, int32_t action);
 
     // ---- Printing (grid_print_ops.cpp, gui/print/grid_printer.h) ----
     // How the grid prints; stored with the settings. Setting sanitises

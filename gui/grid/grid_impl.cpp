@@ -167,6 +167,12 @@ Platform::LRESULT CGridImpl::OnMessage(uint32_t msg, Platform::WPARAM wParam, Pl
         if (lParam != 0)
             HandleHeaderChange(*reinterpret_cast<const CHeaderChangeRecord*>(lParam));
         return 1;
+    case kOpEndEditPosted:
+        return m_input.GetEditor().EndEdit(static_cast<int32_t>(lParam)) ? 1 : 0;
+    case kOpEditorKeyAction:
+        if (const auto record = Platform::TakePostedPayload<CEditorKeyActionRecord>(lParam))
+            m_input.GetEditor().OnKeyAction(record->item, record->columnId, record->action);
+        return 0;
     default:
         break;
     }
@@ -462,6 +468,7 @@ void CGridImpl::Paint(QPaintEvent& event)
     m_pacer.OnPaint();
     QPainter painter(&m_grid);
     m_painter.Paint(painter, event.region());
+    m_input.GetEditor().Reposition(); // the editor follows its row
 }
 
 } // namespace Brivel::GUI

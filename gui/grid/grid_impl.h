@@ -96,6 +96,7 @@ public:
     CHighlightScheduler& GetHighlights() { return m_highlights; }
     CGridSelection& GetSelection() { return m_selection; }
     CInputRouter& GetInput() { return m_input; }
+    const CInputRouter& GetInput() const { return m_input; }
     CGridPainter& GetPainter() { return m_painter; }
     const GridOptions& GetOptions() const { return m_options; }
     GridOptions& GetOptions() { return m_options; }
@@ -261,6 +262,9 @@ public:
     std::unique_ptr<Platform::CImageList> MakeColumnDragImage(CColumn& column) override;
     void ReplaceSort(const CSortInfo& key) override;
     HeaderDragState GetHeaderDragState() const override { return m_input.GetHeaderMouse().GetDragState(); }
+    bool OwnsItem(const CGridItem* item) const override;
+    void NotifyEdit(int32_t code, CGridItem& item, int32_t fieldId, int32_t argument) override;
+    const ICellEditorPaint* GetCellEditorPaint() const override;
 
     // ---- IRepaintTarget, IHighlightTarget, ITimerHost ----
     void UpdateWindow(const Platform::CRect& rect) override;

@@ -192,6 +192,7 @@ void CGridImpl::ClampTopRowAfterRemoval()
 
 void CGridImpl::ForgetPendingEnsureItemIn(const CGridItem& subtree)
 {
+    m_input.GetEditor().ForgetItemsIn(subtree); // no write after the row goes
     // The deferred EnsureVisible must never follow a pointer to an item that
     // left the grid.
     for (const CGridItem* item = m_pendingEnsureItem; item != nullptr; item = item->GetParent()) {
@@ -224,9 +225,8 @@ bool CGridImpl::Clear(int32_t listMask)
         if ((listMask & list->GetKind()) == 0)
             continue;
         cleared = true;
-        if (m_pendingEnsureItem != nullptr && ListOf(m_pendingEnsureItem) == list)
-            m_pendingEnsureItem = nullptr;
         CGridItem* const root = list->GetRoot();
+        ForgetPendingEnsureItemIn(*root);
         ++m_removing;
         for (int32_t i = root->GetChildCount() - 1; i >= 0; --i)
             SendRemovalNotifications(*root->GetChild(i));

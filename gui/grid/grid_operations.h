@@ -24,6 +24,10 @@ enum GridOperation : uint32_t {
     kOpRemoveAt = 7,
     kOpClear = 8,
     kOpFindItems = 9,
+    kOpGetCellValue = 11,
+    kOpGetCellText = 12,
+    kOpSetCellValue = 14,
+    kOpSetCellText = 15,
     kOpAttach = 17,
     kOpDetach = 18,
     kOpGetRowCount = 35,
@@ -123,6 +127,12 @@ enum GridOperation : uint32_t {
     kOpSetPrintSettings = 229,
     kOpPrint = 230,
     kOpPrintPreview = 231,
+    kOpPlaceEditor = 177,
+    kOpEndEdit = 185,         // sent, or posted with the reason in lParam
+    kOpEditorKeyAction = 187, // posted: a CEditorKeyActionRecord
+    kOpStartEdit = 240,
+    kOpIsEditing = 241,
+    kOpEndEditPosted = 242,   // EndEdit's posted form: the reason in lParam
 };
 
 // Window timers of the grid.
@@ -160,6 +170,13 @@ struct CMarkChangedRecord {
     int32_t kind = 0;
     CGridItem* item = nullptr;
     int32_t fieldId = -1;
+};
+
+// The record of operation 187 (posted; the receiver frees it).
+struct CEditorKeyActionRecord {
+    CGridItem* item = nullptr;
+    int32_t columnId = -2;
+    int32_t action = 0;
 };
 
 } // namespace Brivel::GUI

@@ -91,6 +91,7 @@ void CGridImpl::SetTopRow(int32_t row, bool redraw)
     }
     const int32_t old = m_topRow;
     m_topRow = row;
+    m_input.GetEditor().OnScrolled();
     if (m_vbar != nullptr) {
         const QSignalBlocker block(m_vbar);
         m_vbar->setValue(std::max(row, 0));
@@ -244,7 +245,8 @@ void CGridImpl::SetHorizontalPos(int32_t pos)
         m_hbar->setValue(pos);
         pos = m_hbar->value(); // clamped to the range
     }
-    m_hscrollPos.store(pos, std::memory_order_relaxed);
+    if (m_hscrollPos.exchange(pos, std::memory_order_relaxed) != pos)
+        m_input.GetEditor().OnScrolled();
 }
 
 void CGridImpl::HScroll(HScrollAction action, int32_t position)

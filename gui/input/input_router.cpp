@@ -9,7 +9,8 @@ namespace Brivel::GUI {
 
 CInputRouter::CInputRouter(CGrid& grid, IInputHost& host, CGridSelection& selection, const CRowLayout& layout,
                            ITimerHost& timers, uintptr_t dragScrollTimerId)
-    : m_grid(grid), m_keyManager(std::make_unique<CKeyManager>(true).release()), m_headerMouse(host, layout),
+    : m_grid(grid), m_keyManager(std::make_unique<CKeyManager>(true).release()), m_editor(host, selection, layout),
+      m_headerMouse(host, layout),
       m_typeAhead(host, selection),
       m_rowMouse(host, selection, layout, timers, dragScrollTimerId)
 {
@@ -27,8 +28,10 @@ IKeyManager* CInputRouter::SetKeyManager(IKeyManager* keyManager)
     return std::exchange(m_keyManager, keyManager);
 }
 
-bool CInputRouter::OnKeyPress(int key, Qt::KeyboardModifiers modifiers, bool leftButtonDown)
+bool CInputRouter::OnKeyPress(int key, Qt::KeyboardModifiers modifiers, bool leftButtonDown, const QString& text)
 {
+    if (m_editor.OnKeyPress(key, modifiers, text))
+        return true;
     if (key == Qt::Key_Escape && m_headerMouse.OnEscape())
         return true;
     if (m_keyManager != nullptr && m_keyManager->OnKeyDown(m_grid, key, modifiers))
@@ -40,6 +43,7 @@ bool CInputRouter::OnMousePress(Platform::CPoint point, Qt::MouseButton button, 
 {
     if (button != Qt::LeftButton)
         return false;
+    m_editor.OnPress(point);
     return m_headerMouse.OnPress(point) || m_rowMouse.OnPress(point, modifiers);
 }
 
@@ -59,7 +63,7 @@ bool CInputRouter::OnMouseRelease(Platform::CPoint point, Qt::MouseButton button
 
 bool CInputRouter::OnDoubleClick(Platform::CPoint point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
 {
-    if (button == Qt::LeftButton && m_headerMouse.OnDoubleClick(point))
+    if (button == Qt::LeftButton && (m_editor.OnDoubleClick(point) || m_headerMouse.OnDoubleClick(point)))
         return true;
     return OnMousePress(point, button, modifiers);
 }

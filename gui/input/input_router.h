@@ -2,18 +2,20 @@
 // CInputRouter: where a grid's keys and mouse buttons go.
 //
 // The grid hands every key press and left-button event here, and the router
-// offers it in a fixed order, stopping at the first taker: (the in-place
-// editor, when it is built, comes first), then the header gestures (Escape
-// ends one in progress), then the key manager, then type-ahead, then the
-// mouse on rows. It owns the header gestures, type-ahead and the mouse on
-// rows, and holds the key manager (a CKeyManager of its own until the
-// application sets another).
+// offers it in a fixed order, stopping at the first taker: the in-place
+// editor (F2, typing, double clicks; a press also reaches it, to end an
+// open edit or toggle a check box, but goes on), then the header gestures
+// (Escape ends one in progress), then the key manager, then type-ahead,
+// then the mouse on rows. It owns the editing controller, the header
+// gestures, type-ahead and the mouse on rows, and holds the key manager (a
+// CKeyManager of its own until the application sets another).
 //
-// Ownership: owns its header-mouse, type-ahead and row-mouse helpers; holds the key
+// Ownership: owns its editing, header-mouse, type-ahead and row-mouse helpers; holds the key
 // manager and deletes it at its end when it answers IsAutoDelete() true;
 // borrows the grid and its parts (they outlive it).
 // Thread: GUI thread only.
 
+#include "gui/editing/edit_in_place.h"
 #include "gui/input/header_mouse.h"
 #include "gui/input/row_mouse.h"
 #include "gui/input/type_ahead.h"
@@ -30,7 +32,7 @@ class CGrid;
 class IKeyManager;
 
 // Everything the input helpers ask of the grid.
-class IInputHost : public ITypeAheadHost, public IRowMouseHost, public IHeaderMouseHost {
+class IInputHost : public ITypeAheadHost, public IRowMouseHost, public IHeaderMouseHost, public IEditHost {
 protected:
     IInputHost() = default;
     IInputHost(const IInputHost&) = default;
@@ -51,7 +53,7 @@ public:
     IKeyManager* GetKeyManager() const { return m_keyManager; }
 
     // Each answers whether a helper took the event.
-    bool OnKeyPress(int key, Qt::KeyboardModifiers modifiers, bool leftButtonDown);
+    bool OnKeyPress(int key, Qt::KeyboardModifiers modifiers, bool leftButtonDown, const QString& text = {});
     bool OnMousePress(Platform::CPoint point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
     bool OnMouseMove(Platform::CPoint point, Qt::MouseButtons buttons);
     bool OnMouseRelease(Platform::CPoint point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
@@ -63,10 +65,13 @@ public:
     // The window goes: drags end, timers stop.
     void Cancel()
     {
+        m_editor.Cancel();
         m_headerMouse.Cancel();
         m_rowMouse.Cancel();
     }
 
+    CEditInPlace& GetEditor() { return m_editor; }
+    const CEditInPlace& GetEditor() const { return m_editor; }
     CHeaderMouse& GetHeaderMouse() { return m_headerMouse; }
     const CHeaderMouse& GetHeaderMouse() const { return m_headerMouse; }
     CTypeAhead& GetTypeAhead() { return m_typeAhead; }
@@ -75,6 +80,7 @@ public:
 private:
     CGrid& m_grid;                        // Not owned; outlives this.
     IKeyManager* m_keyManager = nullptr; // Deleted at the end when it answers IsAutoDelete() true.
+    CEditInPlace m_editor;
     CHeaderMouse m_headerMouse;
     CTypeAhead m_typeAhead;
     CRowMouse m_rowMouse;
