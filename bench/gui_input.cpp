@@ -16,6 +16,10 @@
 //                                 changes, a cursor move, their delivery and
 //                                 the paint of what they invalidated;
 //                                 max_frame_ms is the slowest frame
+//   InputEditStart/100000         F2 on a row of 100,000 to a focused editor
+//   InputEditCommit/100000        Enter in an editor of a grid sorted by the
+//                                 edited field: the write, its delivery, the
+//                                 row's move and the repaint
 //
 // The grid is a hidden top-level widget with no parent: nobody receives its
 // notifications, so none is recorded. Figures go to docs/benchmarks.md.
@@ -27,11 +31,13 @@
 #include "gui/grid/grid.h"
 #include "gui/grid/grid_impl.h"
 #include "gui/header/header.h"
+#include "gui/editing/edit_in_place.h"
 #include "gui/input/input_router.h"
 #include "gui/input/key_manager.h"
 
 #include <QCoreApplication>
 #include <QImage>
+#include <QLineEdit>
 
 #include <benchmark/benchmark.h>
 
@@ -57,9 +63,10 @@ public:
     int32_t GetValue() const { return m_value.load(std::memory_order_relaxed); }
     void SetValue(int32_t value)
     {
-        m_value.store(value, std::memory_order_relaxed);
+        StoreValue(value);
         NotifyUpdate(1);
     }
+    void StoreValue(int32_t value) { m_value.store(value, std::memory_order_relaxed); }
 
 private:
     std::string m_name;
@@ -68,7 +75,7 @@ private:
 
 BRIVEL_BEGIN_FIELD_MAP(CNamedRow)
     BRIVEL_FIELD(0, "Name", &CNamedRow::GetName, 0, nullptr)
-    BRIVEL_FIELD(1, "Value", &CNamedRow::GetValue, 0, nullptr)
+    BRIVEL_FIELD(1, "Value", &CNamedRow::GetValue, &CNamedRow::StoreValue, nullptr)
 BRIVEL_END_FIELD_MAP()
 
 // A grid of `count` body rows named "r0000000".. with values 0.., kept for
@@ -80,7 +87,7 @@ struct BigGrid {
         grid->resize(1280, 800);
         auto header = std::make_unique<CHeader>(true);
         header->AddColumn(std::make_unique<CColumn>(0, "Name", 120));
-        header->AddColumn(std::make_unique<CColumn>(1, "Value", 100));
+        header->AddColumn(std::make_unique<CColumn>(1, "Value", 100, CColumn::kAlignAuto, true));
         header->SetSearchColumn(0);
         grid->SetHeader(header.release()); // auto-delete: the grid owns it
         rows.reserve(static_cast<size_t>(count));
@@ -101,14 +108,17 @@ struct BigGrid {
     std::unique_ptr<CGrid> grid;
 };
 
+std::unique_ptr<BigGrid> s_grid;
+
 BigGrid& GridOf(int32_t count)
 {
-    static std::unique_ptr<BigGrid> grid;
-    if (!grid || grid->grid->GetRowCount() != count) {
-        grid.reset();
-        grid = std::make_unique<BigGrid>(count);
+    if (!s_grid) // the grid goes with the application, not after it
+        qAddPostRoutine([] { s_grid.reset(); });
+    if (!s_grid || s_grid->grid->GetRowCount() != count) {
+        s_grid.reset();
+        s_grid = std::make_unique<BigGrid>(count);
     }
-    return *grid;
+    return *s_grid;
 }
 
 void BM_InputSelectAll(benchmark::State& state)
@@ -254,6 +264,67 @@ void BM_InputHeaderDragFrame(benchmark::State& state)
     impl.GetInput().GetHeaderMouse().Cancel();
     state.counters["max_frame_ms"] = slowest;
 }
+void BM_InputEditStart(benchmark::State& state)
+{
+    CGrid& grid = *GridOf(static_cast<int32_t>(state.range(0))).grid;
+    CGrid::CGridImpl& impl = grid.GetImpl();
+    CEditInPlace& editor = impl.GetInput().GetEditor();
+    grid.show();
+    grid.SetTopRow(grid.GetRowCount() / 2); // the focus row on screen, as where a user presses F2
+    grid.SetFocusRow(grid.GetRowCount() / 2);
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        impl.GetInput().OnKeyPress(Qt::Key_F2, {}, false, {});
+        state.PauseTiming();
+        // The window's focus widget (the window itself is not active here).
+        QWidget* const control = editor.GetControl();
+        if (control == nullptr || control->window()->focusWidget() != control) {
+            state.SkipWithError("no focused editor");
+            break;
+        }
+        editor.EndEdit(kEndCancel);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the control goes, as in the event loop
+        state.ResumeTiming();
+    }
+    grid.hide();
+}
+BENCHMARK(BM_InputEditStart)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+void BM_InputEditCommit(benchmark::State& state)
+{
+    BigGrid& big = GridOf(static_cast<int32_t>(state.range(0)));
+    CGrid& grid = *big.grid;
+    CGrid::CGridImpl& impl = grid.GetImpl();
+    CEditInPlace& editor = impl.GetInput().GetEditor();
+    grid.show();
+    grid.SetSortKey(0, CSortInfo(1, false));
+    QCoreApplication::processEvents();
+    impl.GetPacer().StartRecordingInvalidation();
+    QImage target(1280, 800, QImage::Format_RGB32);
+    uint32_t seed = 7;
+    for (auto _ : state) {
+        state.PauseTiming();
+        CGridItem* const item = grid.GetItem(grid.GetRowCount() / 2);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        editor.StartEdit(item, 1, kTriggerKey);
+        seed = seed * 1103515245u + 12345u;
+        auto* const line = qobject_cast<QLineEdit*>(editor.GetControl());
+        if (line == nullptr) {
+            state.SkipWithError("no editor");
+            break;
+        }
+        line->setText(QString::number(seed % 100000));
+        impl.GetPainter().Render(target, impl.GetPacer().TakeInvalidatedRegion());
+        state.ResumeTiming();
+        editor.OnKeyAction(item, 1, kActionCommit);   // what Enter posts
+        QCoreApplication::processEvents();             // the announcement: the row moves
+        impl.GetPainter().Render(target, impl.GetPacer().TakeInvalidatedRegion());
+    }
+    grid.ClearSort();
+    grid.hide();
+}
+BENCHMARK(BM_InputEditCommit)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
 BENCHMARK(BM_InputHeaderDragFrame)->Arg(3000)->Unit(benchmark::kMicrosecond)->Iterations(600);
 
 } // namespace

@@ -226,7 +226,7 @@ TEST_F(EditingTest, ATextTheFormatRefusesKeepsTheEditorOpen)
     auto header = std::make_unique<CHeader>(true);
     header->AddColumn(std::make_unique<CColumn>(CEditRow::kValue, "Time", 90, CColumn::kAlignAuto, true, -1, -1,
                                                 std::make_unique<Common::CLongMsecTimeFormat>()));
-    grid->SetHeader(header.release());
+    std::unique_ptr<CHeader> previous(grid->SetHeader(header.release())); // comes back to us
     ASSERT_TRUE(grid->StartEdit(grid->GetItem(0), CEditRow::kValue));
     ASSERT_NE(dynamic_cast<CNumericEdit*>(Line()), nullptr);
     EXPECT_EQ(dynamic_cast<CNumericEdit*>(Line())->GetMode(), CNumericEdit::kTimeFraction);

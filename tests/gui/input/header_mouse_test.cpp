@@ -29,7 +29,7 @@ protected:
     {
         // Name [0, 100), Value [100, 180), Other [180, 240).
         header = MakeHeader({{kName, 100}, {kValue, 80}, {kOther, 60}});
-        grid->SetHeader(header);
+        std::unique_ptr<CHeader> previous(grid->SetHeader(header)); // comes back to us
         Pump();
         y = header->GetHeight() / 2;
     }
