@@ -11,6 +11,7 @@ namespace Brivel::Platform {
 namespace {
 
 constexpr std::string_view kTextMimeType = "text/plain";
+constexpr std::string_view kHtmlMimeType = "text/html";
 constexpr std::string_view kMimePrefix = "application/x-brivel-";
 
 std::string FoldCase(std::string_view text)
@@ -103,6 +104,8 @@ QString GetClipboardFormatMimeType(uint32_t format)
 {
     if (format == CF_TEXT)
         return QString::fromLatin1(kTextMimeType.data(), static_cast<qsizetype>(kTextMimeType.size()));
+    if (format == CF_HTML)
+        return QString::fromLatin1(kHtmlMimeType.data(), static_cast<qsizetype>(kHtmlMimeType.size()));
     CFormatRegistry& registry = CFormatRegistry::Instance();
     std::lock_guard lock(registry.mutex);
     const CFormatRegistry::Format* entry = registry.FindLocked(format);
@@ -124,6 +127,8 @@ uint32_t GetClipboardFormatFromMimeType(const QString& mimeType)
     const std::string folded = FoldCase(std::string_view(latin1.constData(), static_cast<size_t>(latin1.size())));
     if (folded == kTextMimeType)
         return CF_TEXT;
+    if (folded == kHtmlMimeType)
+        return CF_HTML;
     CFormatRegistry& registry = CFormatRegistry::Instance();
     std::lock_guard lock(registry.mutex);
     const auto it = registry.byFoldedMime.find(folded);
@@ -135,7 +140,7 @@ bool SetClipboardFormatData(QMimeData& mimeData, uint32_t format, const QByteArr
     const QString mimeType = GetClipboardFormatMimeType(format);
     if (mimeType.isEmpty())
         return false;
-    if (format == CF_TEXT && bytes.endsWith('\0'))
+    if ((format == CF_TEXT || format == CF_HTML) && bytes.endsWith('\0'))
         mimeData.setData(mimeType, bytes.left(bytes.size() - 1));
     else
         mimeData.setData(mimeType, bytes);

@@ -2,7 +2,9 @@
 // Clipboard formats by number, as the copy code speaks of them, mapped onto the
 // MIME types of QClipboard / QMimeData.
 //
-// - CF_TEXT (1) is plain text, MIME type "text/plain".
+// - CF_TEXT (1) is plain text, MIME type "text/plain", UTF-8 on this platform.
+// - CF_HTML (0xBFFF, just below the registered range) is an HTML fragment,
+//   MIME type "text/html", UTF-8; spreadsheets take a table from it.
 // - A named format gets a process-wide number from RegisterClipboardFormat,
 //   from kFirstRegisteredClipboardFormat up, the same number for the same name
 //   (names compare case-insensitively, as MIME types do), and the MIME type
@@ -25,6 +27,7 @@ class QMimeData;
 namespace Brivel::Platform {
 
 inline constexpr uint32_t CF_TEXT = 1;
+inline constexpr uint32_t CF_HTML = 0xBFFF;
 // Registered formats take numbers in this range, above every standard format.
 inline constexpr uint32_t kFirstRegisteredClipboardFormat = 0xC000;
 inline constexpr uint32_t kLastRegisteredClipboardFormat = 0xFFFF;
@@ -47,7 +50,7 @@ std::string GetClipboardFormatName(uint32_t format);
 uint32_t GetClipboardFormatFromMimeType(const QString& mimeType);
 
 // Puts bytes on mime data under a format's MIME type; false for an unknown
-// format. CF_TEXT bytes may end in the zero byte the copy code counts in its
+// format. CF_TEXT and CF_HTML bytes may end in the zero byte the copy code counts in its
 // size: it is not part of the text and is dropped.
 bool SetClipboardFormatData(QMimeData& mimeData, uint32_t format, const QByteArray& bytes);
 

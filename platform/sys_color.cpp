@@ -54,6 +54,9 @@ bool PaletteRole(int index, QPalette::ColorGroup& group, QPalette::ColorRole& ro
     case COLOR_INFOBK:
         role = QPalette::ToolTipBase;
         return true;
+    case COLOR_ACTIVEBORDER:
+        role = QPalette::Mid;
+        return true;
     default:
         return false;
     }
@@ -92,6 +95,8 @@ COLORREF GetDefaultSysColor(int index)
         return RGB(0, 0, 0);
     case COLOR_INFOBK:
         return RGB(255, 255, 225);
+    case COLOR_ACTIVEBORDER:
+        return RGB(180, 180, 180);
     default:
         return 0;
     }

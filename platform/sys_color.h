@@ -12,6 +12,7 @@ namespace Brivel::Platform {
 
 inline constexpr int COLOR_WINDOW = 5;
 inline constexpr int COLOR_WINDOWFRAME = 6;
+inline constexpr int COLOR_ACTIVEBORDER = 10;
 inline constexpr int COLOR_WINDOWTEXT = 8;
 inline constexpr int COLOR_HIGHLIGHT = 13;
 inline constexpr int COLOR_HIGHLIGHTTEXT = 14;

@@ -49,6 +49,7 @@
 #include "gui/paint/paint_format.h"
 #include "gui/header/sort_info.h"
 #include "gui/print/print_settings.h"
+#include "gui/tooltips/tooltip_settings.h"
 
 #include "common/field_value.h"
 
@@ -85,8 +86,10 @@ class CColumn;
 class CGridItem;
 class CHeader;
 class ICustomDraw;
+class IClipboardImporter;
 class IKeyManager;
 class IRowFilter;
+class ITooltip;
 
 // Column and header event codes of the parent notifications (item events are
 // the ItemNotification codes 0-10 of row_list_owner.h).
@@ -499,6 +502,31 @@ public:
     // from it); kPrinted when the user printed from it, kCancelled when it
     // was closed, another result when there is nothing to preview.
     PrintResult PrintPreview(const PrintRequest& request = {});
+
+    // ---- Clipboard (grid_clipboard_ops.cpp, gui/clipboard/grid_clipboard.h) ----
+    // Copy places the selected rows (else the focus row) under the visible
+    // columns on the clipboard as text, HTML and the local format; false when
+    // nothing was placed, and the clipboard then stays as it was. Cut copies
+    // and then removes the copied rows. Paste moves or duplicates the rows of
+    // this grid's own local copy as the importer allows; true when rows moved
+    // or were added. The importer goes as SetKeyManager's does (null: the
+    // shared one, which refuses); formats are CGridClipboard::FormatBits.
+    bool Copy();
+    bool Cut();
+    bool Paste();
+    IClipboardImporter* SetClipboardImporter(IClipboardImporter* importer);
+    void SetClipboardFormats(int32_t mask);
+    int32_t GetClipboardFormats();
+
+    // ---- Tooltips (grid_tooltip_ops.cpp, gui/tooltips/grid_tooltips.h) ----
+    // The ordinary tooltip is off and the in-place one on by default; both
+    // are stored with the settings. The provider goes as SetKeyManager's does
+    // (null: the shared CTooltip).
+    void EnableTooltip(TooltipKind kind, bool enable);
+    bool IsTooltipEnabled(TooltipKind kind);
+    TooltipSettings GetTooltipSettings(TooltipKind kind);
+    void SetTooltipSettings(TooltipKind kind, const TooltipSettings& settings);
+    ITooltip* SetTooltipProvider(TooltipKind kind, ITooltip* provider);
 
     // ---- Settings ----
     // Stores or loads the grid's settings (not its rows). Loading a newer

@@ -87,6 +87,7 @@ void CGridImpl::Destroy()
     m_pacer.Reset();
     m_highlights.Stop();
     m_input.Cancel();
+    m_tooltips->Hide();
     // Both lists go as by Clear(3): notification 1 for every row, then the
     // bindings and the items.
     for (CRowList* list : {&m_pinned, &m_body}) {
@@ -195,6 +196,9 @@ void CGridImpl::OnTimer(uintptr_t id)
         break;
     case kPaintFrameTimer:
         m_pacer.OnFrameTimer();
+        break;
+    case kTooltipTimer:
+        m_tooltips->OnAutoHideTimer();
         break;
     case kDragScrollTimer:
         m_input.GetRowMouse().OnDragScrollTimer();

@@ -37,6 +37,8 @@
 #include "gui/grid/highlight_scheduler.h"
 #include "gui/grid/repaint_pacer.h"
 #include "gui/grid/timer_host.h"
+#include "gui/clipboard/grid_clipboard.h"
+#include "gui/tooltips/grid_tooltips.h"
 #include "gui/header/header.h"
 #include "gui/header/scroll_position.h"
 #include "gui/header/sort_info.h"
@@ -60,6 +62,9 @@
 class QScrollBar;
 
 namespace Brivel::GUI {
+
+// The grid's tooltips, with their host (grid_tooltip_ops.cpp).
+std::unique_ptr<CGridTooltips> MakeGridTooltips(CGrid::CGridImpl& impl);
 
 class CGrid::CGridImpl final : public Platform::CMessageWindow,
                                public IRowListOwner,
@@ -98,6 +103,8 @@ public:
     CInputRouter& GetInput() { return m_input; }
     const CInputRouter& GetInput() const { return m_input; }
     CGridPainter& GetPainter() { return m_painter; }
+    CGridClipboard& GetClipboard() { return *m_clipboard; }
+    CGridTooltips& GetTooltips() { return *m_tooltips; }
     const GridOptions& GetOptions() const { return m_options; }
     GridOptions& GetOptions() { return m_options; }
 
@@ -351,6 +358,8 @@ private:
     CGridSelection m_selection{*this, m_layout, m_pacer};
     CInputRouter m_input{m_grid, *this, m_selection, m_layout, *this, kDragScrollTimer};
     CGridPainter m_painter{*this, &m_layout}; // the paint pass, its back buffer and picture
+    std::unique_ptr<CGridClipboard> m_clipboard = std::make_unique<CGridClipboard>(m_grid);
+    std::unique_ptr<CGridTooltips> m_tooltips = MakeGridTooltips(*this); // borrows the painter
 };
 
 } // namespace Brivel::GUI

@@ -127,17 +127,29 @@ enum GridOperation : uint32_t {
     kOpSetPrintSettings = 229,
     kOpPrint = 230,
     kOpPrintPreview = 231,
+    kOpCopy = 232,
+    kOpCut = 233,
+    kOpPaste = 234,
+    kOpSetClipboardImporter = 235,
+    kOpSetClipboardFormats = 236,
+    kOpGetClipboardFormats = 237,
+    kOpEnableTooltip = 238,
+    kOpIsTooltipEnabled = 239,
+    kOpGetTooltipSettings = 240,
+    kOpSetTooltipSettings = 241,
+    kOpSetTooltipProvider = 242,
     kOpPlaceEditor = 177,
     kOpEndEdit = 185,         // sent, or posted with the reason in lParam
     kOpEditorKeyAction = 187, // posted: a CEditorKeyActionRecord
-    kOpStartEdit = 240,
-    kOpIsEditing = 241,
-    kOpEndEditPosted = 242,   // EndEdit's posted form: the reason in lParam
+    kOpStartEdit = 250,
+    kOpIsEditing = 251,
+    kOpEndEditPosted = 252,   // EndEdit's posted form: the reason in lParam
 };
 
 // Window timers of the grid.
 enum GridTimer : uintptr_t {
     kHighlightTimer = 0,     // nearest highlight expiry
+    kTooltipTimer = 2,       // a shown tooltip's auto-hide delay
     kAddBurstTimer = 3,      // 10 ms after marshalled adds: one layout update
     kEnsureVisibleTimer = 4, // 10 ms: a request made before the first paint
     kHeaderWidthTimer = 5,   // 10 ms after a column width change: layout and repaint

@@ -89,6 +89,7 @@ void CGridImpl::SetTopRow(int32_t row, bool redraw)
         m_topRow = row;
         return;
     }
+    m_tooltips->OnScrolled();
     const int32_t old = m_topRow;
     m_topRow = row;
     m_input.GetEditor().OnScrolled();
@@ -130,6 +131,7 @@ void CGridImpl::SetTopRow(int32_t row, bool redraw)
 
 void CGridImpl::VScroll(VScrollAction action, int32_t position)
 {
+    m_tooltips->OnScrolled(); // after every action: no tooltip over rows that move
     const int32_t count = m_body.GetRowCount();
     if (count == 0)
         return;
@@ -251,6 +253,7 @@ void CGridImpl::SetHorizontalPos(int32_t pos)
 
 void CGridImpl::HScroll(HScrollAction action, int32_t position)
 {
+    m_tooltips->OnScrolled();
     if (m_header == nullptr)
         return;
     const int32_t fixed = m_header->GetFixedWidth();

@@ -24,23 +24,24 @@
 //   20  26      highlight settings (appearance.h)
 //   21  uint8   separator band shown
 //   22  int32   separator band height
-//   23  block   tooltip settings block
+//   23  block   tooltip settings (gui/tooltips/grid_tooltips.h)
 //   24  uint8   option byte of operations 141/142
 //   25  block   print settings (gui/print/print_settings.h)
 //   26  uint8   option byte of operations 148/149
 //   27  int32   sortable-lists mask
 //   28  int32   mask of operations 166/167
 //   29  int32   type-ahead reset delay in ms
-//   30  3 blocks editing, clipboard and drag settings blocks
+//   30  3 blocks editing settings, clipboard settings (gui/clipboard/
+//               grid_clipboard.h) and drag settings
 //
 // Every versioned block starts with an int32 version; a newer one than this
 // code knows raises CArchiveException kBadSchema, one of 0 or less ends the
-// block. The settings blocks of 23 and 30 belong to the tooltip, editing and
-// clipboard code; until those store settings the grid writes each as the
-// empty block (version 0), and a stored block with content (version 1 or
-// more) is refused as newer than this build. Block 25 holds the print
-// settings; streams written before it did hold the empty block there, which
-// loads as "keep the current print settings".
+// block. The editing and drag blocks of 30 belong to code that stores no
+// settings yet: the grid writes each as the empty block (version 0), and a
+// stored block with content (version 1 or more) is refused as newer than
+// this build. Blocks 23 (tooltips), 25 (printing) and the clipboard block of
+// 30 hold their settings; streams written before they did hold the empty
+// block there, which loads as "keep the current settings".
 //
 // After a load: the focus is cleared, the header's sort applied, the layout
 // recomputed and the whole grid repainted.
@@ -103,13 +104,14 @@ void CGridImpl::Serialize(CArchive& ar)
         ar << static_cast<uint8_t>(m_options.highlightChangedValues);
         m_options.highlightSettings.Serialize(ar);
         ar << static_cast<uint8_t>(m_options.separatorShown) << m_options.separatorHeight;
-        StoreEmptyBlock(ar);
+        m_tooltips->Serialize(ar);
         ar << m_options.reservedByte141;
         m_options.print.Serialize(ar);
         ar << m_options.reservedByte148;
         ar << m_options.sortableLists << m_options.reservedMask166 << m_options.typeAheadDelay;
-        for (int i = 0; i < 3; ++i)
-            StoreEmptyBlock(ar);
+        StoreEmptyBlock(ar); // editing
+        m_clipboard->Serialize(ar);
+        StoreEmptyBlock(ar); // drag
         return;
     }
 
@@ -174,7 +176,7 @@ void CGridImpl::Serialize(CArchive& ar)
         m_options.highlightSettings = highlight;
         m_options.separatorShown = ReadFlag(ar);
         m_options.separatorHeight = std::max(ar.ReadInt32(), 0);
-        LoadEmptyBlock(ar, "tooltip settings");
+        m_tooltips->Serialize(ar);
         m_options.reservedByte141 = ar.ReadByte();
         m_options.print.Serialize(ar);
         m_options.reservedByte148 = ar.ReadByte();
@@ -182,7 +184,7 @@ void CGridImpl::Serialize(CArchive& ar)
         m_options.reservedMask166 = ar.ReadInt32();
         m_options.typeAheadDelay = ar.ReadInt32();
         LoadEmptyBlock(ar, "editing settings");
-        LoadEmptyBlock(ar, "clipboard settings");
+        m_clipboard->Serialize(ar);
         LoadEmptyBlock(ar, "drag settings");
     }
 

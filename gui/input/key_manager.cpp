@@ -64,6 +64,22 @@ bool CKeyManager::OnKeyDown(CGrid& grid, int key, Qt::KeyboardModifiers modifier
     case Qt::Key_Up: LineUp(grid, shift, ctrl); return true;
     case Qt::Key_Right: Right(grid); return true;
     case Qt::Key_Down: LineDown(grid, shift, ctrl); return true;
+    case Qt::Key_Insert:
+        if (ctrl && !shift) {
+            Copy(grid);
+            return true;
+        }
+        if (shift && !ctrl) {
+            Paste(grid);
+            return true;
+        }
+        return false;
+    case Qt::Key_Delete:
+        if (shift && !ctrl) {
+            Cut(grid);
+            return true;
+        }
+        return false;
     default: break;
     }
     if (!ctrl || shift)
@@ -370,8 +386,19 @@ void CKeyManager::SelectAll(CGrid& grid)
 
 // The clipboard operations of the grid come with its clipboard formats;
 // until then the keys are taken and do nothing.
-void CKeyManager::Copy(CGrid& /*grid*/) {}
-void CKeyManager::Cut(CGrid& /*grid*/) {}
-void CKeyManager::Paste(CGrid& /*grid*/) {}
+void CKeyManager::Copy(CGrid& grid)
+{
+    grid.Copy();
+}
+
+void CKeyManager::Cut(CGrid& grid)
+{
+    grid.Cut();
+}
+
+void CKeyManager::Paste(CGrid& grid)
+{
+    grid.Paste();
+}
 
 } // namespace Brivel::GUI

@@ -19,6 +19,9 @@
 //   Up / Down          LineUp / LineDown (likewise)
 //   Left / Right       Left / Right
 //   Ctrl+A, C, V, X    SelectAll, Copy, Paste, Cut (not with Shift)
+//   Ctrl+Insert        Copy
+//   Shift+Insert       Paste
+//   Shift+Delete       Cut
 //
 // Ownership: a grid holds its key manager and deletes it at its own end
 // when IsAutoDelete() answers true.

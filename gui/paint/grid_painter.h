@@ -67,6 +67,18 @@ namespace Brivel::GUI {
 class CRowList;
 class IPaintHost;
 
+// Receives the paint record of one cell (valid during the call only).
+class ICellVisitor {
+public:
+    virtual void Visit(const CellInfo& cell, PaintContext& context) = 0;
+
+protected:
+    ICellVisitor() = default;
+    ICellVisitor(const ICellVisitor&) = default;
+    ICellVisitor& operator=(const ICellVisitor&) = default;
+    ~ICellVisitor() = default;
+};
+
 class CGridPainter {
 public:
     // Region data above this many bytes (16 per rectangle) is painted as its
@@ -130,6 +142,13 @@ public:
     // thread's text cache, as when painting.
     int32_t MeasureColumnContent(CColumn& column);
 
+    // Builds the paint records of the cell at client `point` as a pass would
+    // (its line, column, rectangles, object and format, on a 1 x 1 scratch
+    // surface in the grid font) and hands them to `visitor`; false, with no
+    // visit, over the header, the band, empty lines or no column. Allocates
+    // nothing after its first call (grid_painter_probe.cpp).
+    bool VisitCellAt(Platform::CPoint point, ICellVisitor& visitor);
+
     // Drops the back buffer and the pre-rendered picture; the next pass
     // makes what it needs again (the grid calls this when its window goes).
     void ReleaseBuffers();
@@ -180,6 +199,7 @@ private:
     const CRowLayout& m_layout; // m_ownLayout's, or borrowed: outlives this.
     std::unique_ptr<Platform::CMemoryDC> m_buffer;  // the back buffer; null while not double buffering
     std::unique_ptr<Platform::CMemoryDC> m_picture; // the pre-rendered background picture; null: none
+    std::unique_ptr<Platform::CMemoryDC> m_probe;   // VisitCellAt's scratch surface; made on first use
     PictureKey m_pictureKey;
     Platform::CRect m_pictureRect;
 

@@ -1,0 +1,145 @@
+#pragma once
+// IClipboardFormat and the formats a grid places rows on the clipboard in.
+//
+// A format renders a list of rows under a list of columns into bytes, says
+// how many bytes that is (GetSize, 0: nothing to place), copies them into a
+// block the clipboard takes (CopyTo) and names its clipboard format number
+// (platform/clipboard_format.h). The copy procedure (grid_clipboard.h) runs
+// every format of its list over the same rows at once.
+//
+//   CTextClipboardFormat  plain text (CF_TEXT, UTF-8 "text/plain"): the cells
+//                         of a row separated by TAB, rows separated by CR LF,
+//                         the whole ended by one zero byte. TAB, CR and LF
+//                         inside a cell's text become spaces, so the text
+//                         keeps the shape of rows and columns.
+//   CHtmlClipboardFormat  the same cells as an HTML table (CF_HTML, UTF-8
+//                         "text/html"), so that spreadsheets keep the columns.
+//   CLocalDataFormat      "Brivel.LocalDataFormat": row handles for pasting
+//                         within the same process (the record below).
+//
+// Cell texts are the texts the cells show: the value format of the column or
+// the field (CellFormatOf) writing the field's value (FormatCellText), as the
+// paint pass does. Rows are CGridItem handles in the order given; columns
+// are the header's visible columns in visible order.
+//
+// Ownership: a format owns the bytes it built; it borrows the rows and
+// columns only during Render (the local format keeps the handles as plain
+// values, never following them after Render).
+// Thread: GUI thread only (rendering reads the rows).
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace Brivel::Common {
+class CDataObject;
+}
+
+namespace Brivel::GUI {
+
+class CColumn;
+class CGrid;
+class CGridItem;
+
+// What a local record carries: the header words and one handle pair per row.
+struct LocalClipboardData {
+    uint64_t processId = 0;
+    const CGrid* sourceGrid = nullptr; // compared only, never followed
+    uint64_t data = 0;                 // the copy kind: kCopied or kCut
+    uint64_t value = 0;                // the number of visible columns at the copy
+    struct Row {
+        CGridItem* item = nullptr;                // compared only, never followed
+        Common::CDataObject* object = nullptr;    // compared only, never followed
+    };
+    std::vector<Row> rows;
+
+    static constexpr uint64_t kCopied = 0;
+    static constexpr uint64_t kCut = 1;
+};
+
+class IClipboardFormat {
+public:
+    virtual ~IClipboardFormat() = default;                                                                   // 0
+    virtual void Render(std::span<CGridItem* const> rows, std::span<CColumn* const> columns) = 0;          // 1
+    virtual size_t GetSize() const = 0;                                                                      // 2
+    // Writes the rendered bytes into `destination` (at most its size).
+    virtual void CopyTo(std::span<std::byte> destination, const CGrid* sourceGrid, uint64_t data,
+                        uint64_t value) const = 0;                                                           // 3
+    virtual void Clear() = 0;                                                                                // 4
+    virtual uint32_t GetFormatId() const = 0;                                                                // 5
+    // Reads a record back for pasting; false for bytes this format does not
+    // read back (text is never pasted back) or that fail its checks.
+    virtual bool Parse(std::span<const std::byte> bytes, LocalClipboardData& out) const = 0;              // 6
+
+protected:
+    IClipboardFormat() = default;
+    IClipboardFormat(const IClipboardFormat&) = default;
+    IClipboardFormat& operator=(const IClipboardFormat&) = default;
+};
+
+// The bytes of CTextClipboardFormat and CHtmlClipboardFormat, built in one
+// std::string that keeps its capacity from copy to copy.
+class CBuiltTextFormat : public IClipboardFormat {
+public:
+    size_t GetSize() const override { return m_bytes.size(); }
+    void CopyTo(std::span<std::byte> destination, const CGrid* sourceGrid, uint64_t data,
+                uint64_t value) const override;
+    void Clear() override { m_bytes.clear(); }
+    bool Parse(std::span<const std::byte> bytes, LocalClipboardData& out) const override;
+    const std::string& GetBytes() const { return m_bytes; }
+
+protected:
+    std::string m_bytes;
+    std::string m_cell; // scratch for one cell's text
+};
+
+class CTextClipboardFormat final : public CBuiltTextFormat {
+public:
+    void Render(std::span<CGridItem* const> rows, std::span<CColumn* const> columns) override;
+    uint32_t GetFormatId() const override;
+};
+
+class CHtmlClipboardFormat final : public CBuiltTextFormat {
+public:
+    void Render(std::span<CGridItem* const> rows, std::span<CColumn* const> columns) override;
+    uint32_t GetFormatId() const override;
+};
+
+// The local record, little-endian 64-bit words (the pointer width; a 32-bit
+// word could not carry a handle here):
+//
+//   offset      size  word
+//        0         8  the copying process's id
+//        8         8  the source grid
+//       16         8  data: LocalClipboardData::kCopied or kCut
+//       24         8  n, the number of rows
+//       32         8  value: the number of visible columns at the copy
+//       40 + 16 i  16  row i: its CGridItem handle, then its data object
+//
+// so 40 + 16 n bytes, and nothing (size 0) without rows. Parse refuses a
+// record of another size, of another process, or with a null handle.
+class CLocalDataFormat final : public IClipboardFormat {
+public:
+    static constexpr const char* kFormatName = "Brivel.LocalDataFormat";
+    static constexpr size_t kHeaderBytes = 40;
+    static constexpr size_t kRowBytes = 16;
+
+    void Render(std::span<CGridItem* const> rows, std::span<CColumn* const> columns) override;
+    size_t GetSize() const override { return m_rows.empty() ? 0 : kHeaderBytes + kRowBytes * m_rows.size(); }
+    void CopyTo(std::span<std::byte> destination, const CGrid* sourceGrid, uint64_t data,
+                uint64_t value) const override;
+    void Clear() override { m_rows.clear(); }
+    // Registered once per process, on first use.
+    uint32_t GetFormatId() const override;
+    bool Parse(std::span<const std::byte> bytes, LocalClipboardData& out) const override;
+
+    // The id written as the copying process's.
+    static uint64_t CurrentProcessId();
+
+private:
+    std::vector<LocalClipboardData::Row> m_rows;
+};
+
+} // namespace Brivel::GUI
