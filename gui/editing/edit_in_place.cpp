@@ -192,8 +192,11 @@ bool CEditInPlace::EndEdit(int32_t reason)
     // The column may have gone since the edit began (another thread).
     CHeader* const header = m_host.GetHeader();
     m_context.column = header != nullptr ? header->FindColumn(m_columnId) : nullptr;
-    const bool hasControl = !m_control.isNull();
-    const bool write = reason == kEndToggled ||
+    // The reflectors are shared by every grid: when another grid's edit has
+    // taken this reflector since, its control is not ours to write from or close.
+    const bool ownsReflector = m_reflector->GetControl() == m_control.data();
+    const bool hasControl = !m_control.isNull() && ownsReflector;
+    const bool write = (ownsReflector && reason == kEndToggled) ||
                        (hasControl && (reason == kEndCommit || reason == kEndFocusLost || reason == kEndScrolled));
     m_ending = true;
     bool written = false;
@@ -206,7 +209,7 @@ bool CEditInPlace::EndEdit(int32_t reason)
         }
     }
     const bool hadFocus = hasControl && m_control->hasFocus();
-    if (hasControl) {
+    if (!m_control.isNull()) {
         m_control->removeEventFilter(this);
         for (QWidget* const child : m_control->findChildren<QWidget*>())
             child->removeEventFilter(this);
@@ -215,7 +218,8 @@ bool CEditInPlace::EndEdit(int32_t reason)
     IControlReflector* const reflector = m_reflector;
     const EditContext context = m_context;
     const int32_t columnId = m_columnId;
-    reflector->EndEdit(context.grid, context.item, context.column);
+    if (ownsReflector)
+        reflector->EndEdit(context.grid, context.item, context.column);
     m_reflector = nullptr;
     m_context = {};
     m_columnId = CColumn::kUnsetField;

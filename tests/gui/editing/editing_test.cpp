@@ -273,6 +273,36 @@ TEST_F(EditingTest, ACheckBoxTogglesOnAClickAndIsDrawn)
     EXPECT_EQ(inkIn(), unchecked);
 }
 
+TEST_F(EditingTest, TwoGridsEditingInTurnKeepTheirOwnTexts)
+{
+    // The reflectors are shared: the second grid's edit takes the line edit
+    // reflector while the first grid's edit is still ending.
+    CGrid second(&parent);
+    second.setGeometry(0, 200, 300, 100);
+    second.show();
+    auto header = std::make_unique<CHeader>(true);
+    header->AddColumn(std::make_unique<CColumn>(CEditRow::kName, "Name", 80, CColumn::kAlignAuto, true));
+    second.SetHeader(header.release());
+    CEditRow row("s0", 0);
+    CGridItem* const item = second.Add(&row);
+    Pump();
+    ASSERT_TRUE(grid->StartEdit(grid->GetItem(0), CEditRow::kName));
+    QTest::keyClicks(Line(), "A");
+    ASSERT_TRUE(second.StartEdit(item, CEditRow::kName));
+    QLineEdit* const secondLine = qobject_cast<QLineEdit*>(second.GetImpl().GetInput().GetEditor().GetControl());
+    ASSERT_NE(secondLine, nullptr);
+    secondLine->selectAll();
+    QTest::keyClicks(secondLine, "B");
+    grid->EndEdit(kEndCommit);
+    Pump();
+    EXPECT_NE(rows[0]->GetName(), "B") << "never the other grid's text";
+    ASSERT_TRUE(second.IsEditing()) << "and the other grid's editor stays";
+    QTest::keyClick(secondLine, Qt::Key_Return);
+    Pump();
+    EXPECT_EQ(row.GetName(), "B");
+    second.Clear(CGrid::kBodyMask);
+}
+
 TEST_F(EditingTest, EditsRaceWorkerThreads)
 {
     // A worker writes the edited field 1,000 times a second: the editor
