@@ -20,8 +20,8 @@ namespace {
 // the text the cell shows (empty without an object, a field or a format).
 // The columns' attributes are read once per call, not once per cell.
 template <class CellFn>
-void ForEachCell(std::span<CGridItem* const> rows, std::span<CColumn* const> columns, std::string& scratch,
-                 CellFn&& cell)
+void ReadCells(std::span<CGridItem* const> rows, std::span<CColumn* const> columns, std::string& scratch,
+               CellFn&& cell)
 {
     std::vector<CColumn::Attributes> attributes;
     attributes.reserve(columns.size());
@@ -36,7 +36,31 @@ void ForEachCell(std::span<CGridItem* const> rows, std::span<CColumn* const> col
                 if (const Common::CFormat* format = CellFormatOf(*object, attributes[columnIndex], kind))
                     FormatCellText(*format, kind, *object, attributes[columnIndex].id, scratch);
             }
-            cell(rowIndex, columnIndex, scratch);
+            cell(rowIndex, columnIndex, std::string_view(scratch));
+        }
+    }
+}
+
+thread_local CCellTextScope* t_cellTextScope = nullptr;
+
+// ReadCells, or the texts the thread's cell text scope keeps for these cells.
+template <class CellFn>
+void ForEachCell(std::span<CGridItem* const> rows, std::span<CColumn* const> columns, std::string& scratch,
+                 CellFn&& cell)
+{
+    CCellTextScope* const scope = CCellTextScope::Current();
+    if (scope == nullptr) {
+        ReadCells(rows, columns, scratch, cell);
+        return;
+    }
+    const CCellTextScope::Texts& texts = scope->TextsOf(rows, columns);
+    size_t at = 0;
+    size_t index = 0;
+    for (size_t rowIndex = 0; rowIndex < rows.size(); ++rowIndex) {
+        for (size_t columnIndex = 0; columnIndex < columns.size(); ++columnIndex, ++index) {
+            const size_t end = texts.ends[index];
+            cell(rowIndex, columnIndex, std::string_view(texts.bytes).substr(at, end - at));
+            at = end;
         }
     }
 }
@@ -69,6 +93,44 @@ T* PointerOf(uint64_t word)
 
 } // namespace
 
+// ---- Cell texts shared by the formats of one copy ----
+
+CCellTextScope::CCellTextScope() : m_previous(t_cellTextScope)
+{
+    t_cellTextScope = this;
+}
+
+CCellTextScope::~CCellTextScope()
+{
+    t_cellTextScope = m_previous;
+}
+
+CCellTextScope* CCellTextScope::Current()
+{
+    return t_cellTextScope;
+}
+
+const CCellTextScope::Texts& CCellTextScope::TextsOf(std::span<CGridItem* const> rows,
+                                                     std::span<CColumn* const> columns)
+{
+    if (m_filled && m_rows == rows.data() && m_rowCount == rows.size() &&
+        std::equal(m_columns.begin(), m_columns.end(), columns.begin(), columns.end()))
+        return m_texts;
+    m_rows = rows.data();
+    m_rowCount = rows.size();
+    m_columns.assign(columns.begin(), columns.end());
+    m_texts.bytes.clear();
+    m_texts.ends.clear();
+    m_texts.ends.reserve(rows.size() * columns.size());
+    std::string scratch;
+    ReadCells(rows, columns, scratch, [this](size_t, size_t, std::string_view text) {
+        m_texts.bytes.append(text);
+        m_texts.ends.push_back(m_texts.bytes.size());
+    });
+    m_filled = true;
+    return m_texts;
+}
+
 // ---- Text and HTML ----
 
 void CBuiltTextFormat::CopyTo(std::span<std::byte> destination, const CGrid* /*sourceGrid*/, uint64_t /*data*/,
@@ -89,7 +151,7 @@ void CTextClipboardFormat::Render(std::span<CGridItem* const> rows, std::span<CC
         return;
     const size_t lastColumn = columns.size() - 1;
     const size_t lastRow = rows.size() - 1;
-    ForEachCell(rows, columns, m_cell, [&](size_t rowIndex, size_t columnIndex, const std::string& text) {
+    ForEachCell(rows, columns, m_cell, [&](size_t rowIndex, size_t columnIndex, std::string_view text) {
         for (const char ch : text)
             m_bytes.push_back(ch == '\t' || ch == '\r' || ch == '\n' ? ' ' : ch); // keep rows and columns
         if (columnIndex < lastColumn)
@@ -112,7 +174,7 @@ void CHtmlClipboardFormat::Render(std::span<CGridItem* const> rows, std::span<CC
         return;
     const size_t lastColumn = columns.size() - 1;
     m_bytes.append("<meta charset=\"utf-8\"><table>");
-    ForEachCell(rows, columns, m_cell, [&](size_t /*rowIndex*/, size_t columnIndex, const std::string& text) {
+    ForEachCell(rows, columns, m_cell, [&](size_t /*rowIndex*/, size_t columnIndex, std::string_view text) {
         if (columnIndex == 0)
             m_bytes.append("<tr>");
         m_bytes.append("<td>");

@@ -79,6 +79,36 @@ protected:
     IClipboardFormat& operator=(const IClipboardFormat&) = default;
 };
 
+// While one lives on a thread, the built-in text formats that render the same
+// rows and columns there read each cell's text once between them (the copy
+// procedure opens one around its rendering, so the text and the HTML share
+// the formatting of every cell). Scopes nest; each keeps its own texts.
+class CCellTextScope {
+public:
+    CCellTextScope();
+    CCellTextScope(const CCellTextScope&) = delete;
+    CCellTextScope& operator=(const CCellTextScope&) = delete;
+    ~CCellTextScope();
+
+    // The innermost scope of this thread; null when none is open.
+    static CCellTextScope* Current();
+    // The cells' texts, row by row; read again when rows or columns differ
+    // from the last call's.
+    struct Texts {
+        std::string bytes;
+        std::vector<size_t> ends; // the end of each cell's text in bytes
+    };
+    const Texts& TextsOf(std::span<CGridItem* const> rows, std::span<CColumn* const> columns);
+
+private:
+    CCellTextScope* const m_previous;
+    const void* m_rows = nullptr;
+    size_t m_rowCount = 0;
+    std::vector<CColumn*> m_columns;
+    bool m_filled = false;
+    Texts m_texts;
+};
+
 // The bytes of CTextClipboardFormat and CHtmlClipboardFormat, built in one
 // std::string that keeps its capacity from copy to copy.
 class CBuiltTextFormat : public IClipboardFormat {

@@ -94,6 +94,7 @@ bool CGridClipboard::CopyRows(std::span<CGridItem* const> rows, std::span<CColum
     if (m_grid.GetSafeHwnd() == Platform::HWND{} || rows.empty() || columns.empty() || m_formatMask == 0)
         return false;
     m_kept.clear();
+    const CCellTextScope sharedTexts; // the text and the HTML format each cell once between them
     const std::pair<IClipboardFormat*, int32_t> formats[] = {
         {&m_text, kFormatText}, {&m_html, kFormatHtml}, {&m_local, kFormatLocal}};
     for (const auto& [format, bit] : formats) {
