@@ -3,8 +3,8 @@
 #
 #   make run    the benchmark: quellon in a window when a display is present,
 #               else quellon-bench's default scenario (log, summary, screenshot)
-#   make test   every test in a RelWithDebInfo build; with CI=true (as CI sets
-#               it) also an ASan+UBSan build of everything and a TSan build of
+#   make test   every test in a RelWithDebInfo build, then the package test;
+#               with CI=true (as CI sets it) also an ASan+UBSan build of everything and a TSan build of
 #               the common library, stopping at the first sanitizer report
 #   make test-package  the package test (scripts/test-package): installs the
 #               release build into a temporary prefix, builds the consumer
@@ -45,6 +45,7 @@ run: build
 	@scripts/run-benchmark $(REL)
 
 test: test-release
+	$(MAKE) --no-print-directory test-package
 ifeq ($(CI),true)
 	$(MAKE) --no-print-directory test-asan
 	$(MAKE) --no-print-directory test-tsan
