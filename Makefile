@@ -3,9 +3,12 @@
 #
 #   make run    the benchmark: quellon in a window when a display is present,
 #               else quellon-bench's default scenario (log, summary, screenshot)
-#   make test   every test in a RelWithDebInfo build; with CI=true (as CI sets
-#               it) also an ASan+UBSan build of everything and a TSan build of
+#   make test   every test in a RelWithDebInfo build, then the package test;
+#               with CI=true (as CI sets it) also an ASan+UBSan build of everything and a TSan build of
 #               the common library, stopping at the first sanitizer report
+#   make test-package  the package test (scripts/test-package): installs the
+#               release build into a temporary prefix, builds the consumer
+#               project and the example against it, runs them headless
 #   make bench  the Google Benchmark micro-benchmarks
 
 JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
@@ -25,7 +28,7 @@ SAN_ENV := ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:strict_s
            LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
            TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
-.PHONY: all deps build run test test-release test-asan test-tsan bench clean
+.PHONY: all deps build run test test-release test-package test-asan test-tsan bench clean
 
 all: build
 
@@ -42,6 +45,7 @@ run: build
 	@scripts/run-benchmark $(REL)
 
 test: test-release
+	$(MAKE) --no-print-directory test-package
 ifeq ($(CI),true)
 	$(MAKE) --no-print-directory test-asan
 	$(MAKE) --no-print-directory test-tsan
@@ -49,6 +53,9 @@ endif
 
 test-release: build
 	$(CTEST) --test-dir $(REL) --output-on-failure -j $(JOBS)
+
+test-package: build
+	JOBS=$(JOBS) scripts/test-package $(REL)
 
 test-asan: deps
 	$(CMAKE) -S . -B $(ASAN) $(GEN) -DCMAKE_BUILD_TYPE=Debug -DBRIVEL_SANITIZE=address \

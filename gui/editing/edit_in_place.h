@@ -46,6 +46,8 @@
 
 #include <cstdint>
 
+class QKeyEvent;
+
 namespace Brivel::Common {
 class CDataObject;
 class CFormat;
