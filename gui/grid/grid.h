@@ -391,6 +391,11 @@ public:
     CHeader* SetHeader(CHeader* header);
     void SetHeaderShown(bool shown);
     bool IsHeaderShown();
+    // Runs the header configuration dialog (header_dialog/) modally for the
+    // grid's header and repaints when it ends with OK: QDialog::Accepted (1)
+    // then, else 0 (cancelled, no header, window destroyed). A right-click
+    // on the header strip offers it in the strip's context menu.
+    int32_t ShowHeaderConfiguration();
 
     // ---- Options ----
     void SetNotifyParent(bool notify);
@@ -550,6 +555,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override; // grid_header_dialog_ops.cpp
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;

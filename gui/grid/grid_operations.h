@@ -144,6 +144,7 @@ enum GridOperation : uint32_t {
     kOpStartEdit = 250,
     kOpIsEditing = 251,
     kOpEndEditPosted = 252,   // EndEdit's posted form: the reason in lParam
+    kOpShowHeaderConfiguration = 260,
 };
 
 // Window timers of the grid.

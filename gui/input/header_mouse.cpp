@@ -39,6 +39,16 @@ bool CHeaderMouse::InStrip(CPoint point) const
     return HeaderStrip().PtInRect(point);
 }
 
+bool CHeaderMouse::HitStrip(CPoint point, int32_t& columnId) const
+{
+    CHeader* const header = ActiveHeader();
+    if (header == nullptr || !InStrip(point))
+        return false;
+    CColumn* const column = header->HitTest(m_host.GetScrollSource(), point.x);
+    columnId = column != nullptr ? column->GetId() : CColumn::kUnsetField;
+    return true;
+}
+
 CColumn* CHeaderMouse::DividerAt(CHeader& header, int32_t x) const
 {
     const IHorizontalScrollSource* const scroll = m_host.GetScrollSource();

@@ -106,6 +106,11 @@ public:
     // The sort a click on the column with `fieldId` gives (multi: Ctrl held).
     void SortByClick(int32_t fieldId, bool multi);
 
+    // For the strip's context menu: whether point is in the shown header's
+    // strip, and then the identifier of the visible column under it
+    // (CColumn::kUnsetField beside the columns).
+    bool HitStrip(Platform::CPoint point, int32_t& columnId) const;
+
     State GetState() const { return m_state; }
     bool IsActive() const { return m_state != kIdle; }
     // The gesture as the header strip shows it (columns looked up now).
