@@ -82,11 +82,9 @@ void CQuotesWindow::CreateMenus()
     edit->addAction(tr("&Copy rows"), [this] { m_grid->Copy(); });
 
     QMenu* const view = menuBar()->addMenu(tr("&View"));
-    // HEADER DIALOG: the header configuration dialog (columns shown, their
-    // order and widths) is on its way into the library. Connect it here:
-    //   CHeaderConfigurationDlg dialog(*m_grid->GetHeader(), this); dialog.exec();
-    QAction* const columns = view->addAction(tr("&Columns..."));
-    columns->setEnabled(false);
+    // The columns shown, their order and the fixed count (also offered by a
+    // right-click on the header).
+    view->addAction(tr("&Columns..."), [this] { m_grid->ShowHeaderConfiguration(); });
 }
 
 // The grid's stored form (columns, widths, order, sort, options; never the
