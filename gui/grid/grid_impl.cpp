@@ -297,8 +297,11 @@ CRowList* CGridImpl::ListOfKind(int32_t kind) const
 
 CRowList* CGridImpl::ListOf(const CGridItem* item) const
 {
-    if (item == nullptr || item == CGrid::kBodyRoot || item == CGrid::kPinnedRoot || item == CGrid::kHead ||
-        item == CGrid::kTail)
+    // The handles 0xFFFF0000 and up are reserved (root and position handles,
+    // and those not yet given a meaning), and no item lives in the first
+    // page: neither is ever followed.
+    const auto value = reinterpret_cast<uintptr_t>(item);
+    if (value < 0x10000 || (value >= 0xFFFF0000 && value <= 0xFFFFFFFF))
         return nullptr;
     CRowList* const list = item->GetRowList();
     return (list == &m_pinned || list == &m_body) && !item->IsRoot() ? list : nullptr;

@@ -70,6 +70,14 @@ TEST_F(GridInsertionTest, BadParentsFailAndLeaveNothingBound)
     CGrid other(&parent);
     CGridItem* foreign = other.Add(Object(2));
     EXPECT_EQ(grid->Add(&object, foreign), nullptr); // another grid's item
+    // Reserved handles that name no list, and the first page: refused, never followed.
+    for (const uintptr_t reserved : {uintptr_t{0xFFFF0004}, uintptr_t{0xFFFFFFFF}, uintptr_t{0x10}}) {
+        CGridItem* const handle = reinterpret_cast<CGridItem*>(reserved);
+        EXPECT_EQ(grid->Add(&object, handle), nullptr);
+        EXPECT_FALSE(grid->Remove(handle));
+        EXPECT_FALSE(grid->SelectItem(handle));
+        EXPECT_FALSE(grid->SetCellText(handle, CRowObject::kValue, "1", nullptr, true));
+    }
     EXPECT_EQ(grid->GetRowCount(), 0);
     std::vector<CGridItem*> found;
     grid->FindItems(&object, found);
