@@ -264,14 +264,18 @@ void CEditInPlace::Reposition()
             m_control->setGeometry(rect.ToQRect());
         return;
     }
-    // Off screen: end it once the paint is over.
+    PostEndEdit(kEndScrolled); // off screen: once the paint is over
+}
+
+void CEditInPlace::PostEndEdit(int32_t reason)
+{
     CGridItem* const item = m_context.item;
     const int32_t columnId = m_columnId;
     QMetaObject::invokeMethod(
         this,
-        [this, item, columnId] {
+        [this, item, columnId, reason] {
             if (IsActive() && m_context.item == item && m_columnId == columnId)
-                EndEdit(kEndScrolled);
+                EndEdit(reason);
         },
         Qt::QueuedConnection);
 }
@@ -309,6 +313,39 @@ void CEditInPlace::ClearRefusal()
 }
 
 // ---- Keys and the mouse ----
+
+namespace {
+
+// The navigation action of a key typed in an editor; kActionNone for the
+// keys the editor always keeps.
+int32_t EditActionOf(int key, Qt::KeyboardModifiers modifiers)
+{
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return kActionCommit;
+    case Qt::Key_Escape:
+        return kActionCancel;
+    case Qt::Key_Tab:
+        return modifiers.testFlag(Qt::ShiftModifier) ? kActionPrevious : kActionNext;
+    case Qt::Key_Backtab:
+        return kActionPrevious;
+    case Qt::Key_Up:
+        return kActionUp;
+    case Qt::Key_Down:
+        return kActionDown;
+    case Qt::Key_Left:
+        return kActionLeft;
+    case Qt::Key_Right:
+        return kActionRight;
+    case Qt::Key_A:
+        return modifiers.testFlag(Qt::ControlModifier) ? kActionSelectText : kActionNone;
+    default:
+        return kActionNone;
+    }
+}
+
+} // namespace
 
 bool CEditInPlace::OnKeyPress(int key, Qt::KeyboardModifiers modifiers, const QString& text)
 {
@@ -364,56 +401,14 @@ bool CEditInPlace::eventFilter(QObject* watched, QEvent* event)
         // The control's own pop-ups (a list, a calendar) keep the edit.
         if (focus->reason() == Qt::PopupFocusReason || now == control || (now != nullptr && control->isAncestorOf(now)))
             return false;
-        CGridItem* const item = m_context.item;
-        const int32_t columnId = m_columnId;
-        QMetaObject::invokeMethod(
-            this,
-            [this, item, columnId] {
-                if (IsActive() && m_context.item == item && m_columnId == columnId)
-                    EndEdit(kEndFocusLost);
-            },
-            Qt::QueuedConnection);
+        PostEndEdit(kEndFocusLost);
     }
     return false;
 }
 
 bool CEditInPlace::HandleEditorKey(QKeyEvent& event)
 {
-    const Qt::KeyboardModifiers modifiers = event.modifiers();
-    int32_t action = kActionNone;
-    switch (event.key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        action = kActionCommit;
-        break;
-    case Qt::Key_Escape:
-        action = kActionCancel;
-        break;
-    case Qt::Key_Tab:
-        action = modifiers.testFlag(Qt::ShiftModifier) ? kActionPrevious : kActionNext;
-        break;
-    case Qt::Key_Backtab:
-        action = kActionPrevious;
-        break;
-    case Qt::Key_Up:
-        action = kActionUp;
-        break;
-    case Qt::Key_Down:
-        action = kActionDown;
-        break;
-    case Qt::Key_Left:
-        action = kActionLeft;
-        break;
-    case Qt::Key_Right:
-        action = kActionRight;
-        break;
-    case Qt::Key_A:
-        if (modifiers.testFlag(Qt::ControlModifier))
-            action = kActionSelectText;
-        break;
-    default:
-        break;
-    }
+    const int32_t action = EditActionOf(event.key(), event.modifiers());
     if (action == kActionNone || !m_reflector->OnKeyAction(m_context, action) || action == kActionSelectText)
         return false; // the editor keeps the key
     if (m_refused)

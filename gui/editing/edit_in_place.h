@@ -152,6 +152,8 @@ private:
     // The item `rows` rows away from `item` in its list; null past an end.
     CGridItem* ItemBeside(const CGridItem& item, int32_t rows) const;
     bool MoveTo(CGridItem* item, int32_t columnId);
+    // Ends the open edit for `reason` later, if it is still the same edit then.
+    void PostEndEdit(int32_t reason);
     void ShowRefusal();
     void ClearRefusal();
     bool HandleEditorKey(QKeyEvent& event);
