@@ -324,7 +324,7 @@ bool CLongEnumReflector::SetControlText(const QString& text)
             return true;
         }
     }
-    return true;
+    return false; // no word starts so: the choice stays
 }
 
 // ---- Dates and times ----
@@ -360,7 +360,7 @@ bool CDateTimeReflector::OnKeyAction(const EditContext& /*context*/, int32_t act
 
 bool CDateTimeReflector::SetControlText(const QString& /*text*/)
 {
-    return true; // a date is picked, not typed over
+    return false; // a date is picked, not typed over
 }
 
 // ---- Durations ----

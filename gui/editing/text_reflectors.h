@@ -47,7 +47,8 @@ public:
     // The control's text, as Commit writes it.
     virtual QString GetControlText() const;
     // Puts `text` in the open control (typing that starts an edit replaces
-    // the cell's text); false when the control cannot take text.
+    // the cell's text); false when the control did not take it (a list
+    // with no word starting so, a date-time edit, no control).
     virtual bool SetControlText(const QString& text);
 
 protected:
