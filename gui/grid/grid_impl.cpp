@@ -103,10 +103,10 @@ void CGridImpl::Destroy()
     m_topRow = -1;
     m_pendingEnsureItem = nullptr;
     m_painter.ReleaseBuffers();
-    if (m_vbar != nullptr)
-        QObject::disconnect(m_vbar, nullptr, nullptr, nullptr);
-    if (m_hbar != nullptr)
-        QObject::disconnect(m_hbar, nullptr, nullptr, nullptr);
+    if (m_scroll.vbar != nullptr)
+        QObject::disconnect(m_scroll.vbar, nullptr, nullptr, nullptr);
+    if (m_scroll.hbar != nullptr)
+        QObject::disconnect(m_scroll.hbar, nullptr, nullptr, nullptr);
     // Releases the handle: callers blocked in a send get the zero result,
     // later calls get it at once.
     DestroyWindow();

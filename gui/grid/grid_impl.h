@@ -8,20 +8,7 @@
 //   CHighlightScheduler  the highlight timer (highlight_scheduler.h)
 //   CGridPainter         the paint pass (paint/grid_painter.h)
 //
-// Where the grid's own work lives:
-//   grid_impl.cpp       construction and destruction, the sync message and the
-//                       calling rule's receiving end, timers, notifications to
-//                       the parent, the row-list owner side, the reaction to
-//                       header changes, the options
-//   grid_insertion.cpp  Add, Attach, Detach, Remove, RemoveAt, Clear,
-//                       FindItems, RemoveObject, the deferred layout update
-//   grid_sorting.cpp    sort keys, Sort, Resort, Reposition, new-row placement
-//   grid_changes.cpp    the list step of a data change, exact invalidation,
-//                       the highlight operations
-//   grid_scrolling.cpp  top row, scroll bars, wheel, EnsureVisible, the
-//                       layout update
-//   grid_settings.cpp   the settings stream (operation 190)
-//
+// Which of the grid's own sources holds what: docs/architecture.md.
 // The calling rule (how an operation reaches the GUI thread): grid_call.h.
 //
 // Ownership: owned by its CGrid (m_grid: Not owned; owns this). Owns the two
@@ -36,6 +23,7 @@
 #include "gui/grid/grid_options.h"
 #include "gui/grid/highlight_scheduler.h"
 #include "gui/grid/repaint_pacer.h"
+#include "gui/grid/scroll_state.h"
 #include "gui/grid/timer_host.h"
 #include "gui/clipboard/grid_clipboard.h"
 #include "gui/tooltips/grid_tooltips.h"
@@ -170,15 +158,15 @@ public:
     // previous row count on.
     void UpdateLayout();
     // Test seam: layout updates run so far.
-    int64_t GetLayoutUpdateCountForTesting() const { return m_layoutUpdates; }
+    int64_t GetLayoutUpdateCountForTesting() const { return m_scroll.layoutUpdates; }
     void OnResize();
     void SetHorizontalPos(int32_t pos);
     int32_t GetHorizontalPos() const { return m_hscrollPos.load(std::memory_order_relaxed); }
     bool SetItemRowHeight(CGridItem* item, int32_t height);
     bool SetListRowHeight(int32_t kind, int32_t height);
     void SetWheelLines(int32_t lines);
-    QScrollBar* VerticalScrollBar() const { return m_vbar; }
-    QScrollBar* HorizontalScrollBar() const { return m_hbar; }
+    QScrollBar* VerticalScrollBar() const { return m_scroll.vbar; }
+    QScrollBar* HorizontalScrollBar() const { return m_scroll.hbar; }
 
     // ---- Settings (grid_settings.cpp) ----
     void Serialize(Platform::CArchive& ar);
@@ -331,22 +319,14 @@ private:
     Platform::CImageList* m_cellImageList = nullptr; // Not owned.
 
     // Scrolling and layout.
+    ScrollState m_scroll;
     int32_t m_topRow = -1;
-    int32_t m_previousRowCount = 0;
     int32_t m_pendingLayout = 0;
     bool m_addBurstPending = false;  // timer 3 runs
     bool m_inMarshalledCall = false; // running a call sent from another thread
     std::atomic<int32_t> m_hscrollPos{0}; // mirrors the horizontal bar for any thread
     int32_t m_pendingEnsureRow = -1;
     CGridItem* m_pendingEnsureItem = nullptr; // Not owned; checked against the lists before use.
-    bool m_inLayout = false;
-    int64_t m_layoutUpdates = 0;
-    int32_t m_scrollBarExtent = 0; // the style's scroll bar width, read at each layout update
-    bool m_vbarShown = false;
-    bool m_hbarShown = false;
-    int32_t m_wheelAccumulator = 0; // wheel delta not yet turned into lines or pages
-    QScrollBar* m_vbar = nullptr;   // child widget, owned by the grid (Qt)
-    QScrollBar* m_hbar = nullptr;   // child widget, owned by the grid (Qt)
 
     // Removal notifications in progress (Remove and Clear refuse to nest).
     int32_t m_removing = 0;

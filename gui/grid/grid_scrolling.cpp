@@ -36,10 +36,10 @@ using Platform::CRect;
 CRect CGridImpl::ClientRect() const
 {
     CRect client = CRect::FromQRect(m_grid.rect());
-    const int32_t extent = m_scrollBarExtent;
-    if (m_vbarShown)
+    const int32_t extent = m_scroll.barExtent;
+    if (m_scroll.vbarShown)
         client.right = std::max(client.left, client.right - extent);
-    if (m_hbarShown)
+    if (m_scroll.hbarShown)
         client.bottom = std::max(client.top, client.bottom - extent);
     return client;
 }
@@ -93,9 +93,9 @@ void CGridImpl::SetTopRow(int32_t row, bool redraw)
     const int32_t old = m_topRow;
     m_topRow = row;
     m_input.GetEditor().OnScrolled();
-    if (m_vbar != nullptr) {
-        const QSignalBlocker block(m_vbar);
-        m_vbar->setValue(std::max(row, 0));
+    if (m_scroll.vbar != nullptr) {
+        const QSignalBlocker block(m_scroll.vbar);
+        m_scroll.vbar->setValue(std::max(row, 0));
     }
     const CRect body = m_layout.BodyArea();
     if (body.IsRectEmpty())
@@ -190,22 +190,22 @@ void CGridImpl::ScrollBodyLines(int32_t lines)
 void CGridImpl::SetWheelLines(int32_t lines)
 {
     m_options.wheelLines = lines == 0 ? 1 : lines;
-    m_wheelAccumulator = 0;
+    m_scroll.wheelAccumulator = 0;
 }
 
 void CGridImpl::OnWheel(int32_t delta)
 {
     if (m_options.wheelLines == -1) {
-        m_wheelAccumulator += delta;
-        const int32_t notches = m_wheelAccumulator / 120;
-        m_wheelAccumulator -= notches * 120;
+        m_scroll.wheelAccumulator += delta;
+        const int32_t notches = m_scroll.wheelAccumulator / 120;
+        m_scroll.wheelAccumulator -= notches * 120;
         for (int32_t i = 0; i < std::abs(notches); ++i)
             VScroll(notches > 0 ? VScrollAction::PageUp : VScrollAction::PageDown);
         return;
     }
-    m_wheelAccumulator += delta * m_options.wheelLines;
-    const int32_t lines = m_wheelAccumulator / -120; // positive: down
-    m_wheelAccumulator += lines * 120;
+    m_scroll.wheelAccumulator += delta * m_options.wheelLines;
+    const int32_t lines = m_scroll.wheelAccumulator / -120; // positive: down
+    m_scroll.wheelAccumulator += lines * 120;
     for (int32_t i = 0; i < std::abs(lines); ++i)
         VScroll(lines > 0 ? VScrollAction::LineDown : VScrollAction::LineUp);
 }
@@ -242,10 +242,10 @@ void CGridImpl::EnsureVisibleNow(int32_t row)
 void CGridImpl::SetHorizontalPos(int32_t pos)
 {
     pos = std::max(pos, 0);
-    if (m_hbar != nullptr) {
-        const QSignalBlocker block(m_hbar);
-        m_hbar->setValue(pos);
-        pos = m_hbar->value(); // clamped to the range
+    if (m_scroll.hbar != nullptr) {
+        const QSignalBlocker block(m_scroll.hbar);
+        m_scroll.hbar->setValue(pos);
+        pos = m_scroll.hbar->value(); // clamped to the range
     }
     if (m_hscrollPos.exchange(pos, std::memory_order_relaxed) != pos)
         m_input.GetEditor().OnScrolled();
@@ -325,19 +325,19 @@ void CGridImpl::HScroll(HScrollAction action, int32_t position)
 void CGridImpl::CreateScrollBars()
 {
     // Child widgets: the grid (their Qt parent) owns them.
-    m_vbar = new QScrollBar(Qt::Vertical, &m_grid);
-    m_hbar = new QScrollBar(Qt::Horizontal, &m_grid);
-    m_vbar->hide();
-    m_hbar->hide();
-    m_vbar->setSingleStep(1);
-    QObject::connect(m_vbar, &QAbstractSlider::actionTriggered, &m_grid, [this](int action) { OnVerticalBarAction(action); });
-    QObject::connect(m_hbar, &QAbstractSlider::actionTriggered, &m_grid, [this](int action) { OnHorizontalBarAction(action); });
+    m_scroll.vbar = new QScrollBar(Qt::Vertical, &m_grid);
+    m_scroll.hbar = new QScrollBar(Qt::Horizontal, &m_grid);
+    m_scroll.vbar->hide();
+    m_scroll.hbar->hide();
+    m_scroll.vbar->setSingleStep(1);
+    QObject::connect(m_scroll.vbar, &QAbstractSlider::actionTriggered, &m_grid, [this](int action) { OnVerticalBarAction(action); });
+    QObject::connect(m_scroll.hbar, &QAbstractSlider::actionTriggered, &m_grid, [this](int action) { OnHorizontalBarAction(action); });
     // Changes that come without an action (the bar's own wheel handling).
-    QObject::connect(m_vbar, &QAbstractSlider::valueChanged, &m_grid, [this](int value) {
+    QObject::connect(m_scroll.vbar, &QAbstractSlider::valueChanged, &m_grid, [this](int value) {
         if (value != std::max(m_topRow, 0))
             VScroll(VScrollAction::ThumbPosition, value);
     });
-    QObject::connect(m_hbar, &QAbstractSlider::valueChanged, &m_grid, [this](int value) {
+    QObject::connect(m_scroll.hbar, &QAbstractSlider::valueChanged, &m_grid, [this](int value) {
         if (value != GetHorizontalPos())
             HScroll(HScrollAction::ThumbPosition, value);
     });
@@ -352,12 +352,12 @@ void CGridImpl::OnVerticalBarAction(int action)
     case QAbstractSlider::SliderPageStepSub: VScroll(VScrollAction::PageUp); break;
     case QAbstractSlider::SliderToMinimum: VScroll(VScrollAction::Top); break;
     case QAbstractSlider::SliderToMaximum: VScroll(VScrollAction::Bottom); break;
-    case QAbstractSlider::SliderMove: VScroll(VScrollAction::ThumbTrack, m_vbar->sliderPosition()); break;
+    case QAbstractSlider::SliderMove: VScroll(VScrollAction::ThumbTrack, m_scroll.vbar->sliderPosition()); break;
     default: break;
     }
     // The bar applies its slider position after this: make it ours.
-    const QSignalBlocker block(m_vbar);
-    m_vbar->setSliderPosition(std::max(m_topRow, 0));
+    const QSignalBlocker block(m_scroll.vbar);
+    m_scroll.vbar->setSliderPosition(std::max(m_topRow, 0));
 }
 
 void CGridImpl::OnHorizontalBarAction(int action)
@@ -369,11 +369,11 @@ void CGridImpl::OnHorizontalBarAction(int action)
     case QAbstractSlider::SliderPageStepSub: HScroll(HScrollAction::PageLeft); break;
     case QAbstractSlider::SliderToMinimum: HScroll(HScrollAction::LeftEnd); break;
     case QAbstractSlider::SliderToMaximum: HScroll(HScrollAction::RightEnd); break;
-    case QAbstractSlider::SliderMove: HScroll(HScrollAction::ThumbTrack, m_hbar->sliderPosition()); break;
+    case QAbstractSlider::SliderMove: HScroll(HScrollAction::ThumbTrack, m_scroll.hbar->sliderPosition()); break;
     default: break;
     }
-    const QSignalBlocker block(m_hbar);
-    m_hbar->setSliderPosition(GetHorizontalPos());
+    const QSignalBlocker block(m_scroll.hbar);
+    m_scroll.hbar->setSliderPosition(GetHorizontalPos());
 }
 
 bool CGridImpl::NeedsVerticalBar() const
@@ -391,57 +391,57 @@ bool CGridImpl::NeedsHorizontalBar() const
 void CGridImpl::PlaceScrollBars()
 {
     const Platform::CRect all = Platform::CRect::FromQRect(m_grid.rect());
-    const int32_t extent = m_scrollBarExtent;
-    if (m_vbarShown)
-        m_vbar->setGeometry(all.right - extent, all.top, extent, all.Height() - (m_hbarShown ? extent : 0));
-    if (m_hbarShown)
-        m_hbar->setGeometry(all.left, all.bottom - extent, all.Width() - (m_vbarShown ? extent : 0), extent);
-    m_vbar->setVisible(m_vbarShown);
-    m_hbar->setVisible(m_hbarShown);
+    const int32_t extent = m_scroll.barExtent;
+    if (m_scroll.vbarShown)
+        m_scroll.vbar->setGeometry(all.right - extent, all.top, extent, all.Height() - (m_scroll.hbarShown ? extent : 0));
+    if (m_scroll.hbarShown)
+        m_scroll.hbar->setGeometry(all.left, all.bottom - extent, all.Width() - (m_scroll.vbarShown ? extent : 0), extent);
+    m_scroll.vbar->setVisible(m_scroll.vbarShown);
+    m_scroll.hbar->setVisible(m_scroll.hbarShown);
 }
 
 void CGridImpl::UpdateLayout()
 {
-    if (m_inLayout || IsDestroyed() || m_vbar == nullptr)
+    if (m_scroll.inLayout || IsDestroyed() || m_scroll.vbar == nullptr)
         return;
-    m_inLayout = true;
-    ++m_layoutUpdates;
-    m_scrollBarExtent = m_grid.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &m_grid);
-    const bool hadV = m_vbarShown;
-    const bool hadH = m_hbarShown;
+    m_scroll.inLayout = true;
+    ++m_scroll.layoutUpdates;
+    m_scroll.barExtent = m_grid.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &m_grid);
+    const bool hadV = m_scroll.vbarShown;
+    const bool hadH = m_scroll.hbarShown;
     // The horizontal bar takes height (rows that fit), the vertical one width
     // (columns that fit): settle both in two rounds.
-    m_hbarShown = false;
-    m_vbarShown = NeedsVerticalBar();
-    m_hbarShown = NeedsHorizontalBar();
-    m_vbarShown = NeedsVerticalBar();
-    m_hbarShown = NeedsHorizontalBar();
+    m_scroll.hbarShown = false;
+    m_scroll.vbarShown = NeedsVerticalBar();
+    m_scroll.hbarShown = NeedsHorizontalBar();
+    m_scroll.vbarShown = NeedsVerticalBar();
+    m_scroll.hbarShown = NeedsHorizontalBar();
     PlaceScrollBars();
 
     const int32_t count = m_body.GetRowCount();
     {
-        const QSignalBlocker block(m_vbar);
+        const QSignalBlocker block(m_scroll.vbar);
         const int32_t page = std::max(RowsThatFit(std::max(m_topRow, 0), true), 1);
-        m_vbar->setRange(0, std::max(m_layout.LastPageTop(), 0));
-        m_vbar->setPageStep(page);
-        m_vbar->setValue(std::max(m_topRow, 0));
+        m_scroll.vbar->setRange(0, std::max(m_layout.LastPageTop(), 0));
+        m_scroll.vbar->setPageStep(page);
+        m_scroll.vbar->setValue(std::max(m_topRow, 0));
     }
     {
-        const QSignalBlocker block(m_hbar);
+        const QSignalBlocker block(m_scroll.hbar);
         const int32_t width = ClientRect().Width();
         const int32_t total = m_header ? m_header->GetFixedWidth() + m_header->GetScrollableWidth() : 0;
-        m_hbar->setRange(0, std::max(total - width, 0));
-        m_hbar->setPageStep(std::max(width, 1));
-        m_hbar->setSingleStep(std::max(width / 20, 1));
-        m_hbar->setValue(GetHorizontalPos());
-        m_hscrollPos.store(m_header ? m_hbar->value() : 0, std::memory_order_relaxed);
+        m_scroll.hbar->setRange(0, std::max(total - width, 0));
+        m_scroll.hbar->setPageStep(std::max(width, 1));
+        m_scroll.hbar->setSingleStep(std::max(width / 20, 1));
+        m_scroll.hbar->setValue(GetHorizontalPos());
+        m_hscrollPos.store(m_header ? m_scroll.hbar->value() : 0, std::memory_order_relaxed);
     }
-    if (hadV != m_vbarShown || hadH != m_hbarShown)
+    if (hadV != m_scroll.vbarShown || hadH != m_scroll.hbarShown)
         InvalidateAll(); // the client area changed
     else
-        InvalidateFromRow(m_body, std::min(m_previousRowCount, count));
-    m_previousRowCount = count;
-    m_inLayout = false;
+        InvalidateFromRow(m_body, std::min(m_scroll.previousRowCount, count));
+    m_scroll.previousRowCount = count;
+    m_scroll.inLayout = false;
 }
 
 void CGridImpl::OnResize()
