@@ -19,8 +19,10 @@ set(BRIVEL_PRIVATE_HEADERS
   common/timer_impl.h
   gui/grid/grid_call.h
   gui/grid/grid_impl.h
+  gui/grid/scroll_state.h
   gui/header/header_impl.h
-  gui/paint/cell_paint_detail.h)
+  gui/paint/cell_paint_detail.h
+  gui/rows/live_items.h)
 
 set(_brivel_public_headers)
 foreach(_dir common platform gui)

@@ -10,6 +10,7 @@
 
 #include "gui/rows/data_object_registry.h"
 #include "gui/rows/grid_item.h"
+#include "gui/rows/live_items.h"
 
 #include "common/data_object.h"
 #include "common/process_clock.h"
@@ -295,13 +296,21 @@ CRowList* CGridImpl::ListOfKind(int32_t kind) const
     return nullptr;
 }
 
-CRowList* CGridImpl::ListOf(const CGridItem* item) const
+bool CGridImpl::IsLiveItem(const CGridItem* handle)
 {
     // The handles 0xFFFF0000 and up are reserved (root and position handles,
     // and those not yet given a meaning), and no item lives in the first
-    // page: neither is ever followed.
-    const auto value = reinterpret_cast<uintptr_t>(item);
+    // page: neither is even looked up. Anything else is followed only when
+    // it is the address of a live item.
+    const auto value = reinterpret_cast<uintptr_t>(handle);
     if (value < 0x10000 || (value >= 0xFFFF0000 && value <= 0xFFFFFFFF))
+        return false;
+    return CLiveItems::Contains(handle);
+}
+
+CRowList* CGridImpl::ListOf(const CGridItem* item) const
+{
+    if (!IsLiveItem(item))
         return nullptr;
     CRowList* const list = item->GetRowList();
     return (list == &m_pinned || list == &m_body) && !item->IsRoot() ? list : nullptr;

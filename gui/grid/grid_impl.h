@@ -108,8 +108,10 @@ public:
     int32_t GetRowCount(int32_t kind) const;
     // The list of a kind (1 or 2); null for any other.
     CRowList* ListOfKind(int32_t kind) const;
-    // The list of an item of this grid; null for anything else.
+    // The list of an item of this grid; null for anything else, without
+    // following a handle that is no live item (live_items.h).
     CRowList* ListOf(const CGridItem* item) const;
+    static bool IsLiveItem(const CGridItem* handle);
     // Posts operation 49 unless one is pending.
     void RequestDeferredLayout();
     void RunDeferredLayout();

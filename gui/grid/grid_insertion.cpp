@@ -64,6 +64,11 @@ bool CGridImpl::Insert(CGridItem* item, CGridItem* parent, CGridItem* position, 
     } else {
         node = parent;
     }
+    // A position is a position handle or an item of this grid (of either
+    // list: one that is not under the parent means the tail); anything else
+    // is refused rather than taken for the tail.
+    if (!IsPositionHandle(position) && ListOf(position) == nullptr)
+        return false;
 
     const std::vector<CSortInfo>& keys = GetListKeys(*list);
     int32_t index = CRowList::kTail;
@@ -102,7 +107,7 @@ bool CGridImpl::Insert(CGridItem* item, CGridItem* parent, CGridItem* position, 
 
 bool CGridImpl::Attach(CGridItem* item, CGridItem* parent, CGridItem* position)
 {
-    if (item == nullptr || IsPositionHandle(item) || item->GetParent() != nullptr || item->IsAttached())
+    if (!IsLiveItem(item) || item->GetParent() != nullptr || item->IsAttached())
         return false;
     Common::CDataObject* const object = item->GetDataObject();
     if (object == nullptr || !CDataObjectRegistry::GetInstance().HasBinding(object, item))

@@ -8,6 +8,7 @@
 
 #include "common/process_clock.h"
 #include "gui/rows/data_object_registry.h"
+#include "gui/rows/live_items.h"
 #include "gui/rows/row_list.h"
 
 #include <algorithm>
@@ -41,8 +42,14 @@ CGridItem* CGridItem::Adopt(std::unique_ptr<CGridItem> item, CDataObject* object
     return raw;
 }
 
+CGridItem::CGridItem()
+{
+    CLiveItems::Add(this);
+}
+
 CGridItem::~CGridItem()
 {
+    CLiveItems::Remove(this);
     CRowList::ForgetItem(this);
     if (IsRoot())
         return; // the list destroyed the tree already

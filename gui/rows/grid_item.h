@@ -24,8 +24,9 @@
 //
 // Ownership: the detached list owns the items at its top level, every item
 // owns its children, a row list owns its root. Users hold plain pointers as
-// handles; a handle of a destroyed item must not be used (nothing can detect
-// it without dereferencing it).
+// handles. The grid's operations look every handle up in the set of live
+// items (live_items.h) before they follow it, so a handle of a destroyed item
+// is refused there; the item's own methods cannot check it.
 //
 // Highlight state (what OnDataChanged records, what the paint pass reads): a
 // small vector of {field id, last change time, expiry} sorted by field id,
@@ -194,7 +195,7 @@ public:
     static constexpr int32_t kMaxHighlightRecords = UINT16_MAX;
 
 protected:
-    CGridItem() = default;
+    CGridItem();
 
 private:
     friend class CRowList;

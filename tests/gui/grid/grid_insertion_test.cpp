@@ -6,6 +6,8 @@
 
 #include "gui/rows/data_object_registry.h"
 
+#include <array>
+
 namespace Brivel::GUI::Testing {
 namespace {
 
@@ -83,6 +85,59 @@ TEST_F(GridInsertionTest, BadParentsFailAndLeaveNothingBound)
     grid->FindItems(&object, found);
     EXPECT_TRUE(found.empty());
     EXPECT_FALSE(CDataObjectRegistry::GetInstance().IsBound(&object));
+}
+
+// Every operation that takes an item, given a handle it must not follow.
+// Counts the calls that did not refuse.
+int32_t AcceptedBadHandleCalls(CGrid& grid, CGridItem* bad, Common::CDataObject* object)
+{
+    int32_t accepted = 0;
+    accepted += grid.Add(object, bad) != nullptr;
+    accepted += grid.Add(object, CGrid::kBodyRoot, bad) != nullptr;
+    accepted += grid.Attach(bad);
+    accepted += grid.Detach(bad);
+    accepted += grid.Remove(bad);
+    accepted += grid.GetRowIndex(bad) != -1;
+    accepted += grid.SelectItem(bad);
+    accepted += grid.IsItemSelected(bad);
+    accepted += grid.Expand(bad);
+    accepted += grid.Collapse(bad);
+    accepted += grid.GetChangeAge(-1, 0, bad, CRowObject::kValue) != -1;
+    grid.SetHighlightExpiry(-1, 0, bad, CRowObject::kValue, 100);
+    grid.SetRowHighlightExpiry(-1, 0, bad, 100);
+    grid.MarkChanged(-1, 0, bad, CRowObject::kValue);
+    accepted += grid.GetRowHeight(bad) != 0;
+    accepted += grid.SetRowHeight(bad, 30);
+    accepted += !grid.GetCellValue(bad, CRowObject::kValue).IsEqual(Common::CFieldValue{});
+    accepted += !grid.GetCellText(bad, CRowObject::kValue).empty();
+    accepted += grid.SetCellText(bad, CRowObject::kValue, "1", nullptr, true);
+    accepted += grid.StartEdit(bad, CRowObject::kValue);
+    grid.EnsureVisible(-1, bad);
+    return accepted;
+}
+
+TEST_F(GridInsertionTest, HandlesOfRemovedRowsOtherGridsAndNonItemsAreRefusedFromAnyThread)
+{
+    AddValue(1);
+    CGridItem* removed = AddValue(2);
+    ASSERT_TRUE(grid->Remove(removed)); // freed: the handle dangles
+    CGrid other(&parent);
+    CGridItem* foreign = other.Add(Object(3));
+    auto junk = std::make_unique<std::array<uint64_t, 64>>();
+    junk->fill(~uint64_t{0}); // followed as an item, this would crash
+    CGridItem* const notAnItem = reinterpret_cast<CGridItem*>(junk->data());
+
+    CRowObject object(9);
+    for (CGridItem* bad : {removed, foreign, notAnItem}) {
+        EXPECT_EQ(AcceptedBadHandleCalls(*grid, bad, &object), 0);
+        int32_t fromWorker = -1;
+        RunOnWorker([&] { fromWorker = AcceptedBadHandleCalls(*grid, bad, &object); });
+        EXPECT_EQ(fromWorker, 0);
+    }
+    EXPECT_EQ(ValuesOf(*grid), std::vector<int32_t>{1});
+    EXPECT_FALSE(CDataObjectRegistry::GetInstance().IsBound(&object));
+    EXPECT_EQ(other.GetRowCount(), 1);
+    EXPECT_EQ(foreign->GetRowHeight(), other.GetListRowHeight(CGrid::kBodyList));
 }
 
 TEST_F(GridInsertionTest, RemovalReportsTheSubtreeChildrenFirstLastChildFirst)

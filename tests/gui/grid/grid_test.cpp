@@ -18,21 +18,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Runs `work` on a worker while the GUI thread serves the grid, and waits
-// for it (a hang fails the test instead of blocking it).
-template <class Work>
-void RunOnWorker(Work work)
-{
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        work();
-        done = true;
-    });
-    const bool finished = PumpUntil([&] { return done.load(); }, 60000);
-    worker.join();
-    ASSERT_TRUE(finished);
-}
-
 class CThreadFilter final : public IRowFilter {
 public:
     bool IsFiltered(CGrid*, CGridItem*, Common::CDataObject*) override

@@ -96,6 +96,21 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 // Runs the event loop for `ms` milliseconds (lets posted work and timers run).
 void Pump(int ms = 0);
 
+// Runs `work` on a worker while the GUI thread serves the grid, and waits
+// for it (a hang fails the test instead of blocking it).
+template <class Work>
+void RunOnWorker(Work work)
+{
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        work();
+        done = true;
+    });
+    const bool finished = PumpUntil([&] { return done.load(); }, 60000);
+    worker.join();
+    ASSERT_TRUE(finished);
+}
+
 // Items of a grid list in row order.
 std::vector<CGridItem*> RowsOf(CGrid& grid, int32_t kind = CGrid::kBodyList);
 // The int field kValue of each row, in row order.
