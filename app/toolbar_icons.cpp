@@ -2,10 +2,13 @@
 
 #include "app/commands.h"
 
+#include <QCoreApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPixmap>
 #include <QPolygonF>
+
+#include <map>
 
 namespace Quellon {
 
@@ -169,12 +172,45 @@ QImage DrawCommandImage(int32_t commandId)
     return image;
 }
 
+namespace {
+
+// The command icons drawn so far, kept for the life of the application
+// object (a child of it, so they go before Qt's pixmap support does): every
+// frame shares them, and Qt's pixmap cache, keyed by icon, holds one set
+// rather than one per frame ever made.
+class CCommandIconCache final : public QObject {
+public:
+    explicit CCommandIconCache(QObject* app) : QObject(app) { setObjectName(kName); }
+    static CCommandIconCache* Of(QCoreApplication* app)
+    {
+        if (app == nullptr)
+            return nullptr;
+        auto* cache = app->findChild<CCommandIconCache*>(kName, Qt::FindDirectChildrenOnly);
+        return cache ? cache : new CCommandIconCache(app); // owned by the application object
+    }
+    std::map<int32_t, QIcon> icons;
+
+private:
+    static constexpr const char* kName = "Quellon.CommandIcons";
+};
+
+} // namespace
+
 QIcon MakeCommandIcon(int32_t commandId)
 {
+    CCommandIconCache* const cache = CCommandIconCache::Of(QCoreApplication::instance());
+    if (cache != nullptr) {
+        const auto found = cache->icons.find(commandId);
+        if (found != cache->icons.end())
+            return found->second;
+    }
     const QImage image = DrawCommandImage(commandId);
     if (image.isNull())
         return {};
-    return QIcon(QPixmap::fromImage(image));
+    QIcon icon(QPixmap::fromImage(image));
+    if (cache != nullptr)
+        cache->icons.emplace(commandId, icon);
+    return icon;
 }
 
 QIcon MakeApplicationIcon()

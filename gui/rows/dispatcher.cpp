@@ -302,6 +302,14 @@ void CDispatcher::DrainUpdates()
                 d.overflowed = false;
                 if (d.draining.empty() && !overflowed) {
                     d.wakePending = false; // the next change posts again
+                    // Idle: a past backlog's buffers go back to the heap, so
+                    // that one burst does not hold its peak for the life of
+                    // the process. Below the threshold they stay, and steady
+                    // streams allocate nothing.
+                    if (d.pending.capacity() > kIdleBufferPackets)
+                        std::vector<CUpdatePacket>().swap(d.pending);
+                    if (d.draining.capacity() > kIdleBufferPackets)
+                        std::vector<CUpdatePacket>().swap(d.draining);
                     return;
                 }
             }

@@ -99,6 +99,9 @@ public:
     static constexpr Platform::WPARAM kDeliverDisposal = 1; // lParam: the object; result 1 when delivered
 
     static constexpr size_t kMaxQueuedUpdates = size_t{1} << 20;
+    // The queue's buffers keep at most this many packets' room while no
+    // change waits (1.5 MB); more is freed when the queue runs empty.
+    static constexpr size_t kIdleBufferPackets = size_t{1} << 16;
     static constexpr int kDrainSliceMs = 8;
     // The longest burst of other threads' synchronous calls answered within a
     // drain, and the deliveries that run at least between two bursts.
