@@ -87,13 +87,14 @@ class IHorizontalScrollSource;
 
 class CHeader : public IAutoDelete, public Platform::CObject {
 public:
-    static constexpr int32_t kMaxSortLevels = 5;
-    static constexpr int32_t kDefaultHeight = 20;
-    static constexpr int32_t kVersion = 1;
+    static constexpr int32_t kMaxSortLevels = 5; // the most sort levels a header keeps
+    static constexpr int32_t kDefaultHeight = 20; // the strip's height in pixels until one is set or loaded
+    static constexpr int32_t kVersion = 1; // the version of the stored form this code writes and reads
 
     // Subscriber interface. column is null for the codes about the whole header.
     class INotify {
     public:
+        // The notification codes.
         static constexpr int32_t kColumnAdded = 0;
         static constexpr int32_t kColumnRemoved = 1; // sent before the column is destroyed
         static constexpr int32_t kColumnWidthChanged = 2;
@@ -106,6 +107,8 @@ public:
         static constexpr int32_t kFontChanged = 10;
         static constexpr int32_t kImageListChanged = 11;
 
+        // Called after each change, on the changing thread, with no header lock
+        // held; `column` is null for the codes about the whole header.
         virtual void OnHeaderChanged(CHeader* header, CColumn* column, int32_t code) = 0;
 
     protected:
