@@ -25,8 +25,10 @@ namespace Brivel::Common {
 
 class CString;
 
+// A kind number (see the table above).
 using ValueKind = int32_t;
 
+// The kinds, numbered as in the table above.
 inline constexpr ValueKind KindNone = 0;
 inline constexpr ValueKind KindCString = 1;
 inline constexpr ValueKind KindStdString = 2;
@@ -57,6 +59,7 @@ enum class OpaqueWord : uint32_t {};
 // KindOf<T>: the kind of a value type; KindNone for a type that is no kind.
 template <class T>
 inline constexpr ValueKind KindOf = KindNone;
+// The kind of each value type.
 template <> inline constexpr ValueKind KindOf<CString> = KindCString;
 template <> inline constexpr ValueKind KindOf<std::string> = KindStdString;
 template <> inline constexpr ValueKind KindOf<int8_t> = KindChar;
@@ -96,6 +99,7 @@ using ValueArg = std::conditional_t<std::is_class_v<T>, const T&, T>;
 // the kind, or with KindTag<void> for kind 0 and unknown kinds, and returns
 // its result. Lets generic code switch on a run-time kind once.
 template <class T>
+// The tag VisitValueKind hands to its function: `Type` is the kind's value type.
 struct KindTag {
     using Type = T;
 };
