@@ -95,15 +95,15 @@ inline constexpr bool IsValueKind(ValueKind kind) noexcept
 template <class T>
 using ValueArg = std::conditional_t<std::is_class_v<T>, const T&, T>;
 
+// The tag VisitValueKind hands to its function: `Type` is the kind's value type.
+template <class T>
+struct KindTag {
+    using Type = T; // the value type
+};
+
 // VisitValueKind(kind, f): calls f(KindTag<T>{}) with the value type T of
 // the kind, or with KindTag<void> for kind 0 and unknown kinds, and returns
 // its result. Lets generic code switch on a run-time kind once.
-template <class T>
-// The tag VisitValueKind hands to its function: `Type` is the kind's value type.
-struct KindTag {
-    using Type = T;
-};
-
 template <class F>
 decltype(auto) VisitValueKind(ValueKind kind, F&& f)
 {
