@@ -60,7 +60,7 @@ public:
 
     // The settings, as constructed: hexadecimal text (any non-zero mode).
     bool IsHexadecimal() const noexcept { return m_hexadecimal != 0; }
-    int32_t GetHexadecimal() const noexcept { return m_hexadecimal; }
+    int32_t GetHexadecimal() const noexcept { return m_hexadecimal; } // the mode as constructed
     // 0 shows as "0" (else as the empty text).
     bool GetShowZero() const noexcept { return m_showZero; }
     // The separator character; meaningful only when HasGroupSeparator().

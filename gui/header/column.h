@@ -87,6 +87,7 @@ public:
     // kDestroyed, sent at the start of destruction.
     class INotify {
     public:
+        // The notification codes.
         static constexpr int32_t kWidthChanged = 1;
         static constexpr int32_t kVisibilityChanged = 9;
         static constexpr int32_t kDestroyed = 11;
