@@ -37,7 +37,7 @@ class ISelectionHost {
 public:
     // The pinned (1) or body (2) list; null for any other kind.
     virtual CRowList* GetRowList(int32_t kind) const = 0;
-    virtual bool IsSelectionEnabled() const = 0; // the grid's options, as CGrid names them
+    virtual bool IsSelectionEnabled() const = 0; // selection is on
     virtual bool IsMultipleSelection() const = 0; // more than one row may be selected
     virtual int32_t GetSelectableLists() const = 0; // lists (mask bits) in which rows can be selected
     virtual int32_t GetFocusMask() const = 0; // lists (mask bits) in which a row can take the focus
