@@ -64,6 +64,7 @@ public:
     void Empty() noexcept { Release(); } // becomes the empty string
     // Appends bytes (unshares first); += appends a string, a text or a byte.
     CString& Append(std::string_view bytes);
+    // Append a string, a NUL-terminated text (null: nothing) or a byte.
     CString& operator+=(const CString& other) { return Append(other.View()); }
     CString& operator+=(const char* text) { return Append(text ? std::string_view(text) : std::string_view()); }
     CString& operator+=(char byte) { return Append(std::string_view(&byte, 1)); }
@@ -72,7 +73,7 @@ public:
     // slot), owned by this string alone. ReleaseBuffer sets the length: to
     // newLength, or up to the first NUL when it is npos.
     char* GetBuffer(size_t minLength);
-    void ReleaseBuffer(size_t newLength = npos);
+    void ReleaseBuffer(size_t newLength = npos); // ends the direct write access (see GetBuffer)
 
     // Byte-wise comparison as unsigned values; a prefix orders first.
     int Compare(const CString& other) const noexcept;

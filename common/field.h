@@ -91,7 +91,7 @@ public:
     CField& operator=(const CField& other);
     virtual ~CField(); // slot 0
 
-    virtual std::unique_ptr<CField> Clone() const; // slot 1
+    virtual std::unique_ptr<CField> Clone() const; // slot 1 (a copy, owned by the caller)
 
     int32_t GetId() const noexcept { return m_id; } // the identifier
     std::string GetName() const { return m_name; } // the display name; empty when none was given

@@ -99,7 +99,7 @@ public:
     CIndexedListHook() noexcept = default;
     // A copy starts unlinked; an assignment keeps the target's own link.
     CIndexedListHook(const CIndexedListHook&) noexcept {}
-    CIndexedListHook& operator=(const CIndexedListHook&) noexcept { return *this; }
+    CIndexedListHook& operator=(const CIndexedListHook&) noexcept { return *this; } // keeps this hook's link
     ~CIndexedListHook() { assert(!IsLinked() && "element destroyed while still in a CIndexedList"); }
 
     // True while the element is in a list through this hook.
@@ -226,9 +226,9 @@ public:
         // The standard iterator types: a forward iterator yielding T* by value.
         using iterator_concept = std::forward_iterator_tag;
         using iterator_category = std::input_iterator_tag; // yields values, not references
-        using value_type = T*;
-        using difference_type = std::ptrdiff_t;
-        using reference = T*;
+        using value_type = T*;                // the element pointer
+        using difference_type = std::ptrdiff_t; // a distance in elements
+        using reference = T*;                 // yielded by value
 
         ConstIterator() noexcept = default;
 

@@ -94,7 +94,7 @@ public:
 
     // Which way the archive works.
     bool IsStoring() const { return m_mode == Mode::Store; }
-    bool IsLoading() const { return m_mode == Mode::Load; }
+    bool IsLoading() const { return m_mode == Mode::Load; } // the other way
 
     // The bytes stored so far (memory archives).
     const QByteArray& GetData() const { return m_buffer; }
@@ -146,7 +146,7 @@ public:
 
     // The next int32 / byte, for loads that need the value in an expression.
     int32_t ReadInt32() { int32_t v = 0; *this >> v; return v; }
-    uint8_t ReadByte() { uint8_t v = 0; *this >> v; return v; }
+    uint8_t ReadByte() { uint8_t v = 0; *this >> v; return v; } // the next byte
 
     // ---- Byte strings ----
     // A byte string: a uint32 length, then the bytes.

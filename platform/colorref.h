@@ -29,10 +29,10 @@ constexpr COLORREF RGB(uint8_t r, uint8_t g, uint8_t b)
 {
     return COLORREF(r) | (COLORREF(g) << 8) | (COLORREF(b) << 16);
 }
-// The red, green and blue channels.
+// The red channel.
 constexpr uint8_t GetRValue(COLORREF c) { return uint8_t(c & 0xFF); }
-constexpr uint8_t GetGValue(COLORREF c) { return uint8_t((c >> 8) & 0xFF); }
-constexpr uint8_t GetBValue(COLORREF c) { return uint8_t((c >> 16) & 0xFF); }
+constexpr uint8_t GetGValue(COLORREF c) { return uint8_t((c >> 8) & 0xFF); }  // green
+constexpr uint8_t GetBValue(COLORREF c) { return uint8_t((c >> 16) & 0xFF); } // blue
 
 // Per channel (base * (255 - alpha) + over * alpha) / 255, truncating. Alpha 0
 // gives base, 255 gives over; the top byte of the result is zero.

@@ -145,7 +145,7 @@ inline constexpr uint8_t AC_SRC_ALPHA = 0x01;
 // How AlphaBlend mixes the source over the destination.
 struct BLENDFUNCTION {
     uint8_t BlendOp = AC_SRC_OVER; // AC_SRC_OVER, the only operation
-    uint8_t BlendFlags = 0; // 0
+    uint8_t BlendFlags = 0; // always 0
     uint8_t SourceConstantAlpha = 255; // applied to the whole source, 0-255
     uint8_t AlphaFormat = 0; // 0: constant alpha only; AC_SRC_ALPHA: premultiplied per-pixel alpha too
 };
@@ -187,15 +187,15 @@ public:
     // -1 = the last) and drops it and all later ones. False for an unknown number.
     bool RestoreDC(int saved);
 
-    // Select a pen / a brush and answer the previous one.
+    // Selects a pen and answers the previous one.
     CPen SelectPen(const CPen& pen);
-    CBrush SelectBrush(const CBrush& brush);
+    CBrush SelectBrush(const CBrush& brush); // see SelectPen
     // Answers the previous font so that it can be selected back.
     QFont SelectFont(const QFont& font);
-    // The selected pen, brush and font.
+    // The selected pen.
     const CPen& GetPen() const { return m_state.pen; }
-    const CBrush& GetBrush() const { return m_state.brush; }
-    const QFont& GetFont() const { return m_state.font; }
+    const CBrush& GetBrush() const { return m_state.brush; } // the selected brush
+    const QFont& GetFont() const { return m_state.font; } // the selected font
 
     COLORREF SetTextColor(COLORREF color); // answers the previous colour
     COLORREF GetTextColor() const { return m_state.textColor; } // the colour text is drawn in
@@ -247,10 +247,10 @@ public:
     // Between BeginPath and EndPath, MoveTo, LineTo, Polyline, Polygon and
     // Rectangle add figures to the path instead of drawing.
     bool BeginPath();
-    // Ends the path / drops it / closes the current figure.
+    // Ends the path.
     bool EndPath();
-    bool AbortPath();
-    bool CloseFigure();
+    bool AbortPath(); // drops the path
+    bool CloseFigure(); // closes the current figure
     // Fill with the brush / stroke with the pen, then discard the path.
     bool FillPath();
     bool StrokePath(); // with the pen

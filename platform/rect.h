@@ -104,12 +104,13 @@ struct CRect {
     // rectangles keep their negative extent.
     QRect ToQRect() const { return QRect(left, top, Width(), Height()); }
 
-    // The extent and the corners; CenterPoint rounds towards zero.
+    // right - left.
     constexpr int32_t Width() const { return Detail::SaturateInt32(int64_t(right) - left); }
-    constexpr int32_t Height() const { return Detail::SaturateInt32(int64_t(bottom) - top); }
-    constexpr CSize Size() const { return {Width(), Height()}; }
-    constexpr CPoint TopLeft() const { return {left, top}; }
-    constexpr CPoint BottomRight() const { return {right, bottom}; }
+    constexpr int32_t Height() const { return Detail::SaturateInt32(int64_t(bottom) - top); } // bottom - top
+    constexpr CSize Size() const { return {Width(), Height()}; } // width and height
+    constexpr CPoint TopLeft() const { return {left, top}; } // the first pixel's corner
+    constexpr CPoint BottomRight() const { return {right, bottom}; } // the exclusive corner
+    // The centre, rounded towards zero.
     constexpr CPoint CenterPoint() const
     {
         return {static_cast<int32_t>((int64_t(left) + right) / 2), static_cast<int32_t>((int64_t(top) + bottom) / 2)};
@@ -121,11 +122,11 @@ struct CRect {
     constexpr bool IsRectNull() const { return left == 0 && top == 0 && right == 0 && bottom == 0; }
     // Inside when left <= x < right and top <= y < bottom.
     constexpr bool PtInRect(CPoint p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
-    constexpr bool EqualRect(const CRect& o) const { return *this == o; }
+    constexpr bool EqualRect(const CRect& o) const { return *this == o; } // the same four edges
 
     // Replaces the edges; SetRectEmpty makes the null rectangle.
     constexpr void SetRect(int32_t l, int32_t t, int32_t r, int32_t b) { *this = CRect(l, t, r, b); }
-    constexpr void SetRectEmpty() { *this = CRect(); }
+    constexpr void SetRectEmpty() { *this = CRect(); } // the null rectangle
 
     // Grows by dx on the left and the right and by dy at the top and the bottom.
     constexpr void InflateRect(int32_t dx, int32_t dy) { InflateRect(dx, dy, dx, dy); }
@@ -152,8 +153,8 @@ struct CRect {
     constexpr void OffsetRect(CSize s) { OffsetRect(s.cx, s.cy); }
     // Moves the rectangle so that its top-left corner is at (x, y), keeping its size.
     constexpr void MoveToXY(int32_t x, int32_t y) { OffsetRect(Detail::SaturateInt32(int64_t(x) - left), Detail::SaturateInt32(int64_t(y) - top)); }
-    constexpr void MoveToX(int32_t x) { MoveToXY(x, top); }
-    constexpr void MoveToY(int32_t y) { MoveToXY(left, y); }
+    constexpr void MoveToX(int32_t x) { MoveToXY(x, top); } // MoveToXY keeping top
+    constexpr void MoveToY(int32_t y) { MoveToXY(left, y); } // MoveToXY keeping left
 
     // Swaps left/right and top/bottom where they are reversed.
     constexpr void NormalizeRect()

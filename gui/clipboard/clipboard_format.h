@@ -130,7 +130,7 @@ public:
     const std::string& GetBytes() const { return m_bytes; } // the bytes built
 
 protected:
-    std::string m_bytes;
+    std::string m_bytes; // the bytes built
     std::string m_cell; // scratch for one cell's text
 };
 

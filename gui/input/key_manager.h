@@ -115,10 +115,10 @@ public:
 protected:
     // A focus position: list kind (1 pinned, 2 body; 0 none) and row.
     struct Position {
-        int32_t kind = 0;
-        int32_t row = -1;
-        bool IsValid() const { return kind != 0 && row >= 0; }
-        bool operator==(const Position&) const = default;
+        int32_t kind = 0;  // list kind; 0: none
+        int32_t row = -1;  // row within the list
+        bool IsValid() const { return kind != 0 && row >= 0; } // a list and a row
+        bool operator==(const Position&) const = default;      // the same list and row
     };
     // The focus, when the focus mask allows it in its list; else none.
     static Position CurrentFocus(CGrid& grid);

@@ -56,7 +56,7 @@ struct HeaderDragState {
 
 // Where dragged rows would drop, as the rows show it.
 struct RowDropMark {
-    enum Where : int32_t { kNone = 0, kAbove = 1, kBelow = 2 };
+    enum Where : int32_t { kNone = 0, kAbove = 1, kBelow = 2 }; // where the bar goes
     CGridItem* item = nullptr; // the row that shows the mark; null: no drag over the rows
     int32_t where = kNone;     // the bar at the row's top (kAbove) or bottom (kBelow) edge
     COLORREF color = Platform::RGB(0, 0, 0); // the bar's colour

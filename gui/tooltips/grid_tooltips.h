@@ -101,7 +101,7 @@ public:
     // ---- Options ----
     // Whether the tooltip of a kind is shown at all.
     void Enable(TooltipKind kind, bool enable);
-    bool IsEnabled(TooltipKind kind) const;
+    bool IsEnabled(TooltipKind kind) const; // see Enable
     // How the tooltip of a kind looks and behaves.
     TooltipSettings GetSettings(TooltipKind kind) const;
     void SetSettings(TooltipKind kind, const TooltipSettings& settings);
