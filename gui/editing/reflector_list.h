@@ -23,6 +23,7 @@ namespace Brivel::GUI {
 class CColumn;
 class IControlReflector;
 
+// The process-wide list of reflectors (see the top of this file).
 class CReflectorList {
 public:
     // The first reflector accepting `format`; null for a null format.
