@@ -57,7 +57,7 @@ public:
 
     // Writes PDF to `path` from now on (an empty path: back to the printer).
     void SetOutputFile(const QString& path);
-    QString GetOutputFile() const;
+    QString GetOutputFile() const; // the PDF path; empty: the printer
     // Whether the output is a PDF file.
     bool IsPdf() const;
     // Whether the printable area is the whole sheet (no device margins).

@@ -77,7 +77,7 @@ public:
     // Answers the previous importer, which goes back to the caller; null
     // restores the shared refusing one.
     IClipboardImporter* SetImporter(IClipboardImporter* importer);
-    IClipboardImporter* GetImporter() const { return m_importer; }
+    IClipboardImporter* GetImporter() const { return m_importer; } // the importer in charge
     void SetFormats(int32_t mask) { m_formatMask = mask & kAllFormats; } // FormatBits
     int32_t GetFormats() const { return m_formatMask; } // FormatBits
     // Replaces the clipboard the copies go to (a test's double); null

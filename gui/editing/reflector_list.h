@@ -32,6 +32,7 @@ public:
     static void Clear();
 };
 
+// The format a cell is edited in (see the top of this file).
 const Common::CFormat* EditFormatOf(const Common::CDataObject& object, const CColumn& column);
 
 } // namespace Brivel::GUI

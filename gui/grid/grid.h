@@ -430,7 +430,7 @@ public:
     bool IsDoubleBuffered();
     // Turning selection or multiple selection off clears the selection.
     void EnableSelection(bool enable);
-    bool IsSelectionEnabled();
+    bool IsSelectionEnabled(); // rows can be selected
     // Whether more than one row can be selected.
     void SetMultipleSelection(bool multiple);
     bool IsMultipleSelection();

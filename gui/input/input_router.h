@@ -52,7 +52,7 @@ public:
 
     // Answers the previous key manager, which goes back to the caller.
     IKeyManager* SetKeyManager(IKeyManager* keyManager);
-    IKeyManager* GetKeyManager() const { return m_keyManager; }
+    IKeyManager* GetKeyManager() const { return m_keyManager; } // the key manager in charge; null: none
 
     // Each answers whether a helper took the event.
     bool OnKeyPress(int key, Qt::KeyboardModifiers modifiers, bool leftButtonDown, const QString& text = {});

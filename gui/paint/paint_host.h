@@ -56,7 +56,8 @@ struct HeaderDragState {
 
 // Where dragged rows would drop, as the rows show it.
 struct RowDropMark {
-    enum Where : int32_t { kNone = 0, kAbove = 1, kBelow = 2 }; // where the bar goes
+    // Where the bar goes: none, at the row's top edge, at its bottom edge.
+    enum Where : int32_t { kNone = 0, kAbove = 1, kBelow = 2 };
     CGridItem* item = nullptr; // the row that shows the mark; null: no drag over the rows
     int32_t where = kNone;     // the bar at the row's top (kAbove) or bottom (kBelow) edge
     COLORREF color = Platform::RGB(0, 0, 0); // the bar's colour

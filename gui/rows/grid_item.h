@@ -199,7 +199,7 @@ public:
     void SetRowChangeTime(int32_t time) noexcept { m_rowChangeTime = time; }
     // When the row's highlight ends (process clock ms; kNever: none).
     int32_t GetRowHighlightExpiry() const noexcept { return m_rowHighlightExpiry; }
-    void SetRowHighlightExpiry(int32_t time) noexcept { m_rowHighlightExpiry = time; }
+    void SetRowHighlightExpiry(int32_t time) noexcept { m_rowHighlightExpiry = time; } // see the getter
 
     static constexpr int32_t kMaxHighlightRecords = UINT16_MAX; // the most field records an item holds
 
