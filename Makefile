@@ -1,5 +1,6 @@
-# The project's two commands, `make run` and `make test`, plus `make bench`.
-# Each installs what is missing, configures and builds with CMake under build/.
+# The project's two commands, `make run` and `make test`, plus `make bench` and
+# `make docs`. Each installs what is missing, configures and builds with CMake
+# under build/ (`make docs` builds nothing: it only runs Doxygen).
 #
 #   make run    the benchmark: quellon in a window when a display is present,
 #               else quellon-bench's default scenario (log, summary, screenshot)
@@ -10,6 +11,9 @@
 #               release build into a temporary prefix, builds the consumer
 #               project and the example against it, runs them headless
 #   make bench  the Google Benchmark micro-benchmarks
+#   make docs   the API reference of the installed headers, build/docs/html/index.html
+#               (Doxygen, docs/Doxyfile); fails when Doxygen warns, e.g. about
+#               an undocumented public member (the list: build/docs/warnings.log)
 
 JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD   ?= build
@@ -20,6 +24,7 @@ GEN     := -G Ninja
 REL     := $(BUILD)/release
 ASAN    := $(BUILD)/asan
 TSAN    := $(BUILD)/tsan
+DOCS    := $(BUILD)/docs
 
 export QT_QPA_PLATFORM ?= offscreen
 
@@ -28,7 +33,7 @@ SAN_ENV := ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:strict_s
            LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
            TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
-.PHONY: all deps build run test test-release test-package test-asan test-tsan bench clean
+.PHONY: all deps build run test test-release test-package test-asan test-tsan bench docs clean
 
 all: build
 
@@ -72,6 +77,18 @@ test-tsan: deps
 
 bench: build
 	@scripts/run-micro-benchmarks $(REL)
+
+# The headers the package does not install, read from the install rules so
+# that the reference covers exactly the installed set.
+PRIVATE_HEADERS = $(shell sed -n '/^set(BRIVEL_PRIVATE_HEADERS/,/)/p' cmake/BrivelInstall.cmake | grep -o '[A-Za-z0-9_/]*\.h')
+
+docs:
+	@scripts/install-deps docs
+	rm -rf $(DOCS) && mkdir -p $(DOCS)
+	BRIVEL_DOCS_OUT=$(DOCS) BRIVEL_PRIVATE_HEADERS="$(PRIVATE_HEADERS)" doxygen docs/Doxyfile
+	@if [ -s $(DOCS)/warnings.log ]; then head -n 100 $(DOCS)/warnings.log; \
+	    echo "make docs: $$(grep -c 'warning:' $(DOCS)/warnings.log) Doxygen warnings (see $(DOCS)/warnings.log)"; exit 1; fi
+	@echo "make docs: $(DOCS)/html/index.html"
 
 clean:
 	rm -rf $(BUILD)

@@ -35,7 +35,7 @@ class CJob;
 
 class CAutomat : public CThread {
 public:
-    explicit CAutomat(std::string name);
+    explicit CAutomat(std::string name); // not started; `name` names its thread
     ~CAutomat() override;
 
     // Sets the stop flag, then wakes the loop so that it sees the flag.

@@ -18,12 +18,13 @@ namespace Brivel::Common {
 
 class CommonException : public std::exception {
 public:
+    // An exception whose what() is `message`.
     explicit CommonException(std::string message)
         : m_message(std::make_shared<const std::string>(std::move(message)))
     {
     }
 
-    const char* what() const noexcept override { return m_message->c_str(); }
+    const char* what() const noexcept override { return m_message->c_str(); } // the message
 
 private:
     std::shared_ptr<const std::string> m_message; // never null

@@ -76,15 +76,18 @@ class CSerializer;
 // share objects by address, and a write through the target is the caller's
 // decision (the object's own setters do it for the caller).
 struct CFieldRef {
-    const CField* field = nullptr; // Not owned; lives as long as its map.
-    CDataObject* target = nullptr; // Not owned.
+    const CField* field = nullptr; // Not owned; lives as long as its map. // the field; null when none was found
+    CDataObject* target = nullptr; // Not owned. // the object its getter and setter run on
 
+    // True when both a field and a target were found.
     explicit operator bool() const noexcept { return field != nullptr && target != nullptr; }
+    // Same field and same target.
     friend bool operator==(const CFieldRef&, const CFieldRef&) = default;
 };
 
 // Orders field references by field address, then by target address.
 struct CFieldRefLess {
+    // True when `a` orders before `b`.
     bool operator()(const CFieldRef& a, const CFieldRef& b) const noexcept
     {
         if (a.field != b.field)
@@ -93,7 +96,9 @@ struct CFieldRefLess {
     }
 };
 
+// Field references, ordered by CFieldRefLess.
 using FieldRefSet = std::set<CFieldRef, CFieldRefLess>;
+// Field identifiers in ascending order.
 using FieldIdSet = std::set<int32_t>;
 
 class CDataObject {
@@ -110,8 +115,11 @@ public:
     // `using CDataObject::ISink::OnUpdate;` so that the other stays visible.
     class ISink {
     public:
+        // Slot 0: the fields `ids` of `object` changed.
         virtual void OnUpdate(const FieldIdSet& ids, CDataObject* object);
+        // Slot 1: the field `id` of `object` changed.
         virtual void OnUpdate(int32_t id, CDataObject* object) = 0;
+        // Slot 2: `object` is being destroyed.
         virtual void OnDelete(CDataObject* object);
 
     protected:
@@ -142,6 +150,7 @@ public:
     virtual const CFieldMap* GetFieldMap() const = 0;
     // The field exists and has a getter / a setter.
     virtual bool IsReadable(int32_t id) const;
+    // The field exists and has a setter.
     virtual bool IsWritable(int32_t id) const;
     // The field's kind; KindNone when there is no such field.
     virtual ValueKind GetFieldKind(int32_t id) const;
@@ -153,19 +162,19 @@ public:
     // ---- Typed getters (slots 10-22) ----
     // The getter's result when the field exists, has exactly this kind and a
     // getter; otherwise the type's zero (empty string, 0, false, 0.0).
-    virtual CString GetCString(int32_t id) const;
-    virtual std::string GetStdString(int32_t id) const;
-    virtual int8_t GetChar(int32_t id) const;
-    virtual uint8_t GetUChar(int32_t id) const;
-    virtual int16_t GetShort(int32_t id) const;
-    virtual uint16_t GetUShort(int32_t id) const;
-    virtual int32_t GetLong(int32_t id) const;
-    virtual uint32_t GetULong(int32_t id) const;
-    virtual int64_t GetInt64(int32_t id) const;
-    virtual bool GetBool(int32_t id) const;
-    virtual float GetFloat(int32_t id) const;
-    virtual double GetDouble(int32_t id) const;
-    virtual OpaqueWord GetOpaque(int32_t id) const;
+    virtual CString GetCString(int32_t id) const; // kind 1
+    virtual std::string GetStdString(int32_t id) const; // kind 2
+    virtual int8_t GetChar(int32_t id) const; // kind 3
+    virtual uint8_t GetUChar(int32_t id) const; // kind 4
+    virtual int16_t GetShort(int32_t id) const; // kind 5
+    virtual uint16_t GetUShort(int32_t id) const; // kind 6
+    virtual int32_t GetLong(int32_t id) const; // kind 7
+    virtual uint32_t GetULong(int32_t id) const; // kind 8
+    virtual int64_t GetInt64(int32_t id) const; // kind 9
+    virtual bool GetBool(int32_t id) const; // kind 10
+    virtual float GetFloat(int32_t id) const; // kind 11
+    virtual double GetDouble(int32_t id) const; // kind 12
+    virtual OpaqueWord GetOpaque(int32_t id) const; // kind 13
 
     // ---- Slot 23 ----
     // A value of the field's kind holding the getter's result (the kind's
@@ -175,19 +184,19 @@ public:
     // ---- Typed setters (slots 24-36) ----
     // Calls the setter and returns true when the field exists, has exactly
     // this kind and a setter; otherwise false and nothing is written.
-    virtual bool SetCString(int32_t id, const CString& value);
-    virtual bool SetStdString(int32_t id, const std::string& value);
-    virtual bool SetChar(int32_t id, int8_t value);
-    virtual bool SetUChar(int32_t id, uint8_t value);
-    virtual bool SetShort(int32_t id, int16_t value);
-    virtual bool SetUShort(int32_t id, uint16_t value);
-    virtual bool SetLong(int32_t id, int32_t value);
-    virtual bool SetULong(int32_t id, uint32_t value);
-    virtual bool SetInt64(int32_t id, int64_t value);
-    virtual bool SetBool(int32_t id, bool value);
-    virtual bool SetFloat(int32_t id, float value);
-    virtual bool SetDouble(int32_t id, double value);
-    virtual bool SetOpaque(int32_t id, OpaqueWord value);
+    virtual bool SetCString(int32_t id, const CString& value); // kind 1
+    virtual bool SetStdString(int32_t id, const std::string& value); // kind 2
+    virtual bool SetChar(int32_t id, int8_t value); // kind 3
+    virtual bool SetUChar(int32_t id, uint8_t value); // kind 4
+    virtual bool SetShort(int32_t id, int16_t value); // kind 5
+    virtual bool SetUShort(int32_t id, uint16_t value); // kind 6
+    virtual bool SetLong(int32_t id, int32_t value); // kind 7
+    virtual bool SetULong(int32_t id, uint32_t value); // kind 8
+    virtual bool SetInt64(int32_t id, int64_t value); // kind 9
+    virtual bool SetBool(int32_t id, bool value); // kind 10
+    virtual bool SetFloat(int32_t id, float value); // kind 11
+    virtual bool SetDouble(int32_t id, double value); // kind 12
+    virtual bool SetOpaque(int32_t id, OpaqueWord value); // kind 13
 
     // ---- Slot 37 ----
     // False when there is no such field or it has no setter. Otherwise calls
@@ -204,9 +213,9 @@ public:
     // is stored as it is; for any other kind it fails (false, nothing
     // written). Nothing is announced.
     virtual CString GetTextCString(int32_t id, const CFormat* format = nullptr) const;
-    virtual bool SetText(int32_t id, const CString& text, const CFormat* format = nullptr);
-    virtual std::string GetText(int32_t id, const CFormat* format = nullptr) const;
-    virtual bool SetText(int32_t id, const std::string& text, const CFormat* format = nullptr);
+    virtual bool SetText(int32_t id, const CString& text, const CFormat* format = nullptr); // parses with the format; framework string
+    virtual std::string GetText(int32_t id, const CFormat* format = nullptr) const; // the format's text; standard string
+    virtual bool SetText(int32_t id, const std::string& text, const CFormat* format = nullptr); // parses with the format; standard string
 
     // ---- Slots 42-44 ----
     // A shared empty string, for every class of this library.
@@ -236,6 +245,7 @@ public:
     // it copies them to the heap.
     static constexpr uint32_t kInlineNotifySinks = 8;
 
+    // The number of subscribers (for tests).
     uint32_t GetSubscriberCountForTesting() const;
 
 protected:

@@ -52,14 +52,16 @@ namespace Brivel::Common {
 // library changes them.
 struct DateTimeSettings {
     int32_t dateOrder = 0; // 0: day, month, year (the only order in use)
-    std::string dateSeparator = "/";
-    std::string timeSeparator = ":";
-    std::string fractionSeparator = ".";
+    std::string dateSeparator = "/"; // between the date's numbers
+    std::string timeSeparator = ":"; // between the time's numbers
+    std::string fractionSeparator = "."; // before the milliseconds
 };
 
+// The settings, built on the first call. Thread: any thread.
 const DateTimeSettings& GetDateTimeSettings();
 
 // Display flags of the date formats.
+// The display flags (see the top of this file).
 inline constexpr int32_t DateShowYear4 = 1;
 inline constexpr int32_t DateShowYear2 = 2;
 inline constexpr int32_t DateShowMonth = 4;
@@ -71,6 +73,7 @@ inline constexpr int32_t DateShowMillisecond = 128;
 inline constexpr int32_t DateDefaultFlags = DateShowDay | DateShowMonth | DateShowYear2; // 14
 
 // Unit flags of the duration format.
+// The unit flags (see the top of this file).
 inline constexpr int32_t DurationDays = 1;
 inline constexpr int32_t DurationHours = 2;
 inline constexpr int32_t DurationMinutes = 4;
@@ -81,6 +84,7 @@ inline constexpr int32_t DurationDefaultUnits = 30; // hours, minutes, seconds, 
 // What the two date formats share: the display flags and their storage.
 class CDateFormatBase : public CFormat {
 public:
+    // Edited as a date or time.
     bool IsDateTime() const override { return true; }
     bool IsSerializable() const override { return true; }
     void Serialize(CSerializer& serializer) override;
@@ -89,9 +93,10 @@ public:
     int32_t GetDisplayFlags() const noexcept { return m_flags; }
 
 protected:
+    // A date format of the value kind `kind` with the display flags `flags`.
     CDateFormatBase(ValueKind kind, int32_t flags) noexcept : CFormat(kind), m_flags(flags) {}
 
-    int32_t m_flags;
+    int32_t m_flags; // the display flags
 };
 
 // Kind 9: 100-ns intervals since 1601-01-01, shown as calendar fields with no
@@ -99,13 +104,16 @@ protected:
 // value has no text.
 class CInt64DateFormat : public CConcreteFormat<CInt64DateFormat, CDateFormatBase> {
 public:
-    static constexpr char TypeName[] = "Common::CInt64DateFormat";
+    static constexpr char TypeName[] = "Common::CInt64DateFormat"; // the registry name
+    // A format with the display flags `flags`.
     explicit CInt64DateFormat(int32_t flags = DateDefaultFlags) noexcept : CConcreteFormat(KindInt64, flags) {}
 
     using CFormat::Format;
     using CFormat::FormatCString;
     using CFormat::Parse;
+    // The text of a stamp; empty for a negative value.
     std::string Format(int64_t value, const CDataObject* context = nullptr) const override;
+    // Reads a date and time as described at the top of this file.
     bool Parse(const std::string& text, int64_t& value, const CDataObject* context = nullptr) const override;
 
     // Slot 63: the display flags.
@@ -116,12 +124,14 @@ public:
 // Bit 128 of the flags is ignored.
 class CLongDateFormat : public CConcreteFormat<CLongDateFormat, CDateFormatBase> {
 public:
-    static constexpr char TypeName[] = "Common::CLongDateFormat";
+    static constexpr char TypeName[] = "Common::CLongDateFormat"; // the registry name
+    // A format with the display flags `flags` (bit 128 ignored).
     explicit CLongDateFormat(int32_t flags = DateDefaultFlags) noexcept : CConcreteFormat(KindLong, flags) {}
 
     using CFormat::Format;
     using CFormat::FormatCString;
     using CFormat::Parse;
+    // The text of the local date and time of the stamp.
     std::string Format(int32_t value, const CDataObject* context = nullptr) const override;
     // Reads like CInt64DateFormat, then converts the local calendar time to
     // seconds; a moment outside the 32-bit range fails.
@@ -131,7 +141,10 @@ public:
 // Kind 7: a signed duration in milliseconds.
 class CLongMsecTimeFormat : public CConcreteFormat<CLongMsecTimeFormat, CFormat> {
 public:
-    static constexpr char TypeName[] = "Common::CLongMsecTimeFormat";
+    static constexpr char TypeName[] = "Common::CLongMsecTimeFormat"; // the registry name
+    // A format with the unit flags `unitFlags`, zero-filled units when
+    // `fixedWidth`, and the labels written after the time part and after the
+    // number of days.
     explicit CLongMsecTimeFormat(int32_t unitFlags = DurationDefaultUnits, bool fixedWidth = false,
                                  std::string timeLabel = {}, std::string dayLabel = {})
         : CConcreteFormat(KindLong), m_flags(unitFlags), m_fixedWidth(fixedWidth), m_timeLabel(std::move(timeLabel)),
@@ -142,9 +155,11 @@ public:
     using CFormat::Format;
     using CFormat::FormatCString;
     using CFormat::Parse;
+    // The text of the duration as described at the top of this file.
     std::string Format(int32_t value, const CDataObject* context = nullptr) const override;
     bool Parse(const std::string& text, int32_t& value, const CDataObject* context = nullptr) const override;
 
+    // Edited as a time.
     bool IsDateTime() const override { return true; }
     bool IsSerializable() const override { return true; }
     void Serialize(CSerializer& serializer) override;
@@ -152,9 +167,9 @@ public:
     // Slot 63: the unit flags.
     virtual int32_t GetFlags() const { return m_flags; }
 
-    bool GetFixedWidth() const noexcept { return m_fixedWidth; }
-    const std::string& GetTimeLabel() const noexcept { return m_timeLabel; }
-    const std::string& GetDayLabel() const noexcept { return m_dayLabel; }
+    bool GetFixedWidth() const noexcept { return m_fixedWidth; } // every unit zero-filled and shown
+    const std::string& GetTimeLabel() const noexcept { return m_timeLabel; } // written after the time part
+    const std::string& GetDayLabel() const noexcept { return m_dayLabel; } // written after the number of days
 
 private:
     int32_t m_flags;

@@ -46,7 +46,7 @@ public:
     explicit CDynamicObject(bool announce = true) : m_announce(announce) {}
     ~CDynamicObject() override;
 
-    // Slots 1-44 in the base's order.
+    // ---- Slots 1-44, in the base's order ----
     CFieldRef GetField(int32_t id) const override;
     void GetFields(FieldRefSet& fields) const override;
     // The identifiers of the map's fields together with every identifier

@@ -34,14 +34,15 @@ namespace Brivel::Common {
 
 class CLongEnumFormat : public CConcreteFormat<CLongEnumFormat, CFormat> {
 public:
-    static constexpr char TypeName[] = "Common::CLongEnumFormat";
+    static constexpr char TypeName[] = "Common::CLongEnumFormat"; // the registry name
 
     // One entry of a constructor table: the value and a zero-terminated text
     // (null reads as the empty text). Not owned.
     struct Item {
-        int32_t value;
-        const char* text;
+        int32_t value; // the item's value
+        const char* text; // its text
     };
+    // Items as GetItems hands them out: (value, text) in item order.
     using ItemList = std::vector<std::pair<int32_t, std::string>>;
 
     // No items; the registry's instance.
@@ -53,11 +54,14 @@ public:
     using CFormat::Format;
     using CFormat::FormatCString;
     using CFormat::Parse;
+    // The item's text; empty for a value without an item.
     std::string Format(int32_t value, const CDataObject* context = nullptr) const override;
+    // The value of the first item whose text equals `text`; false, value
+    // untouched, when none does.
     bool Parse(const std::string& text, int32_t& value, const CDataObject* context = nullptr) const override;
 
-    bool IsEnumeration() const override { return true; }
-    bool IsSerializable() const override { return true; }
+    bool IsEnumeration() const override { return true; } // edited as a choice among the texts
+    bool IsSerializable() const override { return true; } // the items are stored
     void Serialize(CSerializer& serializer) override;
 
     // ---- Slots 63-66 ----

@@ -38,13 +38,18 @@ namespace Brivel::Common {
 
 class CDataObject;
 
+// Reads the value of a field of kind KindOf<T> from `target`.
 template <class T>
 using FieldGetter = T (*)(const CDataObject& target);
+// Writes the value of a field of kind KindOf<T> into `target`.
 template <class T>
 using FieldSetter = void (*)(CDataObject& target, ValueArg<T> value);
 
 class CField {
 public:
+    // A field of the getter's kind, with its identifier, display name, getter,
+    // setter (a typed null for none), optional format and the getter's and
+    // setter's names as written in the field table (see the top of this file).
     CField(int32_t id, const char* name, FieldGetter<CString> getter, FieldSetter<CString> setter,
            std::unique_ptr<CFormat> format = nullptr, const char* getterName = nullptr, const char* setterName = nullptr);
     CField(int32_t id, const char* name, FieldGetter<std::string> getter, FieldSetter<std::string> setter,
@@ -86,19 +91,19 @@ public:
     CField& operator=(const CField& other);
     virtual ~CField(); // slot 0
 
-    virtual std::unique_ptr<CField> Clone() const; // slot 1
+    virtual std::unique_ptr<CField> Clone() const; // slot 1 (a copy, owned by the caller)
 
-    int32_t GetId() const noexcept { return m_id; }
-    std::string GetName() const { return m_name; }
-    ValueKind GetKind() const noexcept { return m_kind; }
+    int32_t GetId() const noexcept { return m_id; } // the identifier
+    std::string GetName() const { return m_name; } // the display name; empty when none was given
+    ValueKind GetKind() const noexcept { return m_kind; } // the value kind
     // The field's own format, or null.
     const CFormat* GetFormat() const noexcept { return m_format.get(); }
     // The field's own format, else the default format of its kind.
     const CFormat& GetEffectiveFormat() const { return m_format ? *m_format : GetDefaultFormat(m_kind); }
-    const std::string& GetGetterName() const noexcept { return m_getterName; }
-    const std::string& GetSetterName() const noexcept { return m_setterName; }
-    bool HasGetter() const noexcept { return m_getter != nullptr; }
-    bool HasSetter() const noexcept { return m_setter != nullptr; }
+    const std::string& GetGetterName() const noexcept { return m_getterName; } // as written in the field table; empty when none
+    const std::string& GetSetterName() const noexcept { return m_setterName; } // as written in the field table; empty when none
+    bool HasGetter() const noexcept { return m_getter != nullptr; } // the field can be read
+    bool HasSetter() const noexcept { return m_setter != nullptr; } // the field can be written
 
     // The typed getter and setter; null when the field has none or when T is
     // not the field's kind.
@@ -107,12 +112,14 @@ public:
     {
         return m_kind == KindOf<T> ? reinterpret_cast<FieldGetter<T>>(m_getter) : nullptr;
     }
+    // The typed setter, as GetGetter.
     template <class T>
     FieldSetter<T> GetSetter() const noexcept
     {
         return m_kind == KindOf<T> ? reinterpret_cast<FieldSetter<T>>(m_setter) : nullptr;
     }
 
+    // GetGetter<T> for each kind's value type.
     FieldGetter<CString> GetCStringGetter() const noexcept { return GetGetter<CString>(); }
     FieldGetter<std::string> GetStdStringGetter() const noexcept { return GetGetter<std::string>(); }
     FieldGetter<int8_t> GetCharGetter() const noexcept { return GetGetter<int8_t>(); }
@@ -127,6 +134,7 @@ public:
     FieldGetter<double> GetDoubleGetter() const noexcept { return GetGetter<double>(); }
     FieldGetter<OpaqueWord> GetOpaqueGetter() const noexcept { return GetGetter<OpaqueWord>(); }
 
+    // GetSetter<T> for each kind's value type.
     FieldSetter<CString> GetCStringSetter() const noexcept { return GetSetter<CString>(); }
     FieldSetter<std::string> GetStdStringSetter() const noexcept { return GetSetter<std::string>(); }
     FieldSetter<int8_t> GetCharSetter() const noexcept { return GetSetter<int8_t>(); }

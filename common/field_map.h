@@ -48,9 +48,9 @@ public:
 
     // The fields of this map (not of its parent), in ascending id order.
     size_t GetFieldCount() const noexcept { return m_fields.size(); }
-    const CField& GetFieldAt(size_t index) const { return *m_fields[index].second; }
+    const CField& GetFieldAt(size_t index) const { return *m_fields[index].second; } // index below the field count
 
-    const CFieldMap* GetParent() const noexcept { return m_parent; }
+    const CFieldMap* GetParent() const noexcept { return m_parent; } // the base class's map; null: none
     // Sets or clears (null) the parent. Refused (false) when the new parent
     // is this map or has it in its own chain, which would make Find loop.
     bool SetParent(const CFieldMap* parent) noexcept;

@@ -147,7 +147,9 @@ public:
 
 } // namespace Brivel::Common::FieldTable
 
+// Pastes two tokens after expanding them (for unique registrar names).
 #define BRIVEL_FIELD_TABLE_CONCAT_(a, b) a##b
+// See BRIVEL_FIELD_TABLE_CONCAT_.
 #define BRIVEL_FIELD_TABLE_CONCAT(a, b) BRIVEL_FIELD_TABLE_CONCAT_(a, b)
 
 // In the class body. Leaves the access at public.
@@ -184,4 +186,5 @@ public:
 #define BRIVEL_FIELD(id, name, getter, setter, format)                                             \
     ::Brivel::Common::FieldTable::AddField<getter, setter>(brivelFieldMap, id, name, format, #getter, #setter);
 
+// Ends the field table BRIVEL_BEGIN_FIELD_MAP began.
 #define BRIVEL_END_FIELD_MAP() }

@@ -28,6 +28,7 @@ class CSerializer;
 
 class CFieldValue {
 public:
+    // Kind 0 (no value); a value of the argument's kind holding it.
     CFieldValue() noexcept : m_bits(0) {}
     explicit CFieldValue(const CString& value);
     explicit CFieldValue(const std::string& value);
@@ -46,8 +47,11 @@ public:
     // string kind is meant instead: CFieldValue(std::string("...")).
     CFieldValue(const char*) = delete;
 
+    // Copies (a string payload too) or moves (a moved-from value is left
+    // of kind 0).
     CFieldValue(const CFieldValue& other);
     CFieldValue(CFieldValue&& other) noexcept;
+    // The same as assignments; assigning a value to itself changes nothing.
     CFieldValue& operator=(const CFieldValue& other);
     CFieldValue& operator=(CFieldValue&& other) noexcept;
     ~CFieldValue() { Clear(); }
@@ -55,7 +59,7 @@ public:
     // Back to kind 0, releasing a string payload.
     void Clear() noexcept;
 
-    ValueKind GetKind() const noexcept { return m_kind; }
+    ValueKind GetKind() const noexcept { return m_kind; } // 0 for no value
 
     // Typed reads. Each returns the payload when the value has exactly that
     // kind, else the zero of the type (empty string, 0, false, 0.0).
@@ -95,8 +99,8 @@ public:
     // 13 and unknown kinds). Restore empties the value first; a first byte of
     // 0, or a kind without payload, leaves it empty (kind 0).
     void Serialize(CSerializer& serializer);
-    void Store(CSerializer& serializer) const;
-    void Restore(CSerializer& serializer);
+    void Store(CSerializer& serializer) const; // the storing half of Serialize
+    void Restore(CSerializer& serializer); // the restoring half of Serialize
 
 private:
     union {
@@ -109,6 +113,7 @@ private:
 
 static_assert(sizeof(CFieldValue) == 16, "CFieldValue is an 8-byte payload and a kind");
 
+// Get<T> for each value type.
 template <> inline CString CFieldValue::Get<CString>() const { return GetCString(); }
 template <> inline std::string CFieldValue::Get<std::string>() const { return GetStdString(); }
 template <> inline int8_t CFieldValue::Get<int8_t>() const { return GetChar(); }

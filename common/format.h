@@ -62,12 +62,15 @@ class CFormat {
 public:
     virtual ~CFormat(); // slot 0
 
+    // The value kind this format handles.
     ValueKind GetKind() const noexcept { return m_kind; }
 
     // ---- Framework-string text (slots 1-14) ----
     // If the value's kind is this format's kind (or the two are the two string
     // kinds), the typed slot of the value's kind; otherwise the empty text.
     virtual CString FormatCString(const CFieldValue& value, const CDataObject* context = nullptr) const;
+    // Typed slots: the text of a value of that type. The base converts the
+    // standard-string text of Format(value).
     virtual CString FormatCString(OpaqueWord value, const CDataObject* context = nullptr) const;
     virtual CString FormatCString(double value, const CDataObject* context = nullptr) const;
     virtual CString FormatCString(float value, const CDataObject* context = nullptr) const;
@@ -88,6 +91,8 @@ public:
     // has kind 0 (it gets this format's kind) or this format's kind; a value
     // of another kind stays as it was. True in all three cases.
     virtual bool Parse(const CString& text, CFieldValue& value, const CDataObject* context = nullptr) const;
+    // Typed slots: parse into a value of that type. The base parses the
+    // standard string with Parse(std::string, value).
     virtual bool Parse(const CString& text, double& value, const CDataObject* context = nullptr) const;
     virtual bool Parse(const CString& text, OpaqueWord& value, const CDataObject* context = nullptr) const;
     virtual bool Parse(const CString& text, float& value, const CDataObject* context = nullptr) const;
@@ -103,7 +108,10 @@ public:
     virtual bool Parse(const CString& text, CString& value, const CDataObject* context = nullptr) const;
 
     // ---- Standard-string text (slots 29-42), as slots 1-14 ----
+    // As FormatCString(CFieldValue), with the text as a standard string.
     virtual std::string Format(const CFieldValue& value, const CDataObject* context = nullptr) const;
+    // Typed slots: the text of a value of that type; empty in the base (a
+    // format overrides the slot of its own kind).
     virtual std::string Format(OpaqueWord value, const CDataObject* context = nullptr) const;
     virtual std::string Format(double value, const CDataObject* context = nullptr) const;
     virtual std::string Format(float value, const CDataObject* context = nullptr) const;
@@ -119,7 +127,10 @@ public:
     virtual std::string Format(const CString& value, const CDataObject* context = nullptr) const;
 
     // ---- Standard-string parse (slots 43-56), as slots 15-28 ----
+    // As the generic framework-string Parse, reading a standard string.
     virtual bool Parse(const std::string& text, CFieldValue& value, const CDataObject* context = nullptr) const;
+    // Typed slots: parse into a value of that type; false in the base (a
+    // format overrides the slot of its own kind).
     virtual bool Parse(const std::string& text, double& value, const CDataObject* context = nullptr) const;
     virtual bool Parse(const std::string& text, OpaqueWord& value, const CDataObject* context = nullptr) const;
     virtual bool Parse(const std::string& text, float& value, const CDataObject* context = nullptr) const;
@@ -135,8 +146,11 @@ public:
     virtual bool Parse(const std::string& text, CString& value, const CDataObject* context = nullptr) const;
 
     // ---- Kind of editor, identity and storage (slots 57-62) ----
+    // Whether the format edits as a date or time (an editor with a calendar).
     virtual bool IsDateTime() const { return false; }
+    // Whether the format edits as a choice among fixed texts.
     virtual bool IsEnumeration() const { return false; }
+    // A copy of this format, owned by the caller.
     virtual std::unique_ptr<CFormat> Clone() const = 0;
     // The registry name, "Common::CLongFormat"; empty in the base.
     virtual std::string GetTypeName() const;
@@ -152,6 +166,7 @@ public:
     std::string GetClassName() const;
 
 protected:
+    // A format of the value kind `kind`.
     explicit CFormat(ValueKind kind) noexcept : m_kind(kind) {}
     CFormat(const CFormat&) = default;
     CFormat& operator=(const CFormat&) = delete;
@@ -172,11 +187,14 @@ private:
 template <class Derived, class Base>
 class CConcreteFormat : public Base {
 public:
+    // Base's constructors.
     using Base::Base;
+    // A copy of the Derived object.
     std::unique_ptr<CFormat> Clone() const override
     {
         return std::make_unique<Derived>(static_cast<const Derived&>(*this));
     }
+    // Derived::TypeName.
     std::string GetTypeName() const override { return Derived::TypeName; }
 };
 

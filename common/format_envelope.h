@@ -54,8 +54,8 @@ namespace Brivel::Common {
 
 // The two items of an envelope after its flag.
 struct CFormatState {
-    std::string typeName;
-    std::vector<uint8_t> bytes;
+    std::string typeName; // the format's registry name
+    std::vector<uint8_t> bytes; // what its Serialize wrote
 };
 
 // The state of format to store; nullopt (flag 0) when there is no format or
@@ -67,8 +67,9 @@ std::optional<CFormatState> SaveFormatState(const CFormat* format);
 // format's Serialize raises.
 std::unique_ptr<CFormat> LoadFormatState(const std::string& typeName, std::span<const uint8_t> bytes);
 
-inline constexpr size_t kEnvelopeReadChunk = 64 * 1024;
+inline constexpr size_t kEnvelopeReadChunk = 64 * 1024; // the largest piece of settings bytes read at once
 
+// A stream an envelope can be written to (see Writer above).
 template <class W>
 concept FormatEnvelopeWriter = requires(W& writer, const CString& text, const void* bytes) {
     writer.WriteUInt8(uint8_t{});
@@ -77,6 +78,7 @@ concept FormatEnvelopeWriter = requires(W& writer, const CString& text, const vo
     writer.WriteBytes(bytes, std::ptrdiff_t{});
 };
 
+// A stream an envelope can be read from (see Reader above).
 template <class R>
 concept FormatEnvelopeReader = requires(R& reader, void* bytes) {
     { reader.ReadUInt8() } -> std::convertible_to<uint8_t>;
@@ -85,6 +87,7 @@ concept FormatEnvelopeReader = requires(R& reader, void* bytes) {
     reader.ReadBytes(bytes, std::ptrdiff_t{});
 };
 
+// Writes the envelope of `format` (see the top of this file).
 template <FormatEnvelopeWriter Writer>
 void WriteFormatEnvelope(Writer& writer, const CFormat* format)
 {
@@ -98,6 +101,8 @@ void WriteFormatEnvelope(Writer& writer, const CFormat* format)
         writer.WriteBytes(state->bytes.data(), static_cast<std::ptrdiff_t>(state->bytes.size()));
 }
 
+// Reads an envelope back: the format it holds, or null for none or an
+// unregistered name (whose bytes are skipped).
 template <FormatEnvelopeReader Reader>
 std::unique_ptr<CFormat> ReadFormatEnvelope(Reader& reader)
 {

@@ -44,11 +44,12 @@ std::vector<std::string> GetRegisteredFormatClasses();
 //   static const CFormatClassRegistrar s_registrar("App::CMyFormat", &CreateMyFormat);
 class CFormatClassRegistrar {
 public:
+    // Registers `factory` under `typeName` (RegisterFormatClass).
     CFormatClassRegistrar(const char* typeName, FormatFactory factory)
         : m_registered(RegisterFormatClass(typeName, factory))
     {
     }
-    bool IsRegistered() const noexcept { return m_registered; }
+    bool IsRegistered() const noexcept { return m_registered; } // the registration was accepted
 
 private:
     bool m_registered;

@@ -97,8 +97,9 @@ struct Internal;
 class CIndexedListHook {
 public:
     CIndexedListHook() noexcept = default;
+    // A copy starts unlinked; an assignment keeps the target's own link.
     CIndexedListHook(const CIndexedListHook&) noexcept {}
-    CIndexedListHook& operator=(const CIndexedListHook&) noexcept { return *this; }
+    CIndexedListHook& operator=(const CIndexedListHook&) noexcept { return *this; } // keeps this hook's link
     ~CIndexedListHook() { assert(!IsLinked() && "element destroyed while still in a CIndexedList"); }
 
     // True while the element is in a list through this hook.
@@ -215,21 +216,24 @@ static_assert(sizeof(CTree) == 2 * sizeof(void*), "every row owns a children lis
 template <class T, CIndexedListHook T::*Hook>
 class CIndexedList {
 public:
+    // The node sizes: elements per leaf, children per internal node.
     static constexpr int32_t kLeafCapacity = IndexedListDetail::kLeafCapacity;
     static constexpr int32_t kFanout = IndexedListDetail::kFanout;
 
     // Forward iterator over the elements in sequence order, yielding T*.
     class ConstIterator {
     public:
+        // The standard iterator types: a forward iterator yielding T* by value.
         using iterator_concept = std::forward_iterator_tag;
         using iterator_category = std::input_iterator_tag; // yields values, not references
-        using value_type = T*;
-        using difference_type = std::ptrdiff_t;
-        using reference = T*;
+        using value_type = T*;                // the element pointer
+        using difference_type = std::ptrdiff_t; // a distance in elements
+        using reference = T*;                 // yielded by value
 
         ConstIterator() noexcept = default;
 
-        T* operator*() const noexcept { return static_cast<T*>(m_chunk.items[m_slot]); }
+        T* operator*() const noexcept { return static_cast<T*>(m_chunk.items[m_slot]); } // the element
+        // The next element.
         ConstIterator& operator++() noexcept
         {
             if (++m_slot == m_chunk.count) {
@@ -244,6 +248,7 @@ public:
             ++*this;
             return old;
         }
+        // At the same place.
         friend bool operator==(const ConstIterator& a, const ConstIterator& b) noexcept
         {
             return a.m_chunk.leaf == b.m_chunk.leaf && a.m_slot == b.m_slot;
@@ -263,6 +268,7 @@ public:
     // Moving hands the nodes over; the elements' hooks stay valid since they
     // point at leaves, not at the list. The source is left empty.
     CIndexedList(CIndexedList&& other) noexcept = default;
+    // Clears this list, then takes the other's nodes.
     CIndexedList& operator=(CIndexedList&& other) noexcept
     {
         if (this != &other) {
@@ -273,13 +279,13 @@ public:
     }
     ~CIndexedList() { Clear(); }
 
-    int32_t Size() const noexcept { return m_tree.Size(); }
-    bool Empty() const noexcept { return m_tree.Size() == 0; }
+    int32_t Size() const noexcept { return m_tree.Size(); } // the number of elements
+    bool Empty() const noexcept { return m_tree.Size() == 0; } // no elements
 
     // The element at `index`; null when out of range.
     T* At(int32_t index) const noexcept { return static_cast<T*>(m_tree.At(index)); }
-    T* Front() const noexcept { return At(0); }
-    T* Back() const noexcept { return At(Size() - 1); }
+    T* Front() const noexcept { return At(0); }         // the first element; null when empty
+    T* Back() const noexcept { return At(Size() - 1); } // the last element; null when empty
 
     // The index of `element`; -1 when it is null or not in this list.
     int32_t IndexOf(const T* element) const noexcept
@@ -294,13 +300,13 @@ public:
     // False, and nothing changes, when the element is null or already linked
     // through this hook, or the index is out of range.
     bool Insert(int32_t index, T* element) { return element && m_tree.Insert(index, element, &HookOf); }
-    bool PushFront(T* element) { return Insert(0, element); }
-    bool PushBack(T* element) { return Insert(Size(), element); }
+    bool PushFront(T* element) { return Insert(0, element); }     // Insert at the front
+    bool PushBack(T* element) { return Insert(Size(), element); } // Insert at the back
     // Inserts `element` right after / before `position`, which must be in this
     // list. Cheaper than Insert(IndexOf(position) + 1, ...): no index is
     // computed. False, and nothing changes, on bad input as for Insert.
     bool InsertAfter(const T* position, T* element) { return InsertNextTo(position, element, true); }
-    bool InsertBefore(const T* position, T* element) { return InsertNextTo(position, element, false); }
+    bool InsertBefore(const T* position, T* element) { return InsertNextTo(position, element, false); } // see InsertAfter
 
     // Removes and returns the element at `index`; null when out of range.
     T* EraseAt(int32_t index) noexcept { return static_cast<T*>(m_tree.EraseAt(index, &HookOf)); }
@@ -349,8 +355,8 @@ public:
         }
     }
 
-    ConstIterator begin() const noexcept { return IteratorAt(0); }
-    ConstIterator end() const noexcept { return ConstIterator(); }
+    ConstIterator begin() const noexcept { return IteratorAt(0); } // the first element
+    ConstIterator end() const noexcept { return ConstIterator(); } // past the last element
     // The iterator at `index`; end() when out of range.
     ConstIterator IteratorAt(int32_t index) const noexcept
     {
@@ -389,7 +395,7 @@ public:
     // Checks node counts, occupancy, parent links, leaf depths and every
     // element's hook. Empty when they all hold, else the first fault found.
     std::string CheckInvariantsForTesting() const { return m_tree.CheckInvariants(&HookOf); }
-    int32_t HeightForTesting() const noexcept { return m_tree.Height(); }
+    int32_t HeightForTesting() const noexcept { return m_tree.Height(); } // for tests: the tree's height
     // Nodes allocated so far by all lists of the process.
     static int64_t NodeAllocationsForTesting() noexcept { return IndexedListDetail::CTree::NodeAllocations(); }
 

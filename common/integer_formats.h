@@ -35,7 +35,7 @@
 
 namespace Brivel::Common {
 
-// Modes of the 8-bit formats.
+// The modes of the 8-bit formats.
 inline constexpr int32_t ByteModeDecimal = 0;
 inline constexpr int32_t ByteModeHexadecimal = 1;
 inline constexpr int32_t ByteModeCharacter = 2;
@@ -50,18 +50,27 @@ public:
     using CFormat::FormatCString;
     using CFormat::Parse;
 
+    // The text of a value, as described at the top of this file.
     std::string Format(T value, const CDataObject* context = nullptr) const override;
+    // Reads a value, as described at the top of this file; false, value
+    // untouched, when the text is refused.
     bool Parse(const std::string& text, T& value, const CDataObject* context = nullptr) const override;
-    bool IsSerializable() const override { return true; }
-    void Serialize(CSerializer& serializer) override;
+    bool IsSerializable() const override { return true; } // the settings are stored
+    void Serialize(CSerializer& serializer) override; // the stored settings above
 
+    // The settings, as constructed: hexadecimal text (any non-zero mode).
     bool IsHexadecimal() const noexcept { return m_hexadecimal != 0; }
-    int32_t GetHexadecimal() const noexcept { return m_hexadecimal; }
+    int32_t GetHexadecimal() const noexcept { return m_hexadecimal; } // the mode as constructed
+    // 0 shows as "0" (else as the empty text).
     bool GetShowZero() const noexcept { return m_showZero; }
     // The separator character; meaningful only when HasGroupSeparator().
     char GetGroupSeparator() const noexcept { return m_groupSeparator; }
+    // Whether groups of three digits are separated (the separator's code is
+    // 32 or more).
     bool HasGroupSeparator() const noexcept { return static_cast<unsigned char>(m_groupSeparator) >= 32; }
+    // "0x" in front of hexadecimal text.
     bool GetHexPrefix() const noexcept { return m_hexPrefix; }
+    // Exactly width/4 hexadecimal digits.
     bool GetHexZeroFill() const noexcept { return m_hexZeroFill; }
 
     // Hex zero-fill is on by default for the 16-bit formats only.
@@ -90,21 +99,21 @@ extern template class CIntegerFormatBase<int64_t>;
 // truncated to 16 bits.
 class CShortFormat : public CConcreteFormat<CShortFormat, CIntegerFormatBase<int16_t>> {
 public:
-    static constexpr char TypeName[] = "Common::CShortFormat";
+    static constexpr char TypeName[] = "Common::CShortFormat"; // the registry name
     using CConcreteFormat::CConcreteFormat;
 };
 
 // Kind 6. Never prints a "-"; parses as CShortFormat.
 class CUShortFormat : public CConcreteFormat<CUShortFormat, CIntegerFormatBase<uint16_t>> {
 public:
-    static constexpr char TypeName[] = "Common::CUShortFormat";
+    static constexpr char TypeName[] = "Common::CUShortFormat"; // the registry name
     using CConcreteFormat::CConcreteFormat;
 };
 
 // Kind 7, the value type of the benchmark's columns.
 class CLongFormat : public CConcreteFormat<CLongFormat, CIntegerFormatBase<int32_t>> {
 public:
-    static constexpr char TypeName[] = "Common::CLongFormat";
+    static constexpr char TypeName[] = "Common::CLongFormat"; // the registry name
     using CConcreteFormat::CConcreteFormat;
 };
 
@@ -112,14 +121,14 @@ public:
 // gives 4294967295, and also takes numbers up to 4294967295 as they are.
 class CULongFormat : public CConcreteFormat<CULongFormat, CIntegerFormatBase<uint32_t>> {
 public:
-    static constexpr char TypeName[] = "Common::CULongFormat";
+    static constexpr char TypeName[] = "Common::CULongFormat"; // the registry name
     using CConcreteFormat::CConcreteFormat;
 };
 
 // Kind 9; hexadecimal accepts the full 64 bits.
 class CInt64Format : public CConcreteFormat<CInt64Format, CIntegerFormatBase<int64_t>> {
 public:
-    static constexpr char TypeName[] = "Common::CInt64Format";
+    static constexpr char TypeName[] = "Common::CInt64Format"; // the registry name
     using CConcreteFormat::CConcreteFormat;
 };
 
@@ -133,17 +142,24 @@ public:
     using CFormat::FormatCString;
     using CFormat::Parse;
 
+    // The text of a value, as described at the top of this file.
     std::string Format(T value, const CDataObject* context = nullptr) const override;
+    // Reads a value, as described at the top of this file; false, value
+    // untouched, when the text is refused.
     bool Parse(const std::string& text, T& value, const CDataObject* context = nullptr) const override;
-    bool IsSerializable() const override { return true; }
-    void Serialize(CSerializer& serializer) override;
+    bool IsSerializable() const override { return true; } // the settings are stored
+    void Serialize(CSerializer& serializer) override; // the stored settings above
 
+    // ByteModeDecimal, ByteModeHexadecimal or ByteModeCharacter.
     int32_t GetMode() const noexcept { return m_mode; }
     // Stored with the settings, not used for text.
     bool GetSpareFlag() const noexcept { return m_spareFlag; }
+    // "0x" in front of hexadecimal text.
     bool GetHexPrefix() const noexcept { return m_hexPrefix; }
+    // Two hexadecimal digits always.
     bool GetHexZeroFill() const noexcept { return m_hexZeroFill; }
 
+    // The settings; the defaults are the registry's.
     explicit CByteFormatBase(int32_t mode = ByteModeCharacter, bool spareFlag = true, bool hexPrefix = true,
                              bool hexZeroFill = true) noexcept
         : CFormat(KindOf<T>), m_mode(mode), m_spareFlag(spareFlag), m_hexPrefix(hexPrefix), m_hexZeroFill(hexZeroFill)
@@ -163,14 +179,14 @@ extern template class CByteFormatBase<uint8_t>;
 // Kind 3.
 class CCharFormat : public CConcreteFormat<CCharFormat, CByteFormatBase<int8_t>> {
 public:
-    static constexpr char TypeName[] = "Common::CCharFormat";
+    static constexpr char TypeName[] = "Common::CCharFormat"; // the registry name
     using CConcreteFormat::CConcreteFormat;
 };
 
 // Kind 4.
 class CUCharFormat : public CConcreteFormat<CUCharFormat, CByteFormatBase<uint8_t>> {
 public:
-    static constexpr char TypeName[] = "Common::CUCharFormat";
+    static constexpr char TypeName[] = "Common::CUCharFormat"; // the registry name
     using CConcreteFormat::CConcreteFormat;
 };
 

@@ -24,16 +24,18 @@
 
 namespace Brivel::Common {
 
+// Calendar fields of a moment, to the millisecond.
 struct SystemTime {
-    uint16_t year = 0;
+    uint16_t year = 0; // four digits
     uint16_t month = 0;     // 1..12
     uint16_t dayOfWeek = 0; // 0 Sunday .. 6 Saturday
     uint16_t day = 0;       // 1..31
-    uint16_t hour = 0;
-    uint16_t minute = 0;
-    uint16_t second = 0;
-    uint16_t milliseconds = 0;
+    uint16_t hour = 0; // 0..23
+    uint16_t minute = 0; // 0..59
+    uint16_t second = 0; // 0..59
+    uint16_t milliseconds = 0; // 0..999
 
+    // Member-wise equality.
     friend bool operator==(const SystemTime&, const SystemTime&) = default;
 };
 

@@ -19,15 +19,15 @@ public:
     CLock& operator=(const CLock&) = delete;
     ~CLock() = default;
 
-    void Lock() { m_mutex.lock(); }
-    void Unlock() { m_mutex.unlock(); }
-    bool TryLock() { return m_mutex.try_lock(); }
+    void Lock() { m_mutex.lock(); } // waits for the lock (recursive: the owner may take it again)
+    void Unlock() { m_mutex.unlock(); } // releases one level of it
+    bool TryLock() { return m_mutex.try_lock(); } // takes it when free; false otherwise
 
     // BasicLockable spelling, so that standard helpers (std::scoped_lock,
     // std::condition_variable_any) accept a CLock.
     void lock() { Lock(); }
-    void unlock() { Unlock(); }
-    bool try_lock() { return TryLock(); }
+    void unlock() { Unlock(); } // Unlock
+    bool try_lock() { return TryLock(); } // TryLock
 
 private:
     std::recursive_mutex m_mutex;
@@ -36,7 +36,7 @@ private:
 // Takes the lock in its constructor and releases it in its destructor.
 class CLockGuard {
 public:
-    explicit CLockGuard(CLock& lock) : m_lock(lock) { m_lock.Lock(); }
+    explicit CLockGuard(CLock& lock) : m_lock(lock) { m_lock.Lock(); } // takes `lock`
     CLockGuard(const CLockGuard&) = delete;
     CLockGuard& operator=(const CLockGuard&) = delete;
     ~CLockGuard() { m_lock.Unlock(); }

@@ -11,7 +11,7 @@
 
 namespace Brivel::Common {
 
-inline constexpr int64_t kPerformanceFrequency = 1'000'000'000;
+inline constexpr int64_t kPerformanceFrequency = 1'000'000'000; // counts per second
 
 // Writes the current count (ns of CLOCK_MONOTONIC). False when `count` is
 // null or the clock cannot be read; *count is then left alone.

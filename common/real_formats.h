@@ -44,23 +44,28 @@ public:
     using CFormat::FormatCString;
     using CFormat::Parse;
 
+    // The text of a value, as described at the top of this file.
     std::string Format(T value, const CDataObject* context = nullptr) const override;
+    // Reads a value, as described at the top of this file; false, value
+    // untouched, when the text is refused.
     bool Parse(const std::string& text, T& value, const CDataObject* context = nullptr) const override;
-    bool IsSerializable() const override { return true; }
-    void Serialize(CSerializer& serializer) override;
+    bool IsSerializable() const override { return true; } // the settings are stored
+    void Serialize(CSerializer& serializer) override; // the stored settings above
 
-    int8_t GetPrecision() const noexcept { return m_precision; }
-    bool GetKeepTrailingZeros() const noexcept { return m_keepTrailingZeros; }
-    bool GetShowZero() const noexcept { return m_showZero; }
+    int8_t GetPrecision() const noexcept { return m_precision; } // digits after the decimal point
+    bool GetKeepTrailingZeros() const noexcept { return m_keepTrailingZeros; } // zeros at the end are kept
+    bool GetShowZero() const noexcept { return m_showZero; } // 0 has a text (else the empty text)
     // Characters; each counts only when its code is 32 or more.
     char GetPrefix() const noexcept { return m_prefix; }
-    char GetSuffix() const noexcept { return m_suffix; }
-    char GetGroupSeparator() const noexcept { return m_groupSeparator; }
+    char GetSuffix() const noexcept { return m_suffix; } // after the number
+    char GetGroupSeparator() const noexcept { return m_groupSeparator; } // between groups of three digits
 
     // The largest precision of this type: 9 for double, 6 for float.
     static constexpr int kMaxPrecision = sizeof(T) == sizeof(double) ? 9 : 6;
 
-    // The default precision is 3 for double and 2 for float.
+    // The settings, as the getters name them (a precision is clamped to
+    // 0 .. kMaxPrecision). The default precision is 3 for double and 2 for
+    // float.
     explicit CRealFormatBase(int precision = sizeof(T) == sizeof(double) ? 3 : 2, bool keepTrailingZeros = false,
                              bool showZero = true, char prefix = '\0', char suffix = '\0',
                              char groupSeparator = ' ') noexcept
@@ -85,15 +90,17 @@ private:
 extern template class CRealFormatBase<float>;
 extern template class CRealFormatBase<double>;
 
+// Kind 11.
 class CFloatFormat : public CConcreteFormat<CFloatFormat, CRealFormatBase<float>> {
 public:
-    static constexpr char TypeName[] = "Common::CFloatFormat";
+    static constexpr char TypeName[] = "Common::CFloatFormat"; // the registry name
     using CConcreteFormat::CConcreteFormat;
 };
 
+// Kind 12.
 class CDoubleFormat : public CConcreteFormat<CDoubleFormat, CRealFormatBase<double>> {
 public:
-    static constexpr char TypeName[] = "Common::CDoubleFormat";
+    static constexpr char TypeName[] = "Common::CDoubleFormat"; // the registry name
     using CConcreteFormat::CConcreteFormat;
 };
 

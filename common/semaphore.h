@@ -37,7 +37,7 @@ public:
     // (kInfiniteTimeout: no limit, 0: just try). Returns false on timeout.
     bool Wait(uint32_t timeoutMs);
 
-    int32_t GetMaximumCount() const { return m_maximum; }
+    int32_t GetMaximumCount() const { return m_maximum; } // as constructed
 
 private:
     const int32_t m_maximum;

@@ -42,6 +42,7 @@ class CFormat;
 
 class CSerializer {
 public:
+    // Whether a serializer stores or restores; fixed at construction.
     enum class Mode : int32_t { Store = 0, Restore = 1 };
 
     // Misuse of the stream and exhaustion of a restore.
@@ -55,6 +56,7 @@ public:
     // be deserialized."
     class BadVersionException : public SerializationException {
     public:
+        // The exception for a stored object of class `className`.
         explicit BadVersionException(std::string_view className);
     };
 
@@ -69,17 +71,19 @@ public:
     // The version every stored object of this build writes first.
     static constexpr int32_t kCurrentVersion = 1;
 
+    // An empty stream for storing or for restoring (SetData fills it).
     explicit CSerializer(Mode mode) : m_mode(mode) {}
     CSerializer(const CSerializer&) = delete;
     CSerializer& operator=(const CSerializer&) = delete;
     CSerializer(CSerializer&& other) noexcept = default;
     ~CSerializer() = default;
 
-    bool IsRestoring() const noexcept { return m_mode == Mode::Restore; }
+    bool IsRestoring() const noexcept { return m_mode == Mode::Restore; } // false: storing
 
     // ---- Store (each raises kStoreOnRestoreMessage on a restore stream) ----
     // Appends count bytes; nothing for null bytes or a count of 0 or less.
     void WriteBytes(const void* bytes, std::ptrdiff_t count);
+    // Appends the value in the layout above.
     void WriteInt8(int8_t value) { WriteLittleEndian(static_cast<uint8_t>(value), 1); }
     void WriteUInt8(uint8_t value) { WriteLittleEndian(value, 1); }
     void WriteInt16(int16_t value) { WriteLittleEndian(static_cast<uint16_t>(value), 2); }
@@ -95,6 +99,7 @@ public:
     // kTextTooLongMessage.
     void WriteString(std::string_view text);
     void WriteCString(const CString& text) { WriteString(text.View()); }
+    // Stores the value as CFieldValue::Serialize lays it out.
     void WriteFieldValue(const CFieldValue& value);
     // Stores the format's settings (its Serialize, which in store mode only
     // reads the format).
@@ -105,6 +110,7 @@ public:
     // Copies count bytes to destination; a count of 0 or less, or a null
     // destination, raises kNotEnoughSpaceMessage.
     void ReadBytes(void* destination, std::ptrdiff_t count);
+    // Reads a value written by the Write call of its type.
     int8_t ReadInt8() { return static_cast<int8_t>(ReadLittleEndian(1)); }
     uint8_t ReadUInt8() { return static_cast<uint8_t>(ReadLittleEndian(1)); }
     int16_t ReadInt16() { return static_cast<int16_t>(ReadLittleEndian(2)); }
@@ -130,7 +136,7 @@ public:
     int32_t ReadVersion(std::string_view className);
 
     // ---- Buffer ----
-    size_t GetSize() const noexcept { return m_buffer.size(); }
+    size_t GetSize() const noexcept { return m_buffer.size(); } // bytes in the buffer
     // Restore streams: bytes not read yet.
     size_t GetRemaining() const noexcept { return m_buffer.size() - m_readPosition; }
     // Copies the whole buffer to destination, which must hold GetSize()

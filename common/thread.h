@@ -42,7 +42,7 @@ namespace Brivel::Common {
 
 class CThread {
 public:
-    explicit CThread(std::string name);
+    explicit CThread(std::string name); // not started; `name` is the thread's name
     CThread(const CThread&) = delete;
     CThread& operator=(const CThread&) = delete;
 
@@ -67,9 +67,9 @@ public:
     // the thread itself, it cannot wait: it detaches and returns false.
     virtual bool Stop(uint32_t timeoutMs);
 
-    virtual std::string GetThreadName() const;
-    virtual bool IsRunning() const;
-    virtual bool IsStopRequested() const;
+    virtual std::string GetThreadName() const; // as constructed
+    virtual bool IsRunning() const;           // the running flag: set by Start, cleared by Stop
+    virtual bool IsStopRequested() const;     // a stop was asked for
 
     // Waits for a body that is still running (see the class comment).
     virtual ~CThread();

@@ -35,6 +35,6 @@ constexpr bool IsTickLater(uint32_t a, uint32_t b)
 // Adds `offset` to every later reading of GetTickCount() (0 restores the
 // natural origin). Process-wide; meant for tests that cross the wrap.
 void SetTickCountOffsetForTesting(uint32_t offset);
-uint32_t GetTickCountOffsetForTesting();
+uint32_t GetTickCountOffsetForTesting(); // the offset set last
 
 } // namespace Brivel::Common

@@ -33,6 +33,7 @@ namespace Brivel::Common {
 
 class CTimer {
 public:
+    // Receives a timer's callback.
     class ISink {
     public:
         virtual ~ISink() = default;

@@ -25,8 +25,10 @@ namespace Brivel::Common {
 
 class CString;
 
+// A kind number (see the table above).
 using ValueKind = int32_t;
 
+// The kinds, numbered as in the table above.
 inline constexpr ValueKind KindNone = 0;
 inline constexpr ValueKind KindCString = 1;
 inline constexpr ValueKind KindStdString = 2;
@@ -57,6 +59,7 @@ enum class OpaqueWord : uint32_t {};
 // KindOf<T>: the kind of a value type; KindNone for a type that is no kind.
 template <class T>
 inline constexpr ValueKind KindOf = KindNone;
+// The kind of each value type.
 template <> inline constexpr ValueKind KindOf<CString> = KindCString;
 template <> inline constexpr ValueKind KindOf<std::string> = KindStdString;
 template <> inline constexpr ValueKind KindOf<int8_t> = KindChar;
@@ -92,14 +95,15 @@ inline constexpr bool IsValueKind(ValueKind kind) noexcept
 template <class T>
 using ValueArg = std::conditional_t<std::is_class_v<T>, const T&, T>;
 
+// The tag VisitValueKind hands to its function: `Type` is the kind's value type.
+template <class T>
+struct KindTag {
+    using Type = T; // the value type
+};
+
 // VisitValueKind(kind, f): calls f(KindTag<T>{}) with the value type T of
 // the kind, or with KindTag<void> for kind 0 and unknown kinds, and returns
 // its result. Lets generic code switch on a run-time kind once.
-template <class T>
-struct KindTag {
-    using Type = T;
-};
-
 template <class F>
 decltype(auto) VisitValueKind(ValueKind kind, F&& f)
 {

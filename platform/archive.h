@@ -49,8 +49,11 @@ namespace Brivel::Platform {
 class CObject;
 class CRuntimeClass;
 
+// The failure of an archive operation: a cause code (see the top of this
+// file) and a message.
 class CArchiveException : public std::runtime_error {
 public:
+    // The causes.
     static constexpr int32_t kNone = 0;
     static constexpr int32_t kGeneric = 1;
     static constexpr int32_t kReadOnly = 2;
@@ -59,7 +62,9 @@ public:
     static constexpr int32_t kBadClass = 6;
     static constexpr int32_t kBadSchema = 7;
 
+    // An exception of cause `cause`.
     CArchiveException(int32_t cause, const std::string& message) : std::runtime_error(message), m_cause(cause) {}
+    // The cause code.
     int32_t GetCause() const noexcept { return m_cause; }
 
 private:
@@ -68,6 +73,7 @@ private:
 
 class CArchive {
 public:
+    // Whether an archive over a device stores or loads.
     enum class Mode { Store, Load };
 
     // Longest byte string a load accepts.
@@ -86,8 +92,9 @@ public:
     CArchive(const CArchive&) = delete;
     CArchive& operator=(const CArchive&) = delete;
 
+    // Which way the archive works.
     bool IsStoring() const { return m_mode == Mode::Store; }
-    bool IsLoading() const { return m_mode == Mode::Load; }
+    bool IsLoading() const { return m_mode == Mode::Load; } // the other way
 
     // The bytes stored so far (memory archives).
     const QByteArray& GetData() const { return m_buffer; }
@@ -100,6 +107,7 @@ public:
     void Close();
 
     // ---- Raw bytes ----
+    // Writes `size` bytes as they are.
     void Write(const void* data, size_t size);
     // Reads exactly `size` bytes or throws kEndOfFile.
     void ReadExact(void* data, size_t size);
@@ -107,6 +115,8 @@ public:
     void Skip(uint64_t size);
 
     // ---- Integers and reals ----
+    // Writes the value little-endian in its width (bool and char one byte);
+    // loads the same way (any non-zero byte loads as true).
     CArchive& operator<<(int8_t v) { return PutUnsigned(uint8_t(v), 1); }
     CArchive& operator<<(uint8_t v) { return PutUnsigned(v, 1); }
     CArchive& operator<<(char v) { return PutUnsigned(uint8_t(v), 1); }
@@ -120,6 +130,7 @@ public:
     CArchive& operator<<(float v);
     CArchive& operator<<(double v);
 
+    // Reads a value written by the operator<< of its type.
     CArchive& operator>>(int8_t& v) { v = int8_t(GetUnsigned(1)); return *this; }
     CArchive& operator>>(uint8_t& v) { v = uint8_t(GetUnsigned(1)); return *this; }
     CArchive& operator>>(char& v) { v = char(GetUnsigned(1)); return *this; }
@@ -133,25 +144,34 @@ public:
     CArchive& operator>>(float& v);
     CArchive& operator>>(double& v);
 
+    // The next int32 / byte, for loads that need the value in an expression.
     int32_t ReadInt32() { int32_t v = 0; *this >> v; return v; }
-    uint8_t ReadByte() { uint8_t v = 0; *this >> v; return v; }
+    uint8_t ReadByte() { uint8_t v = 0; *this >> v; return v; } // the next byte
 
     // ---- Byte strings ----
+    // A byte string: a uint32 length, then the bytes.
     void WriteString(std::string_view bytes);
+    // Reads a byte string; a length above kMaxStringLength raises kGeneric.
     std::string ReadString();
+    // WriteString and ReadString as operators (a null `const char*` writes the
+    // empty string).
     CArchive& operator<<(std::string_view bytes) { WriteString(bytes); return *this; }
     CArchive& operator<<(const char* bytes) { WriteString(bytes != nullptr ? std::string_view(bytes) : std::string_view()); return *this; }
     CArchive& operator>>(std::string& bytes) { bytes = ReadString(); return *this; }
 
     // ---- Class references and objects ----
+    // A stored class reference as it was read.
     struct CClassRef {
         std::string name;                         // empty: the null reference
-        int32_t schema = 0;
+        int32_t schema = 0; // the stored schema of the class
         const CRuntimeClass* runtimeClass = nullptr; // null when no class of that name is registered
+        // True for the null reference.
         bool IsNull() const { return name.empty(); }
     };
 
+    // Writes the class's reference: its registered name and its schema.
     void WriteClass(const CRuntimeClass& cls);
+    // Writes the null class reference (an empty name).
     void WriteNullClass();
     // Answers the stored reference as it is, without judging it.
     CClassRef ReadClassRef();
@@ -176,6 +196,7 @@ public:
     // The same check for a version read by the caller.
     static void CheckVersion(int32_t version, int32_t current, std::string_view what = "stored form");
 
+    // Throws CArchiveException(cause, message).
     [[noreturn]] static void Throw(int32_t cause, const std::string& message);
 
 private:

@@ -43,6 +43,7 @@ protected:
     IClipboard& operator=(const IClipboard&) = default;
 };
 
+// The system clipboard (QClipboard).
 class CSystemClipboard final : public IClipboard {
 public:
     CSystemClipboard();

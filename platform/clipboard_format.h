@@ -26,8 +26,8 @@ class QMimeData;
 
 namespace Brivel::Platform {
 
-inline constexpr uint32_t CF_TEXT = 1;
-inline constexpr uint32_t CF_HTML = 0xBFFF;
+inline constexpr uint32_t CF_TEXT = 1; // plain text (see above)
+inline constexpr uint32_t CF_HTML = 0xBFFF; // an HTML fragment (see above)
 // Registered formats take numbers in this range, above every standard format.
 inline constexpr uint32_t kFirstRegisteredClipboardFormat = 0xC000;
 inline constexpr uint32_t kLastRegisteredClipboardFormat = 0xFFFF;

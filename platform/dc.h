@@ -142,10 +142,11 @@ inline constexpr uint32_t WHITENESS = 0x00FF0062;
 // AlphaBlend.
 inline constexpr uint8_t AC_SRC_OVER = 0x00;
 inline constexpr uint8_t AC_SRC_ALPHA = 0x01;
+// How AlphaBlend mixes the source over the destination.
 struct BLENDFUNCTION {
-    uint8_t BlendOp = AC_SRC_OVER;
-    uint8_t BlendFlags = 0;
-    uint8_t SourceConstantAlpha = 255;
+    uint8_t BlendOp = AC_SRC_OVER; // AC_SRC_OVER, the only operation
+    uint8_t BlendFlags = 0; // always 0
+    uint8_t SourceConstantAlpha = 255; // applied to the whole source, 0-255
     uint8_t AlphaFormat = 0; // 0: constant alpha only; AC_SRC_ALPHA: premultiplied per-pixel alpha too
 };
 
@@ -168,7 +169,7 @@ public:
     // False for a surface without pixels (a null image, an inactive painter):
     // every operation then does nothing and reports failure.
     bool IsValid() const { return m_valid; }
-    CSize GetSize() const;
+    CSize GetSize() const; // the surface's size in pixels
     // Vertical resolution of the device (fonts given in points scale with it); 96 when unknown.
     int GetLogicalDpiY() const;
     // The image drawn on, when there is one (also for a borrowed painter on an image).
@@ -186,51 +187,59 @@ public:
     // -1 = the last) and drops it and all later ones. False for an unknown number.
     bool RestoreDC(int saved);
 
+    // Selects a pen and answers the previous one.
     CPen SelectPen(const CPen& pen);
-    CBrush SelectBrush(const CBrush& brush);
+    CBrush SelectBrush(const CBrush& brush); // see SelectPen
     // Answers the previous font so that it can be selected back.
     QFont SelectFont(const QFont& font);
+    // The selected pen.
     const CPen& GetPen() const { return m_state.pen; }
-    const CBrush& GetBrush() const { return m_state.brush; }
-    const QFont& GetFont() const { return m_state.font; }
+    const CBrush& GetBrush() const { return m_state.brush; } // the selected brush
+    const QFont& GetFont() const { return m_state.font; } // the selected font
 
-    COLORREF SetTextColor(COLORREF color);
-    COLORREF GetTextColor() const { return m_state.textColor; }
-    COLORREF SetBkColor(COLORREF color);
-    COLORREF GetBkColor() const { return m_state.bkColor; }
+    COLORREF SetTextColor(COLORREF color); // answers the previous colour
+    COLORREF GetTextColor() const { return m_state.textColor; } // the colour text is drawn in
+    COLORREF SetBkColor(COLORREF color); // answers the previous colour
+    COLORREF GetBkColor() const { return m_state.bkColor; } // the colour of opaque text boxes
     // TRANSPARENT or OPAQUE (the initial mode: text boxes are filled with the
     // background colour). Answers the previous mode; other values are refused (0).
     int SetBkMode(int mode);
     int GetBkMode() const { return m_state.bkMode; }
-    int SetPolyFillMode(int mode);
-    int SetStretchBltMode(int mode);
+    int SetPolyFillMode(int mode); // ALTERNATE or WINDING; answers the previous mode
+    int SetStretchBltMode(int mode); // BLACKONWHITE .. HALFTONE; answers the previous mode
 
     // ---- Lines ----
+    // Moves the current position; answers the previous one.
     CPoint MoveTo(int x, int y);
     CPoint MoveTo(CPoint p) { return MoveTo(p.x, p.y); }
+    // A line with the selected pen from the current position to (x, y), which
+    // is excluded and becomes the current position.
     bool LineTo(int x, int y);
     bool LineTo(CPoint p) { return LineTo(p.x, p.y); }
-    CPoint GetCurrentPosition() const { return m_state.position; }
+    CPoint GetCurrentPosition() const { return m_state.position; } // where the next LineTo starts
     // Lines through the points (the last point excluded); does not move the current position.
     bool Polyline(const CPoint* points, int count);
 
     // ---- Fills and shapes ----
-    void FillRect(const CRect& rect, const CBrush& brush);
+    void FillRect(const CRect& rect, const CBrush& brush); // fills with the brush
     // The rectangle is normalized first (a negative extent fills the mirrored span).
     void FillSolidRect(const CRect& rect, COLORREF color);
     void FillSolidRect(int x, int y, int cx, int cy, COLORREF color);
     // A one-pixel frame just inside the rectangle.
     void FrameRect(const CRect& rect, const CBrush& brush);
-    void InvertRect(const CRect& rect);
+    void InvertRect(const CRect& rect); // inverts the colours of the pixels
     // Blends `color` over the rectangle at `alpha` (the colour blend): the same
     // pixels as filling a memory surface and AlphaBlend-ing it, without one.
     bool FillAlphaRect(const CRect& rect, COLORREF color, uint8_t alpha);
+    // A one-pixel frame: the top and left edges in `topLeft`, the bottom and
+    // right edges in `bottomRight`.
     void Draw3dRect(const CRect& rect, COLORREF topLeft, COLORREF bottomRight);
     void Draw3dRect(int x, int y, int cx, int cy, COLORREF topLeft, COLORREF bottomRight);
+    // A rectangle outlined with the pen and filled with the brush.
     bool Rectangle(int left, int top, int right, int bottom);
     bool Rectangle(const CRect& rect) { return Rectangle(rect.left, rect.top, rect.right, rect.bottom); }
-    bool Polygon(const CPoint* points, int count);
-    COLORREF SetPixel(int x, int y, COLORREF color);
+    bool Polygon(const CPoint* points, int count); // outlined with the pen, filled with the brush in the fill mode
+    COLORREF SetPixel(int x, int y, COLORREF color); // answers the colour set
     // CLR_INVALID outside the surface or when its pixels cannot be read.
     COLORREF GetPixel(int x, int y) const;
 
@@ -238,13 +247,14 @@ public:
     // Between BeginPath and EndPath, MoveTo, LineTo, Polyline, Polygon and
     // Rectangle add figures to the path instead of drawing.
     bool BeginPath();
+    // Ends the path.
     bool EndPath();
-    bool AbortPath();
-    bool CloseFigure();
+    bool AbortPath(); // drops the path
+    bool CloseFigure(); // closes the current figure
     // Fill with the brush / stroke with the pen, then discard the path.
     bool FillPath();
-    bool StrokePath();
-    bool StrokeAndFillPath();
+    bool StrokePath(); // with the pen
+    bool StrokeAndFillPath(); // both
 
     // ---- Text ----
     // Answers the text height (with DT_VCENTER or DT_BOTTOM: the distance from
@@ -261,32 +271,37 @@ public:
     CSize GetTextExtent(std::string_view utf8) const;
     CSize GetTextExtent(const QString& text) const;
     CSize GetTextExtent(const char* utf8) const { return GetTextExtent(std::string_view(utf8 ? utf8 : "")); }
-    bool GetTextMetrics(TEXTMETRIC& metrics) const;
+    bool GetTextMetrics(TEXTMETRIC& metrics) const; // of the selected font
 
     // ---- Clipping ----
     // Each answers the kind of the new clip region (NULLREGION, SIMPLEREGION,
     // COMPLEXREGION) or RGN_ERROR. With no clip region the whole surface is
     // drawable; combining with no clip region combines with the whole surface.
     int SelectClipRgn(const QRegion* region); // null removes the clip region
-    int ExtSelectClipRgn(const QRegion* region, int mode);
+    int ExtSelectClipRgn(const QRegion* region, int mode); // combines with RGN_AND .. RGN_COPY
+    // Removes the rectangle from the clip region.
     int ExcludeClipRect(const CRect& rect);
     int ExcludeClipRect(int left, int top, int right, int bottom) { return ExcludeClipRect(CRect(left, top, right, bottom)); }
-    int IntersectClipRect(const CRect& rect);
-    int GetClipBox(CRect& box) const;
+    int IntersectClipRect(const CRect& rect); // keeps only the part inside the rectangle
+    int GetClipBox(CRect& box) const; // the smallest rectangle around what is drawable
     // False when there is no clip region.
     bool GetClipRgn(QRegion& region) const;
-    bool RectVisible(const CRect& rect) const;
-    bool PtVisible(int x, int y) const;
+    bool RectVisible(const CRect& rect) const; // some of the rectangle is drawable
+    bool PtVisible(int x, int y) const; // the point is drawable
 
     // ---- Blits ----
     // `source` may be null for the source-less operations.
     bool BitBlt(int x, int y, int width, int height, const CDC* source, int xSrc, int ySrc, uint32_t rop);
+    // BitBlt that scales the source rectangle to the target rectangle in the
+    // stretch mode.
     bool StretchBlt(int x, int y, int width, int height, const CDC* source, int xSrc, int ySrc, int widthSrc,
                     int heightSrc, uint32_t rop);
     // False (nothing drawn) for negative sizes, a source rectangle outside the
     // source, or blend functions switched off.
     bool AlphaBlend(int x, int y, int width, int height, const CDC& source, int xSrc, int ySrc, int widthSrc,
                     int heightSrc, BLENDFUNCTION blend);
+    // Copies the source rectangle, scaled, leaving out the pixels of colour
+    // `transparent`; false as AlphaBlend.
     bool TransparentBlt(int x, int y, int width, int height, const CDC& source, int xSrc, int ySrc, int widthSrc,
                         int heightSrc, COLORREF transparent);
     // Draws an image with its own (per-pixel) alpha.
@@ -394,6 +409,7 @@ struct CImageHolder {
 // Thread: any one thread at a time.
 class CMemoryDC : private Detail::CImageHolder, public CDC {
 public:
+    // A surface over a new, black 32-bit image of that size.
     CMemoryDC(int width, int height);
     // The same pixel format and resolution as `compatible` (a surface may be
     // made compatible with a window's surface).
@@ -401,7 +417,7 @@ public:
 
     // A new, black image of the given size; keeps pen, brush, font and colours.
     bool Resize(int width, int height);
-    const QImage& Image() const { return m_memoryImage; }
+    const QImage& Image() const { return m_memoryImage; } // the image drawn on
 };
 
 } // namespace Brivel::Platform

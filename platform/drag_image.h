@@ -41,7 +41,7 @@ public:
     // Hides the image and lets it go; nothing when none is shown.
     void End();
 
-    bool IsActive() const { return !m_image.isNull(); }
+    bool IsActive() const { return !m_image.isNull(); } // a drag image is shown
     // The popup that shows the image (null before the first Begin): for tests.
     QWidget* GetWindowForTesting() const;
 

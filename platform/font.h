@@ -28,6 +28,7 @@ namespace Brivel::Platform {
 
 class CArchive;
 
+// Font weights (LOGFONT::lfWeight, TEXTMETRIC::tmWeight).
 inline constexpr int32_t FW_DONTCARE = 0;
 inline constexpr int32_t FW_THIN = 100;
 inline constexpr int32_t FW_LIGHT = 300;
@@ -37,6 +38,8 @@ inline constexpr int32_t FW_SEMIBOLD = 600;
 inline constexpr int32_t FW_BOLD = 700;
 inline constexpr int32_t FW_HEAVY = 900;
 
+// The values of LOGFONT's byte fields: character sets, output and clip
+// precision, quality, pitch and family.
 inline constexpr uint8_t ANSI_CHARSET = 0;
 inline constexpr uint8_t DEFAULT_CHARSET = 1;
 inline constexpr uint8_t OUT_DEFAULT_PRECIS = 0;
@@ -54,27 +57,29 @@ inline constexpr uint8_t FF_MODERN = 0x30;
 inline constexpr uint8_t FF_SCRIPT = 0x40;
 inline constexpr uint8_t FF_DECORATIVE = 0x50;
 
+// The face name's bytes and the whole record's bytes.
 inline constexpr int kLogFontFaceSize = 32;
 inline constexpr size_t kLogFontSize = 60;
 
 // The stored font record. The struct has exactly the stored layout on a
 // little-endian machine, but code always goes through EncodeLogFont/DecodeLogFont.
 struct LOGFONT {
-    int32_t lfHeight = 0;
-    int32_t lfWidth = 0;
-    int32_t lfEscapement = 0;
-    int32_t lfOrientation = 0;
-    int32_t lfWeight = FW_DONTCARE;
-    uint8_t lfItalic = 0;
-    uint8_t lfUnderline = 0;
-    uint8_t lfStrikeOut = 0;
-    uint8_t lfCharSet = DEFAULT_CHARSET;
-    uint8_t lfOutPrecision = OUT_DEFAULT_PRECIS;
-    uint8_t lfClipPrecision = CLIP_DEFAULT_PRECIS;
-    uint8_t lfQuality = DEFAULT_QUALITY;
-    uint8_t lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-    char lfFaceName[kLogFontFaceSize] = {};
+    int32_t lfHeight = 0; // negative: the em height in pixels; positive: the cell height; 0: default
+    int32_t lfWidth = 0; // average character width; 0: default
+    int32_t lfEscapement = 0; // text angle in tenths of a degree
+    int32_t lfOrientation = 0; // character angle in tenths of a degree
+    int32_t lfWeight = FW_DONTCARE; // FW_ values
+    uint8_t lfItalic = 0; // non-zero: italic
+    uint8_t lfUnderline = 0; // non-zero: underlined
+    uint8_t lfStrikeOut = 0; // non-zero: struck out
+    uint8_t lfCharSet = DEFAULT_CHARSET; // character set
+    uint8_t lfOutPrecision = OUT_DEFAULT_PRECIS; // output precision
+    uint8_t lfClipPrecision = CLIP_DEFAULT_PRECIS; // clip precision
+    uint8_t lfQuality = DEFAULT_QUALITY; // output quality
+    uint8_t lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE; // pitch (low bits) and family (high bits)
+    char lfFaceName[kLogFontFaceSize] = {}; // zero-terminated face name, UTF-8
 
+    // Member-wise equality.
     bool operator==(const LOGFONT&) const = default;
 };
 static_assert(sizeof(LOGFONT) == kLogFontSize, "LOGFONT is a stored record of 60 bytes");
@@ -86,12 +91,12 @@ struct TEXTMETRIC {
     int32_t tmDescent = 0;          // baseline to the bottom of the cell
     int32_t tmInternalLeading = 0;  // tmHeight minus the character (em) height
     int32_t tmExternalLeading = 0;  // extra space the font suggests between lines
-    int32_t tmAveCharWidth = 0;
-    int32_t tmMaxCharWidth = 0;
-    int32_t tmWeight = FW_NORMAL;
-    uint8_t tmItalic = 0;
-    uint8_t tmUnderlined = 0;
-    uint8_t tmStruckOut = 0;
+    int32_t tmAveCharWidth = 0; // average character width
+    int32_t tmMaxCharWidth = 0; // widest character
+    int32_t tmWeight = FW_NORMAL; // FW_ values
+    uint8_t tmItalic = 0; // non-zero: italic
+    uint8_t tmUnderlined = 0; // non-zero: underlined
+    uint8_t tmStruckOut = 0; // non-zero: struck out
 };
 
 // Byte form of the record (little-endian fields, the face name as stored).
@@ -104,6 +109,7 @@ LOGFONT DecodeLogFont(std::span<const uint8_t, kLogFontSize> bytes);
 // Archive form: the 60 bytes. Reading a short stream raises the archive's
 // end-of-file exception.
 void WriteLogFont(CArchive& ar, const LOGFONT& lf);
+// Reads the 60 bytes WriteLogFont wrote.
 LOGFONT ReadLogFont(CArchive& ar);
 
 // QFont -> LOGFONT. The height is written as -(character height in pixels);

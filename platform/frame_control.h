@@ -14,6 +14,7 @@ namespace Brivel::Platform {
 
 class CDC;
 
+// Draws a check box filling `box`, with its check mark when `checked`.
 void DrawCheckBox(CDC& dc, const CRect& box, bool checked);
 
 } // namespace Brivel::Platform

@@ -26,16 +26,18 @@
 
 namespace Brivel::Platform {
 
+// Hover and leave reports for one widget (see the top of this file).
 class CHoverTracker : public QObject {
 public:
     // Hover position in the widget's coordinates.
     using HoverHandler = std::function<void(QPoint)>;
-    using LeaveHandler = std::function<void()>;
+    using LeaveHandler = std::function<void()>; // called when the mouse has left
 
     // How far the mouse may move, in pixels along either axis, and still rest
     // at one place.
     static constexpr int kDefaultTolerance = 2;
 
+    // Watches `widget`; nothing is tracked until asked.
     CHoverTracker(QWidget& widget, HoverHandler onHover, LeaveHandler onLeave);
     ~CHoverTracker() override;
 
@@ -45,19 +47,19 @@ public:
     // Reports a hover after the mouse rests `hoverMs` milliseconds (0 counts as
     // 1) from now at its current place; a pending request starts over.
     void TrackHover(int hoverMs);
-    void CancelHover();
-    bool IsHoverPending() const { return m_hoverTimer.isActive(); }
+    void CancelHover(); // drops a pending hover request
+    bool IsHoverPending() const { return m_hoverTimer.isActive(); } // a hover report is awaited
 
     // Reports the next time the mouse leaves the widget.
     void TrackLeave() { m_leavePending = true; }
-    void CancelLeave() { m_leavePending = false; }
-    bool IsLeavePending() const { return m_leavePending; }
+    void CancelLeave() { m_leavePending = false; } // drops a pending leave request
+    bool IsLeavePending() const { return m_leavePending; } // a leave report is awaited
 
-    void SetTolerance(int pixels) { m_tolerance = pixels < 0 ? 0 : pixels; }
+    void SetTolerance(int pixels) { m_tolerance = pixels < 0 ? 0 : pixels; } // how far the mouse may move and still rest
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void timerEvent(QTimerEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override; // watches the widget's moves and leave
+    void timerEvent(QTimerEvent* event) override; // the hover time has passed
 
 private:
     QPoint CurrentMousePosition() const;

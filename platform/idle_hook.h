@@ -25,7 +25,7 @@ namespace Brivel::Platform {
 
 class CIdleHook {
 public:
-    explicit CIdleHook(std::function<void()> onIdle);
+    explicit CIdleHook(std::function<void()> onIdle); // calls `onIdle` from now on
     ~CIdleHook();
 
     CIdleHook(const CIdleHook&) = delete;

@@ -26,6 +26,7 @@ class CDC;
 inline constexpr unsigned ILD_NORMAL = 0x0000;
 inline constexpr unsigned ILD_TRANSPARENT = 0x0001;
 
+// Where one image of a list lies (GetImageInfo).
 struct IMAGEINFO {
     CRect rcImage; // the image's rectangle in the list's strip
 };
@@ -45,12 +46,12 @@ public:
     int AddMasked(const QImage& strip, COLORREF maskColor);
     // Adds the image (scaled to the list's size when it differs), alpha kept.
     int Add(const QImage& image);
-    bool Remove(int index);
-    void RemoveAll() { m_images.clear(); }
+    bool Remove(int index); // false for an index out of range; later images move down
+    void RemoveAll() { m_images.clear(); } // removes every image
 
-    int GetImageCount() const { return static_cast<int>(m_images.size()); }
-    CSize GetImageSize() const { return CSize(m_width, m_height); }
-    bool GetImageInfo(int index, IMAGEINFO& info) const;
+    int GetImageCount() const { return static_cast<int>(m_images.size()); } // the number of images
+    CSize GetImageSize() const { return CSize(m_width, m_height); } // every image's size
+    bool GetImageInfo(int index, IMAGEINFO& info) const; // false for an index out of range
     // The image, or null for an index out of range.
     const QImage* GetImage(int index) const;
 

@@ -15,9 +15,9 @@ namespace Brivel::Platform {
 // zero value, HWND{}, is no window.
 enum class HWND : uintptr_t {};
 
-using WPARAM = uintptr_t;
-using LPARAM = intptr_t;
-using LRESULT = intptr_t;
+using WPARAM = uintptr_t; // the first argument of a message
+using LPARAM = intptr_t;  // the second argument of a message
+using LRESULT = intptr_t; // a message's result
 
 // Frees what a posted message carries when the message is dropped instead of
 // delivered (its window was destroyed first, or its thread's queue closed).

@@ -131,12 +131,12 @@ public:
 
     // The thread the window belongs to. Thread: any thread.
     std::thread::id GetWindowThreadId() const { return m_thread; }
-    bool IsWindowThread() const { return std::this_thread::get_id() == m_thread; }
+    bool IsWindowThread() const { return std::this_thread::get_id() == m_thread; } // the calling thread is the window's. Thread: any thread.
 
     // The QObject that is this window.
     QObject* GetObject() const { return m_object; }
 
-    void DestroyWindow();
+    void DestroyWindow(); // see Lifecycle above; idempotent
 
     // Starts timer `id` firing OnTimer(id) every `elapseMs` milliseconds (0
     // counts as 1) on the window's thread; setting an id that runs already
@@ -150,7 +150,7 @@ public:
     // alive, else to the QObject's parent.
     void SetOwner(QObject* owner) { m_owner = owner; }
     QObject* GetOwner() const { return m_owner.data(); }
-    QObject* GetNotifyTarget() const;
+    QObject* GetNotifyTarget() const; // the owner when alive, else the parent
 
     // The control id carried in notifications (WPARAM of the notification).
     void SetControlId(uintptr_t controlId) { m_controlId = controlId; }
@@ -230,17 +230,17 @@ bool PostMessage(HWND window, uint32_t msg, WPARAM wParam, std::unique_ptr<T> pa
 // no send follows, or once `budget` has passed, and answers how many it
 // answered. Thread: the thread that owns the windows.
 bool HasWaitingSends();
-size_t ServeWaitingSends(std::chrono::microseconds budget);
+size_t ServeWaitingSends(std::chrono::microseconds budget); // see above
 
 // Timers of a window by handle; see CMessageWindow::SetTimer. False unless the
 // window is live and belongs to the calling thread.
 bool SetTimer(HWND window, uintptr_t id, uint32_t elapseMs);
-bool KillTimer(HWND window, uintptr_t id);
+bool KillTimer(HWND window, uintptr_t id); // see CMessageWindow::KillTimer
 
 // Test seams: messages waiting in the calling thread's queue, and the number of
 // live windows in the process.
 size_t GetPendingMessageCountForTesting();
-size_t GetLiveWindowCountForTesting();
+size_t GetLiveWindowCountForTesting(); // see above
 
 namespace Detail {
 

@@ -40,11 +40,11 @@ namespace Brivel::Platform {
 //       24     8  source     an opaque pointer the sender chooses (the grid: its
 //                            public object); the sender's record goes on after it
 struct CNotifyHeader {
-    HWND window{};
-    uintptr_t controlId = 0;
-    int32_t code = 0;
-    int32_t codeAgain = 0;
-    void* source = nullptr;
+    HWND window{}; // the sending window's handle
+    uintptr_t controlId = 0; // the sending window's control id
+    int32_t code = 0; // the event code
+    int32_t codeAgain = 0; // the event code again
+    void* source = nullptr; // an opaque pointer the sender chooses
 };
 static_assert(offsetof(CNotifyHeader, window) == 0);
 static_assert(offsetof(CNotifyHeader, controlId) == 8);
@@ -57,16 +57,17 @@ static_assert(sizeof(CNotifyHeader) == 32, "notification layout is fixed; see th
 // "Brivel.Notify".
 class CNotifyEvent : public QEvent {
 public:
+    // An event carrying `header` (borrowed: the sender's record).
     explicit CNotifyEvent(const CNotifyHeader& header) : QEvent(EventType()), m_header(header) {}
 
-    static QEvent::Type EventType();
+    static QEvent::Type EventType(); // the registered type of notification events
     // The event as a notification, or null when it is some other event.
     static CNotifyEvent* FromEvent(QEvent* event);
 
     // The sender's record; valid during the delivery only.
     const CNotifyHeader& Header() const { return m_header; }
-    LRESULT Result() const { return m_result; }
-    void SetResult(LRESULT result) { m_result = result; }
+    LRESULT Result() const { return m_result; } // the receiver's answer; 0 until set
+    void SetResult(LRESULT result) { m_result = result; } // the receiver answers
 
 private:
     const CNotifyHeader& m_header; // Not owned; the sender's record, alive while the event is sent.
@@ -84,8 +85,9 @@ LRESULT SendNotify(QObject* receiver, const CNotifyHeader& header);
 // receiver may go first).
 class CNotifyReceiver : public QObject {
 public:
-    using Handler = std::function<LRESULT(const CNotifyHeader&)>;
+    using Handler = std::function<LRESULT(const CNotifyHeader&)>; // answers one notification
 
+    // Starts receiving the notifications sent to `receiver`.
     CNotifyReceiver(QObject& receiver, Handler handler);
     ~CNotifyReceiver() override;
 
@@ -93,7 +95,7 @@ public:
     CNotifyReceiver& operator=(const CNotifyReceiver&) = delete;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override; // takes the notifications, lets the rest through
 
 private:
     QPointer<QObject> m_receiver; // Not owned.

@@ -18,6 +18,7 @@
 
 namespace Brivel::Platform {
 
+// Pen styles (the low four bits, PS_STYLE_MASK) and the pen types.
 inline constexpr int PS_SOLID = 0;
 inline constexpr int PS_DASH = 1;
 inline constexpr int PS_DOT = 2;
@@ -30,23 +31,26 @@ inline constexpr int PS_STYLE_MASK = 0x0000000F;
 inline constexpr int PS_COSMETIC = 0x00000000;
 inline constexpr int PS_GEOMETRIC = 0x00010000;
 
+// A line style: style, width in pixels and colour.
 class CPen {
 public:
     // The default pen: solid, one pixel, black.
     constexpr CPen() = default;
     constexpr CPen(int style, int width, COLORREF color) : m_style(style & PS_STYLE_MASK), m_width(width < 0 ? 0 : width), m_color(color & 0x00FFFFFFu) {}
 
+    // The pen that draws nothing.
     static constexpr CPen Null() { return CPen(PS_NULL, 0, 0); }
     // The one-pixel pen that sets every other pixel (1 on, 1 off).
     static constexpr CPen Dotted(COLORREF color) { return CPen(PS_DOT, 1, color); }
 
-    constexpr int GetStyle() const { return m_style; }
-    constexpr int GetWidth() const { return m_width; }
-    constexpr COLORREF GetColor() const { return m_color; }
-    constexpr bool IsNull() const { return m_style == PS_NULL; }
+    constexpr int GetStyle() const { return m_style; } // a PS_ style
+    constexpr int GetWidth() const { return m_width; } // in pixels
+    constexpr COLORREF GetColor() const { return m_color; } // the line's colour
+    constexpr bool IsNull() const { return m_style == PS_NULL; } // draws nothing
     // Width 0 and 1 both draw one pixel wide.
     constexpr bool IsThin() const { return m_width <= 1; }
 
+    // Member-wise equality.
     constexpr bool operator==(const CPen&) const = default;
 
 private:
@@ -55,12 +59,14 @@ private:
     COLORREF m_color = 0;
 };
 
+// A fill: a solid colour, or nothing (the null brush).
 class CBrush {
 public:
     // The default brush: solid white.
     constexpr CBrush() = default;
     constexpr explicit CBrush(COLORREF color) : m_color(color & 0x00FFFFFFu) {}
 
+    // The brush that fills nothing.
     static constexpr CBrush Null()
     {
         CBrush b;
@@ -68,9 +74,10 @@ public:
         return b;
     }
 
-    constexpr bool IsNull() const { return m_null; }
-    constexpr COLORREF GetColor() const { return m_color; }
+    constexpr bool IsNull() const { return m_null; } // fills nothing
+    constexpr COLORREF GetColor() const { return m_color; } // the fill colour
 
+    // Member-wise equality.
     constexpr bool operator==(const CBrush&) const = default;
 
 private:

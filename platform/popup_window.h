@@ -20,7 +20,7 @@ namespace Brivel::Platform {
 
 class CPopupWindow : public QWidget {
 public:
-    explicit CPopupWindow(QWidget* owner = nullptr);
+    explicit CPopupWindow(QWidget* owner = nullptr); // a hidden popup for `owner`
 
     // Moves and sizes the popup to `screenRect` (global coordinates), shows it
     // without activating it and repaints it.

@@ -57,24 +57,25 @@ public:
 
     // Writes PDF to `path` from now on (an empty path: back to the printer).
     void SetOutputFile(const QString& path);
-    QString GetOutputFile() const;
+    QString GetOutputFile() const; // the PDF path; empty: the printer
     // Whether the output is a PDF file.
     bool IsPdf() const;
     // Whether the printable area is the whole sheet (no device margins).
     void SetFullPage(bool fullPage);
+    // The document's name (in the print queue; the PDF's title).
     void SetDocumentName(const QString& name);
     QString GetDocumentName() const;
 
     // The page range; 0 means unbounded on that side. Negative values are
     // taken as 0.
     void SetPageRange(int32_t fromPage, int32_t toPage);
-    int32_t GetFromPage() const { return m_fromPage; }
-    int32_t GetToPage() const { return m_toPage; }
+    int32_t GetFromPage() const { return m_fromPage; } // 0: from the first page
+    int32_t GetToPage() const { return m_toPage; } // 0: to the last page
 
     // The printable area in device pixels, and the device's resolution in
     // pixels per inch (x, y). Zero sizes for a printer that is not usable.
     CSize GetPrintableSize() const;
-    CSize GetResolution() const;
+    CSize GetResolution() const; // pixels per inch
 
     // The platform's print dialog over this printer (printer, copies, page
     // range from 1 to `lastPage`, or unbounded when it is 0 or less): true
@@ -83,11 +84,12 @@ public:
     bool ShowPrintDialog(QWidget* parent, int32_t lastPage);
 
     // ---- Documents and pages ----
+    // Records that a document is wanted (see the top of this file).
     bool StartDoc();
     // Starts a page (opening the device for the first one); false when the
     // device refuses. The painter is then active with its state reset.
     bool StartPage();
-    bool EndPage();
+    bool EndPage(); // ends the page; false when the device refused
     // Ends the document; false when the device reported an error. Idempotent.
     bool EndDoc();
     // Ends the document, discarding it where the device can.
@@ -101,7 +103,7 @@ public:
     // Pages started in the current (or last) document.
     int32_t GetPagesStarted() const { return m_pagesStarted; }
 
-    QPrinter& GetQPrinter() { return *m_printer; }
+    QPrinter& GetQPrinter() { return *m_printer; } // the printer underneath
 
 private:
     std::unique_ptr<QPrinter> m_ownedPrinter; // null when borrowed
@@ -125,6 +127,7 @@ bool ShowPrintPreview(CPrinter& printer, QWidget* parent, const std::function<vo
 // while it lives. SetValue lets the event loop run (so that Cancel is seen).
 class CProgressDialog {
 public:
+    // Shows the dialog with `label`, counting to `maximum`.
     CProgressDialog(QWidget* parent, const QString& label, int32_t maximum);
     CProgressDialog(const CProgressDialog&) = delete;
     CProgressDialog& operator=(const CProgressDialog&) = delete;
@@ -132,7 +135,7 @@ public:
 
     // Shows `value` of the maximum; false once the user cancelled.
     bool SetValue(int32_t value);
-    bool WasCanceled() const;
+    bool WasCanceled() const; // the user pressed Cancel
     // The dialog, for tests that press its Cancel button.
     QProgressDialog* GetDialog() const { return m_dialog.get(); }
 

@@ -33,37 +33,46 @@ constexpr int32_t SaturateInt32(int64_t value)
 constexpr int32_t AddSat(int32_t a, int64_t b) { return SaturateInt32(static_cast<int64_t>(a) + b); }
 } // namespace Detail
 
+// A width and a height in pixels.
 struct CSize {
-    int32_t cx = 0;
-    int32_t cy = 0;
+    int32_t cx = 0; // width
+    int32_t cy = 0; // height
 
+    // Zero by zero; a size from its width and height; from a QSize.
     constexpr CSize() = default;
     constexpr CSize(int32_t width, int32_t height) : cx(width), cy(height) {}
     explicit CSize(const QSize& size) : cx(size.width()), cy(size.height()) {}
 
+    // The same size as a QSize.
     QSize ToQSize() const { return QSize(cx, cy); }
 
+    // Member-wise equality; the sum and difference of the two extents (saturating).
     constexpr bool operator==(const CSize&) const = default;
     constexpr CSize operator+(CSize o) const { return {Detail::AddSat(cx, o.cx), Detail::AddSat(cy, o.cy)}; }
     constexpr CSize operator-(CSize o) const { return {Detail::AddSat(cx, -int64_t(o.cx)), Detail::AddSat(cy, -int64_t(o.cy))}; }
 };
 
+// A point in pixels.
 struct CPoint {
-    int32_t x = 0;
-    int32_t y = 0;
+    int32_t x = 0; // horizontal coordinate
+    int32_t y = 0; // vertical coordinate
 
+    // Zero; a point from its coordinates; from a QPoint.
     constexpr CPoint() = default;
     constexpr CPoint(int32_t px, int32_t py) : x(px), y(py) {}
     explicit CPoint(const QPoint& point) : x(point.x()), y(point.y()) {}
 
+    // The same point as a QPoint.
     QPoint ToQPoint() const { return QPoint(x, y); }
 
+    // Moves the point by (dx, dy), saturating.
     constexpr void Offset(int32_t dx, int32_t dy)
     {
         x = Detail::AddSat(x, dx);
         y = Detail::AddSat(y, dy);
     }
 
+    // Member-wise equality; sums and differences of coordinates (saturating).
     constexpr bool operator==(const CPoint&) const = default;
     constexpr CPoint operator+(CPoint o) const { return {Detail::AddSat(x, o.x), Detail::AddSat(y, o.y)}; }
     constexpr CPoint operator-(CPoint o) const { return {Detail::AddSat(x, -int64_t(o.x)), Detail::AddSat(y, -int64_t(o.y))}; }
@@ -72,12 +81,15 @@ struct CPoint {
     constexpr CPoint& operator-=(CPoint o) { return *this = *this - o; }
 };
 
+// A rectangle covering [left, right) x [top, bottom) (see the top of this file).
 struct CRect {
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
+    int32_t left = 0; // first column inside
+    int32_t top = 0; // first row inside
+    int32_t right = 0; // first column outside (exclusive)
+    int32_t bottom = 0; // first row outside (exclusive)
 
+    // The null rectangle; one from its four edges; from the top-left corner and
+    // a size; from the two corners.
     constexpr CRect() = default;
     constexpr CRect(int32_t l, int32_t t, int32_t r, int32_t b) : left(l), top(t), right(r), bottom(b) {}
     constexpr CRect(CPoint topLeft, CSize size)
@@ -92,11 +104,13 @@ struct CRect {
     // rectangles keep their negative extent.
     QRect ToQRect() const { return QRect(left, top, Width(), Height()); }
 
+    // right - left.
     constexpr int32_t Width() const { return Detail::SaturateInt32(int64_t(right) - left); }
-    constexpr int32_t Height() const { return Detail::SaturateInt32(int64_t(bottom) - top); }
-    constexpr CSize Size() const { return {Width(), Height()}; }
-    constexpr CPoint TopLeft() const { return {left, top}; }
-    constexpr CPoint BottomRight() const { return {right, bottom}; }
+    constexpr int32_t Height() const { return Detail::SaturateInt32(int64_t(bottom) - top); } // bottom - top
+    constexpr CSize Size() const { return {Width(), Height()}; } // width and height
+    constexpr CPoint TopLeft() const { return {left, top}; } // the first pixel's corner
+    constexpr CPoint BottomRight() const { return {right, bottom}; } // the exclusive corner
+    // The centre, rounded towards zero.
     constexpr CPoint CenterPoint() const
     {
         return {static_cast<int32_t>((int64_t(left) + right) / 2), static_cast<int32_t>((int64_t(top) + bottom) / 2)};
@@ -108,10 +122,11 @@ struct CRect {
     constexpr bool IsRectNull() const { return left == 0 && top == 0 && right == 0 && bottom == 0; }
     // Inside when left <= x < right and top <= y < bottom.
     constexpr bool PtInRect(CPoint p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
-    constexpr bool EqualRect(const CRect& o) const { return *this == o; }
+    constexpr bool EqualRect(const CRect& o) const { return *this == o; } // the same four edges
 
+    // Replaces the edges; SetRectEmpty makes the null rectangle.
     constexpr void SetRect(int32_t l, int32_t t, int32_t r, int32_t b) { *this = CRect(l, t, r, b); }
-    constexpr void SetRectEmpty() { *this = CRect(); }
+    constexpr void SetRectEmpty() { *this = CRect(); } // the null rectangle
 
     // Grows by dx on the left and the right and by dy at the top and the bottom.
     constexpr void InflateRect(int32_t dx, int32_t dy) { InflateRect(dx, dy, dx, dy); }
@@ -122,9 +137,11 @@ struct CRect {
         right = Detail::AddSat(right, r);
         bottom = Detail::AddSat(bottom, b);
     }
+    // Shrinks, as InflateRect grows.
     constexpr void DeflateRect(int32_t dx, int32_t dy) { InflateRect(-dx, -dy); }
     constexpr void DeflateRect(int32_t l, int32_t t, int32_t r, int32_t b) { InflateRect(-l, -t, -r, -b); }
 
+    // Moves the rectangle by (dx, dy), by a point's or a size's extent (saturating).
     constexpr void OffsetRect(int32_t dx, int32_t dy)
     {
         left = Detail::AddSat(left, dx);
@@ -136,8 +153,8 @@ struct CRect {
     constexpr void OffsetRect(CSize s) { OffsetRect(s.cx, s.cy); }
     // Moves the rectangle so that its top-left corner is at (x, y), keeping its size.
     constexpr void MoveToXY(int32_t x, int32_t y) { OffsetRect(Detail::SaturateInt32(int64_t(x) - left), Detail::SaturateInt32(int64_t(y) - top)); }
-    constexpr void MoveToX(int32_t x) { MoveToXY(x, top); }
-    constexpr void MoveToY(int32_t y) { MoveToXY(left, y); }
+    constexpr void MoveToX(int32_t x) { MoveToXY(x, top); } // MoveToXY keeping top
+    constexpr void MoveToY(int32_t y) { MoveToXY(left, y); } // MoveToXY keeping left
 
     // Swaps left/right and top/bottom where they are reversed.
     constexpr void NormalizeRect()
@@ -184,6 +201,8 @@ struct CRect {
         return true;
     }
 
+    // Member-wise equality; intersection and union (as IntersectRect and
+    // UnionRect) and moving by a point (+ and -).
     constexpr bool operator==(const CRect&) const = default;
     constexpr CRect operator&(const CRect& o) const { CRect r; r.IntersectRect(*this, o); return r; }
     constexpr CRect operator|(const CRect& o) const { CRect r; r.UnionRect(*this, o); return r; }

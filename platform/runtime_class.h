@@ -38,18 +38,27 @@ namespace Brivel::Platform {
 class CArchive;
 class CObject;
 
+// Makes a default-constructed object of one class.
 using ObjectFactory = std::unique_ptr<CObject> (*)();
 
+// The descriptor of a run-time class: its registered name, its schema, its
+// factory and its base class. Made by BRIVEL_IMPLEMENT_RUNTIME_CLASS as a
+// function-local static; immutable.
 class CRuntimeClass {
 public:
+    // A descriptor; `factory` may be null (the class cannot be created).
     constexpr CRuntimeClass(const char* name, int32_t schema, ObjectFactory factory, const CRuntimeClass* base)
         : m_name(name), m_schema(schema), m_factory(factory), m_base(base) {}
     CRuntimeClass(const CRuntimeClass&) = delete;
     CRuntimeClass& operator=(const CRuntimeClass&) = delete;
 
+    // The registered name ("CColumn").
     std::string_view GetName() const { return m_name != nullptr ? std::string_view(m_name) : std::string_view(); }
+    // The stored-form number of the class.
     int32_t GetSchema() const { return m_schema; }
+    // The base class's descriptor; null for CObject.
     const CRuntimeClass* GetBase() const { return m_base; }
+    // Whether CreateObject can make an object (the class has a factory).
     bool IsCreatable() const { return m_factory != nullptr; }
     // A new default-constructed object, or null for a class without factory.
     std::unique_ptr<CObject> CreateObject() const;
@@ -63,12 +72,16 @@ private:
     const CRuntimeClass* m_base; // Not owned; static descriptor of the base class
 };
 
+// The base of the objects that store themselves in a CArchive and can be
+// created from their stored class name.
 class CObject {
 public:
     // The descriptor of CObject itself ("CObject", schema 0, not creatable).
     static const CRuntimeClass& RuntimeClass();
 
+    // The descriptor of the object's most derived run-time class.
     virtual const CRuntimeClass* GetRuntimeClass() const;
+    // Objects are deleted through this base.
     virtual ~CObject() = default;
     // Stores or loads the object's state (ar.IsStoring() tells which). The
     // base stores nothing.
@@ -76,6 +89,7 @@ public:
     // The registered class name (by default the run-time class's name).
     virtual std::string_view GetRuntimeClassName() const;
 
+    // Whether the object's class is `cls` or derives from it.
     bool IsKindOf(const CRuntimeClass& cls) const { return GetRuntimeClass()->IsDerivedFrom(cls); }
 
 protected:
@@ -112,11 +126,16 @@ constexpr ObjectFactory FactoryFor()
 
 } // namespace Brivel::Platform
 
+// Declares, in the body of a class derived from CObject, its descriptor
+// (RuntimeClass) and the GetRuntimeClass override; leaves the access public.
 #define BRIVEL_DECLARE_RUNTIME_CLASS(ClassName)                                                                        \
 public:                                                                                                                \
     static const ::Brivel::Platform::CRuntimeClass& RuntimeClass();                                                    \
     const ::Brivel::Platform::CRuntimeClass* GetRuntimeClass() const override;
 
+// Defines what BRIVEL_DECLARE_RUNTIME_CLASS declares, in one source file
+// inside the class's namespace, and registers the class under
+// `RegisteredName` with stored-form number `Schema` at static initialisation.
 #define BRIVEL_IMPLEMENT_RUNTIME_CLASS(ClassName, BaseName, RegisteredName, Schema)                                    \
     const ::Brivel::Platform::CRuntimeClass& ClassName::RuntimeClass()                                                 \
     {                                                                                                                  \

@@ -10,6 +10,7 @@
 
 namespace Brivel::Platform {
 
+// The system colour indexes GetSysColor answers (the classic numbers).
 inline constexpr int COLOR_WINDOW = 5;
 inline constexpr int COLOR_WINDOWFRAME = 6;
 inline constexpr int COLOR_ACTIVEBORDER = 10;

@@ -30,7 +30,7 @@ inline constexpr size_t kMaxWindowClassNameLength = 255;
 // empty, or the name is registered already.
 bool RegisterWindowClass(std::string_view className, WindowFactory factory);
 
-bool IsWindowClassRegistered(std::string_view className);
+bool IsWindowClassRegistered(std::string_view className); // a class of that name is registered
 
 // Creates a window of the class as a child of `parent`, which owns it (the
 // widget is re-parented there should the factory not have done so). Null when

@@ -45,29 +45,36 @@ class CGridItem;
 
 // What a local record carries: the header words and one handle pair per row.
 struct LocalClipboardData {
-    uint64_t processId = 0;
+    uint64_t processId = 0; // the copying process's id
     const CGrid* sourceGrid = nullptr; // compared only, never followed
     uint64_t data = 0;                 // the copy kind: kCopied or kCut
     uint64_t value = 0;                // the number of visible columns at the copy
+    // One copied row: its handle and its data object.
     struct Row {
         CGridItem* item = nullptr;                // compared only, never followed
         Common::CDataObject* object = nullptr;    // compared only, never followed
     };
-    std::vector<Row> rows;
+    std::vector<Row> rows; // in the order copied
 
+    // The copy kinds (`data`): copied, or cut (the rows are removed after the copy).
     static constexpr uint64_t kCopied = 0;
     static constexpr uint64_t kCut = 1;
 };
 
+// One format a grid places rows on the clipboard in (see the top of this file).
 class IClipboardFormat {
 public:
     virtual ~IClipboardFormat() = default;                                                                   // 0
+    // Builds the bytes of `rows` under `columns`.
     virtual void Render(std::span<CGridItem* const> rows, std::span<CColumn* const> columns) = 0;          // 1
+    // The number of bytes built; 0: nothing to place.
     virtual size_t GetSize() const = 0;                                                                      // 2
     // Writes the rendered bytes into `destination` (at most its size).
     virtual void CopyTo(std::span<std::byte> destination, const CGrid* sourceGrid, uint64_t data,
                         uint64_t value) const = 0;                                                           // 3
+    // Drops the bytes built.
     virtual void Clear() = 0;                                                                                // 4
+    // The clipboard format number (platform/clipboard_format.h).
     virtual uint32_t GetFormatId() const = 0;                                                                // 5
     // Reads a record back for pasting; false for bytes this format does not
     // read back (text is never pasted back) or that fail its checks.
@@ -85,6 +92,7 @@ protected:
 // the formatting of every cell). Scopes nest; each keeps its own texts.
 class CCellTextScope {
 public:
+    // Opens a scope on this thread; the destructor closes it.
     CCellTextScope();
     CCellTextScope(const CCellTextScope&) = delete;
     CCellTextScope& operator=(const CCellTextScope&) = delete;
@@ -95,9 +103,10 @@ public:
     // The cells' texts, row by row; read again when rows or columns differ
     // from the last call's.
     struct Texts {
-        std::string bytes;
+        std::string bytes; // every cell's text, one after the other
         std::vector<size_t> ends; // the end of each cell's text in bytes
     };
+    // The texts of `rows` under `columns`, read once per scope.
     const Texts& TextsOf(std::span<CGridItem* const> rows, std::span<CColumn* const> columns);
 
 private:
@@ -118,19 +127,21 @@ public:
                 uint64_t value) const override;
     void Clear() override { m_bytes.clear(); }
     bool Parse(std::span<const std::byte> bytes, LocalClipboardData& out) const override;
-    const std::string& GetBytes() const { return m_bytes; }
+    const std::string& GetBytes() const { return m_bytes; } // the bytes built
 
 protected:
-    std::string m_bytes;
+    std::string m_bytes; // the bytes built
     std::string m_cell; // scratch for one cell's text
 };
 
+// Plain text: TAB between cells, CR LF between rows, one zero byte at the end.
 class CTextClipboardFormat final : public CBuiltTextFormat {
 public:
     void Render(std::span<CGridItem* const> rows, std::span<CColumn* const> columns) override;
     uint32_t GetFormatId() const override;
 };
 
+// The same cells as an HTML table.
 class CHtmlClipboardFormat final : public CBuiltTextFormat {
 public:
     void Render(std::span<CGridItem* const> rows, std::span<CColumn* const> columns) override;
@@ -152,9 +163,9 @@ public:
 // record of another size, of another process, or with a null handle.
 class CLocalDataFormat final : public IClipboardFormat {
 public:
-    static constexpr const char* kFormatName = "Brivel.LocalDataFormat";
-    static constexpr size_t kHeaderBytes = 40;
-    static constexpr size_t kRowBytes = 16;
+    static constexpr const char* kFormatName = "Brivel.LocalDataFormat"; // the registered format name
+    static constexpr size_t kHeaderBytes = 40; // the record's header words
+    static constexpr size_t kRowBytes = 16; // per row
 
     void Render(std::span<CGridItem* const> rows, std::span<CColumn* const> columns) override;
     size_t GetSize() const override { return m_rows.empty() ? 0 : kHeaderBytes + kRowBytes * m_rows.size(); }

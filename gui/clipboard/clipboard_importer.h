@@ -38,9 +38,10 @@ protected:
     IClipboardImporter& operator=(const IClipboardImporter&) = default;
 };
 
+// The shared importer a grid uses when none is set: it refuses every paste.
 class CClipboardImporter final : public IClipboardImporter {
 public:
-    bool IsAutoDelete() const override { return false; }
+    bool IsAutoDelete() const override { return false; } // shared: no grid deletes it
     PasteAction GetPasteAction(CGrid&, std::span<CGridItem* const>, bool) override { return PasteAction::kRefuse; }
     // The shared instance every grid starts with.
     static CClipboardImporter& Shared();

@@ -53,30 +53,33 @@ class CColumn;
 
 class CGridClipboard {
 public:
+    // The formats a copy places: text, HTML and the local record.
     enum FormatBits : int32_t { kFormatText = 1, kFormatHtml = 2, kFormatLocal = 4, kAllFormats = 7 };
 
+    // The clipboard operations of `grid`: the system clipboard, every format,
+    // the shared importer (which refuses).
     explicit CGridClipboard(CGrid& grid);
     CGridClipboard(const CGridClipboard&) = delete;
     CGridClipboard& operator=(const CGridClipboard&) = delete;
     ~CGridClipboard();
 
-    bool Copy();
-    bool Cut();
-    bool Paste();
+    bool Copy(); // as CGrid::Copy
+    bool Cut(); // as CGrid::Cut
+    bool Paste(); // as CGrid::Paste
     // The copy procedure over given rows and columns (see above).
     bool CopyRows(std::span<CGridItem* const> rows, std::span<CColumn* const> columns,
                   uint64_t kind = LocalClipboardData::kCopied);
 
     // The rows Copy takes and the columns it renders.
     void GatherRows(std::vector<CGridItem*>& rows) const;
-    void GatherColumns(std::vector<CColumn*>& columns) const;
+    void GatherColumns(std::vector<CColumn*>& columns) const; // the header's visible columns, in visible order
 
     // Answers the previous importer, which goes back to the caller; null
     // restores the shared refusing one.
     IClipboardImporter* SetImporter(IClipboardImporter* importer);
-    IClipboardImporter* GetImporter() const { return m_importer; }
-    void SetFormats(int32_t mask) { m_formatMask = mask & kAllFormats; }
-    int32_t GetFormats() const { return m_formatMask; }
+    IClipboardImporter* GetImporter() const { return m_importer; } // the importer in charge
+    void SetFormats(int32_t mask) { m_formatMask = mask & kAllFormats; } // FormatBits
+    int32_t GetFormats() const { return m_formatMask; } // FormatBits
     // Replaces the clipboard the copies go to (a test's double); null
     // restores the system clipboard.
     void SetClipboard(std::unique_ptr<Platform::IClipboard> clipboard);

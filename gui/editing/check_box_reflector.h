@@ -19,6 +19,7 @@ namespace Brivel::GUI {
 
 class CCheckBoxReflector : public IControlReflector {
 public:
+    // Placements of the box beside the text (see the top of this file).
     static constexpr int32_t kBoxLeft = 0;
     static constexpr int32_t kBoxRight = 1;
 
@@ -31,14 +32,14 @@ public:
     bool EndEdit(CGrid* /*grid*/, CGridItem* /*item*/, CColumn* /*column*/) override { return true; }
     bool DrawsCell(const CellInfo& cell) const override;
     PaintElementMask FilterPaintElements(const CellInfo& cell, PaintElementMask mask) const override;
-    void DrawCell(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const override;
+    void DrawCell(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const override; // draws the check box
     bool StartsOnClick() const override { return true; }
     QWidget* GetControl() const override { return nullptr; }
 
-    void SetPlacement(int32_t placement) { m_placement = placement; }
-    int32_t GetPlacement() const { return m_placement; }
-    void SetTextSuppressed(bool suppressed) { m_suppressText = suppressed; }
-    bool IsTextSuppressed() const { return m_suppressText; }
+    void SetPlacement(int32_t placement) { m_placement = placement; } // kBoxLeft or kBoxRight
+    int32_t GetPlacement() const { return m_placement; } // the placement
+    void SetTextSuppressed(bool suppressed) { m_suppressText = suppressed; } // the box alone, centred
+    bool IsTextSuppressed() const { return m_suppressText; } // the text is left out
 
 private:
     int32_t m_placement = kBoxLeft;

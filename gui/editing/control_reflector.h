@@ -39,8 +39,8 @@ struct PaintContext;
 // The cell being edited. Every pointer is borrowed: the grid's, valid while
 // the edit is open (the controller ends the edit before any of them goes).
 struct EditContext {
-    CGrid* grid = nullptr;
-    CGridItem* item = nullptr;
+    CGrid* grid = nullptr; // the grid edited
+    CGridItem* item = nullptr; // the row edited
     Common::CDataObject* object = nullptr; // the row's data object
     CColumn* column = nullptr;             // gives the field identifier
 };
@@ -79,12 +79,15 @@ enum EditEndReason : int32_t {
     kEndToggled = 24,    // a check box asked for it after its toggle: write, then close
 };
 
+// The editor of one kind of cell value (see the top of this file).
 class IControlReflector {
 public:
     virtual ~IControlReflector() = default;                                                  // 0
+    // Whether this reflector edits cells of `format`.
     virtual bool IsSuitable(const Common::CFormat& format) const = 0;                        // 1
     // Opens the editor over the cell; false when it could not (nothing stays open).
     virtual bool StartEdit(const EditContext& context, const Common::CFormat* format, int32_t trigger) = 0; // 2
+    // Keeps the slot order; does nothing.
     virtual void Reserved() {}                                                              // 3
     // True: the grid may act on `action`; false: the editor keeps the key.
     virtual bool OnKeyAction(const EditContext& context, int32_t action) = 0;               // 4
@@ -99,6 +102,7 @@ public:
     {
         return mask;
     }
+    // Draws into a cell it draws (DrawsCell); the base draws nothing.
     virtual void DrawCell(const CellInfo& /*cell*/, PaintContext& /*context*/, PaintElementMask /*mask*/) const {} // 9
     // Whether a single click on a cell starts the edit.
     virtual bool StartsOnClick() const { return false; }                                   // 10

@@ -64,14 +64,14 @@ class IHorizontalScrollSource;
 // What the editing controller reads from and asks of the grid.
 class IEditHost {
 public:
-    virtual CGrid* GetGrid() const = 0;
-    virtual CHeader* GetHeader() const = 0;
-    virtual const IHorizontalScrollSource* GetScrollSource() const = 0;
-    virtual CRowList* GetRowList(int32_t kind) const = 0;
+    virtual CGrid* GetGrid() const = 0; // the grid edited
+    virtual CHeader* GetHeader() const = 0; // its header; null: none
+    virtual const IHorizontalScrollSource* GetScrollSource() const = 0; // for the header's column rectangles
+    virtual CRowList* GetRowList(int32_t kind) const = 0; // the pinned (1) or body (2) list
     // Whether `item` is an item of this grid's pinned or body list.
     virtual bool OwnsItem(const CGridItem* item) const = 0;
-    virtual void BringBodyRowIntoView(int32_t row) = 0;
-    virtual void InvalidateItem(CGridItem& item) = 0;
+    virtual void BringBodyRowIntoView(int32_t row) = 0; // scrolls a body row into view
+    virtual void InvalidateItem(CGridItem& item) = 0; // repaints the item's row
     // Parent notification of an edit (kNotifyEditStarted / kNotifyEditEnded).
     virtual void NotifyEdit(int32_t code, CGridItem& item, int32_t fieldId, int32_t argument) = 0;
 
@@ -84,6 +84,7 @@ protected:
 
 class CEditInPlace final : public QObject, public ICellEditorPaint {
 public:
+    // The controller of the grid behind `host`; no edit is open.
     CEditInPlace(IEditHost& host, CGridSelection& selection, const CRowLayout& layout);
     CEditInPlace(const CEditInPlace&) = delete;
     CEditInPlace& operator=(const CEditInPlace&) = delete;
@@ -103,7 +104,9 @@ public:
     void OnKeyAction(CGridItem* item, int32_t columnId, int32_t action);
 
     // ---- Events from the grid (each: whether it was taken) ----
+    // F2 and typed characters on the grid (see the top of this file).
     bool OnKeyPress(int key, Qt::KeyboardModifiers modifiers, const QString& text);
+    // A double click on a cell starts an edit there.
     bool OnDoubleClick(Platform::CPoint point);
     // A press on the rows: ends an open edit; a press on a check box toggles
     // it. Never taken: the row handling still selects.
@@ -117,21 +120,23 @@ public:
     // The window goes: the edit ends without writing.
     void Cancel();
 
-    bool IsActive() const { return m_reflector != nullptr; }
-    CGridItem* GetItem() const { return m_context.item; }
-    int32_t GetColumnId() const { return m_columnId; }
-    IControlReflector* GetReflector() const { return m_reflector; }
-    QWidget* GetControl() const { return m_control.data(); }
+    bool IsActive() const { return m_reflector != nullptr; } // an edit is open
+    CGridItem* GetItem() const { return m_context.item; } // the row of the open edit
+    int32_t GetColumnId() const { return m_columnId; } // the column of the open edit
+    IControlReflector* GetReflector() const { return m_reflector; } // the open edit's reflector; null: none
+    QWidget* GetControl() const { return m_control.data(); } // the open edit's control; null: none
     // The column F2 and typing edit in; kUnsetField when none is editable.
     int32_t CurrentColumn() const;
 
     // ---- ICellEditorPaint ----
+    // For a cell its reflector draws itself (check boxes): the reflector's
+    // choice of elements; else `mask`.
     PaintElementMask FilterPaintElements(const CellInfo& cell, PaintContext& context,
                                          PaintElementMask mask) const override;
-    void DrawEditorMark(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const override;
+    void DrawEditorMark(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const override; // the reflector draws such cells
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override; // the editor's keys and focus
 
 private:
     struct Cell {

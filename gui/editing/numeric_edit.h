@@ -31,6 +31,7 @@ namespace Brivel::GUI {
 
 class CNumericEdit : public QLineEdit {
 public:
+    // What the edit lets through (see the top of this file).
     enum Mode : int32_t {
         kAny = 0,
         kDecimal = 1,
@@ -41,14 +42,14 @@ public:
         kTimeFraction = 6,
     };
 
-    CNumericEdit(Mode mode, bool allowMinus, QWidget* parent = nullptr);
+    CNumericEdit(Mode mode, bool allowMinus, QWidget* parent = nullptr); // `allowMinus`: a sign may be typed
 
-    Mode GetMode() const { return m_mode; }
+    Mode GetMode() const { return m_mode; } // as constructed
     // Whether `text` passes the mode's tests.
     bool IsAcceptable(const QString& text) const;
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override; // filters what is typed
 
 private:
     void Record();

@@ -23,6 +23,7 @@ namespace Brivel::GUI {
 class CColumn;
 class IControlReflector;
 
+// The process-wide list of reflectors (see the top of this file).
 class CReflectorList {
 public:
     // The first reflector accepting `format`; null for a null format.
@@ -31,6 +32,7 @@ public:
     static void Clear();
 };
 
+// The format a cell is edited in (see the top of this file).
 const Common::CFormat* EditFormatOf(const Common::CDataObject& object, const CColumn& column);
 
 } // namespace Brivel::GUI

@@ -32,6 +32,8 @@
 
 namespace Brivel::GUI {
 
+// Edits the cell's text, as shown, in a line edit; the base of the other
+// reflectors that edit through a control.
 class CDefaultReflector : public IControlReflector {
 public:
     CDefaultReflector() = default;
@@ -70,6 +72,9 @@ private:
 // The numeric family: mode and strip set by kind.
 class CNumericReflector : public CDefaultReflector {
 public:
+    // The reflector of value kind `kind`, whose own format class is
+    // `ownTypeName` ("" for the real kinds), keeping the characters of
+    // `stripSet` when it opens on a cell's text.
     CNumericReflector(Common::ValueKind kind, std::string_view ownTypeName, std::string_view stripSet);
 
     bool IsSuitable(const Common::CFormat& format) const override;
@@ -81,11 +86,11 @@ protected:
     const Common::CFormat* FallbackFormat(const EditContext& context) const override;
     // The CNumericEdit mode for `format`.
     virtual int32_t ModeFor(const Common::CFormat& format) const;
-    bool IsUnsigned() const;
+    bool IsUnsigned() const; // the kind has no sign
 
-    const Common::ValueKind m_kind;
+    const Common::ValueKind m_kind; // the value kind edited
     const std::string_view m_ownTypeName; // the kind's own format class ("" for the real kinds)
-    const QString m_stripSet;
+    const QString m_stripSet; // the characters kept of a cell's text
 };
 
 // int32 fields with an enumeration format: a drop-down list of its words.
@@ -104,6 +109,7 @@ protected:
 // int64 (file time) and int32 (seconds) fields with a date-time format.
 class CDateTimeReflector final : public CDefaultReflector {
 public:
+    // The reflector of the date formats of value kind `kind`.
     explicit CDateTimeReflector(Common::ValueKind kind) : m_kind(kind) {}
     bool IsSuitable(const Common::CFormat& format) const override;
     bool OnKeyAction(const EditContext& context, int32_t action) override;

@@ -12,7 +12,7 @@ namespace Brivel::GUI {
 class IAutoDelete {
 public:
     virtual ~IAutoDelete() = default;
-    virtual bool IsAutoDelete() const = 0;
+    virtual bool IsAutoDelete() const = 0; // the grid that holds the object deletes it
 
 protected:
     IAutoDelete() = default;

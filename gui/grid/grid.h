@@ -135,13 +135,14 @@ enum GridItemState : uint32_t {
 // receiver turns the CNotifyHeader it is handed back into the record with
 // FromHeader (for codes 0-10).
 struct CGridNotify {
-    Platform::CNotifyHeader header;
-    uint32_t state = 0;
-    CGridItem* item = nullptr;
-    Common::CDataObject* object = nullptr;
-    int32_t listKind = 0;
-    int32_t row = -1;
+    Platform::CNotifyHeader header; // window, control id, code, the CGrid as source
+    uint32_t state = 0; // GridItemState bits
+    CGridItem* item = nullptr; // the row's item
+    Common::CDataObject* object = nullptr; // its data object, or null
+    int32_t listKind = 0; // 1 pinned, 2 body
+    int32_t row = -1; // its row index, -1 when not shown
 
+    // The record that starts with `header` (codes 0-10).
     static const CGridNotify& FromHeader(const Platform::CNotifyHeader& header)
     {
         return *reinterpret_cast<const CGridNotify*>(&header);
@@ -164,11 +165,12 @@ static_assert(sizeof(CGridNotify) == 64, "the item notification layout is fixed;
 //       48     4  argument   the header's change code (17-22), else 0
 //       52     4  (padding)
 struct CGridHeaderNotify {
-    Platform::CNotifyHeader notify;
-    CHeader* header = nullptr;
-    CColumn* column = nullptr;
-    int32_t argument = 0;
+    Platform::CNotifyHeader notify; // window, control id, code, the CGrid as source
+    CHeader* header = nullptr; // the grid's header (may be null for drops)
+    CColumn* column = nullptr; // the column concerned, or null
+    int32_t argument = 0; // the header's change code (17-22), else 0
 
+    // The record that starts with `header` (codes 11-14, 17-22).
     static const CGridHeaderNotify& FromHeader(const Platform::CNotifyHeader& header)
     {
         return *reinterpret_cast<const CGridHeaderNotify*>(&header);
@@ -189,12 +191,13 @@ static_assert(sizeof(CGridHeaderNotify) == 56);
 //       48     4  fieldId    the edited field (the column's identifier)
 //       52     4  argument   see kNotifyEditStarted / kNotifyEditEnded
 struct CGridEditNotify {
-    Platform::CNotifyHeader notify;
-    CGridItem* item = nullptr;
-    Common::CDataObject* object = nullptr;
-    int32_t fieldId = -2;
-    int32_t argument = 0;
+    Platform::CNotifyHeader notify; // window, control id, code, the CGrid as source
+    CGridItem* item = nullptr; // the edited row's item
+    Common::CDataObject* object = nullptr; // its data object
+    int32_t fieldId = -2; // the edited field (the column's identifier)
+    int32_t argument = 0; // see kNotifyEditStarted / kNotifyEditEnded
 
+    // The record that starts with `header` (codes 15, 16).
     static const CGridEditNotify& FromHeader(const Platform::CNotifyHeader& header)
     {
         return *reinterpret_cast<const CGridEditNotify*>(&header);
@@ -228,6 +231,8 @@ public:
     static inline CGridItem* const kHead = reinterpret_cast<CGridItem*>(uintptr_t{0xFFFF0002});
     static inline CGridItem* const kTail = reinterpret_cast<CGridItem*>(uintptr_t{0xFFFF0003});
 
+    // A grid window with no rows and no header, as a child of `parent`; the
+    // calling thread becomes its GUI thread.
     explicit CGrid(QWidget* parent = nullptr);
     CGrid(const CGrid&) = delete;
     CGrid& operator=(const CGrid&) = delete;
@@ -293,6 +298,7 @@ public:
     void Sort();
     // The header's key at `level`; {-2, ascending} without one.
     CSortInfo GetSortKey(int32_t level);
+    // The header's number of sort levels; 0 without a header.
     int32_t GetSortKeyCount();
 
     // ---- Selection, focus and expansion ----
@@ -312,12 +318,14 @@ public:
     // Rows first .. last of a list kind at once (as SelectRow each, but one
     // repaint); the number of rows that changed.
     int32_t SelectRows(int32_t kind, int32_t first, int32_t last, bool select = true);
+    // Whether the shown row `row` of a list kind is selected.
     bool IsRowSelected(int32_t row, int32_t kind = kBodyList);
     // False for an item that is not in this grid.
     bool IsItemSelected(CGridItem* item);
     // Every row of the selectable lists; false (nothing done) unless
     // selection and multiple selection are on.
     bool SelectAll();
+    // Deselects every row of both lists.
     void ClearSelection();
     // Moves the focus to `row` of a list kind (kind 0 with row -1: no focus)
     // and repaints both rows; true when the focus is there afterwards. Sends
@@ -326,6 +334,7 @@ public:
     // Expands or collapses an item of this grid (with its descendants when
     // `recursive`); false for anything else.
     bool Expand(CGridItem* item, bool recursive = false);
+    // As Expand, collapsing.
     bool Collapse(CGridItem* item, bool recursive = false);
 
     // ---- Keyboard ----
@@ -334,6 +343,7 @@ public:
     // one it holds at its end when that answers IsAutoDelete() true; a new
     // grid holds a CKeyManager of its own.
     IKeyManager* SetKeyManager(IKeyManager* keyManager);
+    // The key manager in charge (null: none).
     IKeyManager* GetKeyManager();
 
     // ---- Change and highlight state ----
@@ -382,6 +392,7 @@ public:
     int32_t GetWheelLines();
 
     // ---- Header ----
+    // The grid's header; null when it has none.
     CHeader* GetHeader();
     // Makes `header` the grid's header (null: none) and answers the previous
     // one, which goes back to the caller whatever its IsAutoDelete says. The
@@ -389,6 +400,7 @@ public:
     // deleted with the grid); otherwise it is borrowed and must outlive its
     // use here.
     CHeader* SetHeader(CHeader* header);
+    // Whether the header strip is shown above the rows.
     void SetHeaderShown(bool shown);
     bool IsHeaderShown();
     // Runs the header configuration dialog (header_dialog/) modally for the
@@ -398,27 +410,35 @@ public:
     int32_t ShowHeaderConfiguration();
 
     // ---- Options ----
+    // Whether notifications are sent (to the owner, else the parent widget).
     void SetNotifyParent(bool notify);
     bool IsNotifyParent();
+    // Whether changed cells are highlighted for a time.
     void SetHighlightChangedValues(bool highlight);
     bool IsHighlightChangedValues();
+    // How changed cells are highlighted (gui/paint/appearance.h).
     HighlightSettings GetHighlightSettings();
     void SetHighlightSettings(const HighlightSettings& settings);
+    // The colours the grid paints with.
     Appearance GetAppearance();
     void SetAppearance(const Appearance& appearance);
+    // Which parts of the rows are painted (PaintElement bits, paint_format.h).
     void SetPaintElementMask(PaintElementMask mask);
     PaintElementMask GetPaintElementMask();
+    // Whether the rows are painted into a back buffer first (on by default).
     void SetDoubleBuffered(bool doubleBuffered);
     bool IsDoubleBuffered();
     // Turning selection or multiple selection off clears the selection.
     void EnableSelection(bool enable);
-    bool IsSelectionEnabled();
+    bool IsSelectionEnabled(); // rows can be selected
+    // Whether more than one row can be selected.
     void SetMultipleSelection(bool multiple);
     bool IsMultipleSelection();
     // Lists (mask bits) in which a click selects; a list whose bit is removed
     // is deselected.
     void SetSelectableLists(int32_t mask);
     int32_t GetSelectableLists();
+    // Whether a click selects in the list kind (1 or 2).
     bool IsSelectableList(int32_t kind);
     // Lists (mask bits) that are kept sorted.
     void SetSortableLists(int32_t mask);
@@ -426,19 +446,23 @@ public:
     // Lists (mask bits) in which a row can take the focus.
     void SetFocusMask(int32_t mask);
     int32_t GetFocusMask();
+    // Whether a row of the list kind (1 or 2) can take the focus.
     bool IsFocusList(int32_t kind);
     // The focus row and its list kind (-1 and 0: no focus).
     int32_t GetFocusRow();
+    // The focus row's list kind; 0 when no row has the focus.
     int32_t GetFocusListKind();
     // The band between the pinned and the body list.
     void SetSeparatorShown(bool shown);
     bool IsSeparatorShown();
+    // The height of that band in pixels.
     void SetSeparatorHeight(int32_t height);
     int32_t GetSeparatorHeight();
     // The row filter (borrowed; null: none) and re-filtering both lists.
     // Answers the previous filter.
     IRowFilter* SetRowFilter(IRowFilter* filter);
     IRowFilter* GetRowFilter();
+    // Asks the row filter again about every row of both lists.
     void Refilter();
     // The grid font: row heights are measured from it.
     void SetGridFont(const QFont& font);
@@ -483,6 +507,7 @@ public:
     // Opens the editor on the cell (the row must be shown and the column
     // visible and editable); an open edit ends first.
     bool StartEdit(CGridItem* item, int32_t columnId);
+    // Whether an edit is open.
     bool IsEditing();
     // Ends the open edit for `reason` (EditEndReason, editing/control_reflector.h);
     // with `post`, later on the GUI thread (answers whether it was posted).
@@ -517,9 +542,13 @@ public:
     // or were added. The importer goes as SetKeyManager's does (null: the
     // shared one, which refuses); formats are CGridClipboard::FormatBits.
     bool Copy();
+    // Copies as Copy, then removes the copied rows.
     bool Cut();
+    // Moves or duplicates the rows of this grid's local copy on the clipboard.
     bool Paste();
+    // The importer that decides what a paste may do; answers the previous one.
     IClipboardImporter* SetClipboardImporter(IClipboardImporter* importer);
+    // The formats a copy places (CGridClipboard::FormatBits).
     void SetClipboardFormats(int32_t mask);
     int32_t GetClipboardFormats();
 
@@ -528,9 +557,12 @@ public:
     // are stored with the settings. The provider goes as SetKeyManager's does
     // (null: the shared CTooltip).
     void EnableTooltip(TooltipKind kind, bool enable);
+    // Whether the tooltip of that kind is shown.
     bool IsTooltipEnabled(TooltipKind kind);
+    // How the tooltip of that kind looks and behaves.
     TooltipSettings GetTooltipSettings(TooltipKind kind);
     void SetTooltipSettings(TooltipKind kind, const TooltipSettings& settings);
+    // What the tooltip of that kind shows; answers the previous provider.
     ITooltip* SetTooltipProvider(TooltipKind kind, ITooltip* provider);
 
     // ---- Settings ----
@@ -547,18 +579,18 @@ public:
     CGridImpl& GetImpl() const { return *m_impl; }
 
 protected:
-    bool event(QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool event(QEvent* event) override; // lays out again after a style change
+    void paintEvent(QPaintEvent* event) override; // paints the update region (gui/paint/grid_painter.h)
+    void resizeEvent(QResizeEvent* event) override; // lays the rows and scroll bars out again
+    void wheelEvent(QWheelEvent* event) override; // scrolls, unless an editor is open
+    void mousePressEvent(QMouseEvent* event) override; // to the input router
+    void mouseMoveEvent(QMouseEvent* event) override; // to the input router
+    void mouseReleaseEvent(QMouseEvent* event) override; // to the input router
+    void mouseDoubleClickEvent(QMouseEvent* event) override; // to the input router
     void contextMenuEvent(QContextMenuEvent* event) override; // grid_header_dialog_ops.cpp
-    void keyPressEvent(QKeyEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
-    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override; // to the input router, else on to the parent
+    void focusOutEvent(QFocusEvent* event) override; // tells the input router
+    void changeEvent(QEvent* event) override; // a new widget font becomes the grid font
 
 private:
     std::unique_ptr<CGridImpl> m_impl;

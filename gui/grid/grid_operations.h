@@ -160,36 +160,37 @@ enum GridTimer : uintptr_t {
 
 // Scroll bar actions, as the scroll bars and the wheel report them.
 enum class VScrollAction { LineUp, LineDown, PageUp, PageDown, ThumbTrack, ThumbPosition, Top, Bottom, EndScroll };
+// The same for the horizontal scroll bar.
 enum class HScrollAction { LineLeft, LineRight, PageLeft, PageRight, ThumbTrack, ThumbPosition, LeftEnd, RightEnd, EndScroll };
 
 // The record of one call carried to the GUI thread: a thunk that runs the
 // operation and stores its result (or its exception) in the derived record.
 struct CSyncCall {
-    void (*run)(CSyncCall& call, CGrid::CGridImpl& impl) = nullptr;
-    std::exception_ptr error;
-    bool done = false;
+    void (*run)(CSyncCall& call, CGrid::CGridImpl& impl) = nullptr; // runs the operation on the GUI thread
+    std::exception_ptr error; // what the operation threw, handed back to the caller
+    bool done = false; // the operation has run
 };
 
 // The record of operation 107.
 struct CHeaderChangeRecord {
-    CHeader* header = nullptr;
-    CColumn* column = nullptr;
-    int32_t code = 0;
+    CHeader* header = nullptr; // the header that changed
+    CColumn* column = nullptr; // the column concerned, or null
+    int32_t code = 0; // the header's change code (CHeader::INotify)
 };
 
 // The heap record of operation 82 (MarkChanged), freed by the grid.
 struct CMarkChangedRecord {
-    int32_t row = -1;
-    int32_t kind = 0;
-    CGridItem* item = nullptr;
-    int32_t fieldId = -1;
+    int32_t row = -1; // the row in list `kind`, when `item` is null
+    int32_t kind = 0; // 1 pinned, 2 body
+    CGridItem* item = nullptr; // the row's item, or null
+    int32_t fieldId = -1; // the changed field
 };
 
 // The record of operation 187 (posted; the receiver frees it).
 struct CEditorKeyActionRecord {
-    CGridItem* item = nullptr;
-    int32_t columnId = -2;
-    int32_t action = 0;
+    CGridItem* item = nullptr; // the edited row's item
+    int32_t columnId = -2; // the edited column
+    int32_t action = 0; // the EditAction
 };
 
 } // namespace Brivel::GUI

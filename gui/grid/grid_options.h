@@ -21,24 +21,24 @@
 namespace Brivel::GUI {
 
 struct GridOptions {
-    bool notifyParent = true;
-    bool highlightChangedValues = false;
-    HighlightSettings highlightSettings;
-    Appearance appearance;
-    PaintElementMask paintElementMask = PaintElement::kAll;
-    bool doubleBuffered = true;
-    bool selectionEnabled = true;
-    bool multipleSelection = true;
-    int32_t focusMask = CGrid::kBothLists;
-    int32_t selectableLists = CGrid::kBothLists;
-    int32_t sortableLists = CGrid::kBothLists;
-    bool headerShown = true;
-    bool separatorShown = true;
-    int32_t separatorHeight = 2;
+    bool notifyParent = true; // CGrid::SetNotifyParent
+    bool highlightChangedValues = false; // CGrid::SetHighlightChangedValues
+    HighlightSettings highlightSettings; // CGrid::SetHighlightSettings
+    Appearance appearance; // CGrid::SetAppearance
+    PaintElementMask paintElementMask = PaintElement::kAll; // CGrid::SetPaintElementMask
+    bool doubleBuffered = true; // CGrid::SetDoubleBuffered
+    bool selectionEnabled = true; // CGrid::EnableSelection
+    bool multipleSelection = true; // CGrid::SetMultipleSelection
+    int32_t focusMask = CGrid::kBothLists; // CGrid::SetFocusMask
+    int32_t selectableLists = CGrid::kBothLists; // CGrid::SetSelectableLists
+    int32_t sortableLists = CGrid::kBothLists; // CGrid::SetSortableLists
+    bool headerShown = true; // CGrid::SetHeaderShown
+    bool separatorShown = true; // CGrid::SetSeparatorShown
+    int32_t separatorHeight = 2; // CGrid::SetSeparatorHeight
     std::optional<QFont> font; // none: the shared default font
-    QImage background;
-    int32_t backgroundMode = kBackgroundCentred;
-    int32_t backgroundAlpha = -1;
+    QImage background; // CGrid::SetBackgroundPicture: the picture
+    int32_t backgroundMode = kBackgroundCentred; // its BackgroundMode
+    int32_t backgroundAlpha = -1; // the rows' alpha over it; -1: not used
     int32_t wheelLines = 3; // lines per wheel notch; -1: a page
     PrintSettings print;    // always sanitised (PrintSettings::Sanitized)
 
@@ -46,11 +46,11 @@ struct GridOptions {
     // stream and their operations (86/87, 89/90, 141/142, 148/149, 166/167)
     // and the type-ahead reset delay.
     int32_t reservedFlag86 = 0;
-    uint8_t reservedByte89 = 0;
-    uint8_t reservedByte141 = 1;
-    uint8_t reservedByte148 = 0;
-    int32_t reservedMask166 = 3;
-    int32_t typeAheadDelay = 1000;
+    uint8_t reservedByte89 = 0; // operations 89/90
+    uint8_t reservedByte141 = 1; // operations 141/142
+    uint8_t reservedByte148 = 0; // operations 148/149
+    int32_t reservedMask166 = 3; // operations 166/167
+    int32_t typeAheadDelay = 1000; // type-ahead's reset delay in ms
 };
 
 } // namespace Brivel::GUI

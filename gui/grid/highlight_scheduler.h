@@ -44,9 +44,9 @@ class CRowLayout;
 // What the scheduler repaints and what it reads: the grid.
 class IHighlightTarget {
 public:
-    virtual const HighlightSettings& GetHighlightSettings() const = 0;
-    virtual bool IsHighlightChangedValues() const = 0;
-    virtual PaintElementMask GetPaintElementMask() const = 0;
+    virtual const HighlightSettings& GetHighlightSettings() const = 0; // the grid's
+    virtual bool IsHighlightChangedValues() const = 0; // highlighting is on
+    virtual PaintElementMask GetPaintElementMask() const = 0; // the elements painted
     // Invalidates the cell of `fieldId` within the row at `rowRect`.
     virtual void InvalidateCell(const Platform::CRect& rowRect, int32_t fieldId) = 0;
 
@@ -62,6 +62,7 @@ public:
     // The shortest wait the timer is started with.
     static constexpr int32_t kMinWaitMs = 10;
 
+    // Idle, for the grid behind `target`; `timerId` is the highlight timer.
     CHighlightScheduler(const CRowLayout& layout, CRepaintPacer& pacer, IHighlightTarget& target, ITimerHost& timers,
                         uintptr_t timerId)
         : m_layout(layout), m_pacer(pacer), m_target(target), m_timers(timers), m_timerId(timerId)

@@ -53,8 +53,10 @@ public:
     CRepaintPacer(const CRepaintPacer&) = delete;
     CRepaintPacer& operator=(const CRepaintPacer&) = delete;
 
+    // Asks for `rect` to be repainted: at once outside a frame, else held
+    // until the frame ends.
     void Invalidate(const Platform::CRect& rect);
-    void InvalidateAll() { Invalidate(m_target.GetClientRect()); }
+    void InvalidateAll() { Invalidate(m_target.GetClientRect()); } // the whole client area
     // Hands the held region to the window now.
     void Flush();
     // The frame timer fired.
@@ -64,15 +66,15 @@ public:
     // Drops the held region and stops the timer (the window goes).
     void Reset();
 
-    bool HasPainted() const { return m_hasPainted; }
-    bool IsFramePending() const { return m_framePending; }
+    bool HasPainted() const { return m_hasPainted; } // a paint has happened
+    bool IsFramePending() const { return m_framePending; } // a frame is running (its timer runs)
     // 0 when a paint may happen now, else the milliseconds (>= 1) until the
     // frame that began with the last paint ends.
     int32_t MsUntilNextFrame() const;
 
     // Test seam: from now on every invalidated rectangle is also collected.
     void StartRecordingInvalidation();
-    QRegion TakeInvalidatedRegion();
+    QRegion TakeInvalidatedRegion(); // the rectangles recorded so far; recording goes on
 
 private:
     IRepaintTarget& m_target; // Not owned; outlives this.

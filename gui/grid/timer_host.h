@@ -14,7 +14,7 @@ class ITimerHost {
 public:
     // Starts (or restarts) timer `id` to fire every `ms` milliseconds.
     virtual void StartTimer(uintptr_t id, uint32_t ms) = 0;
-    virtual void StopTimer(uintptr_t id) = 0;
+    virtual void StopTimer(uintptr_t id) = 0; // stops timer `id` when it runs
 
 protected:
     ITimerHost() = default;

@@ -80,16 +80,20 @@ public:
     static constexpr int32_t kImageRight = 1;
     static constexpr int32_t kImageCenter = 2;
 
+    // The version of the stored form this code writes and reads.
     static constexpr int32_t kVersion = 1;
 
     // Subscriber interface. Codes: kWidthChanged, kVisibilityChanged, and
     // kDestroyed, sent at the start of destruction.
     class INotify {
     public:
+        // The notification codes.
         static constexpr int32_t kWidthChanged = 1;
         static constexpr int32_t kVisibilityChanged = 9;
         static constexpr int32_t kDestroyed = 11;
 
+        // Called on the changing thread, with no column lock held, with one of
+        // the codes above.
         virtual void OnColumnChanged(CColumn* column, int32_t code) = 0;
 
     protected:
@@ -103,17 +107,17 @@ public:
     // under one lock. The pointers are the column's own (see the class
     // comment for how long they live).
     struct Attributes {
-        const Common::CFormat* format = nullptr;
-        const ICellPaintFormat* cellPaintFormat = nullptr;
-        const IColumnPaintFormat* columnPaintFormat = nullptr;
-        int32_t id = kUnsetField;
-        int32_t width = 0;
-        int32_t alignment = kAlignLeft;
-        int32_t cellImage = -1;
-        int32_t headerImage = -1;
-        int32_t imageAlignment = kImageLeft;
-        bool visible = true;
-        bool editable = false;
+        const Common::CFormat* format = nullptr; // GetFormat
+        const ICellPaintFormat* cellPaintFormat = nullptr; // GetCellPaintFormat
+        const IColumnPaintFormat* columnPaintFormat = nullptr; // GetColumnPaintFormat
+        int32_t id = kUnsetField; // GetId
+        int32_t width = 0; // GetWidth
+        int32_t alignment = kAlignLeft; // GetAlignment
+        int32_t cellImage = -1; // GetCellImage
+        int32_t headerImage = -1; // GetHeaderImage
+        int32_t imageAlignment = kImageLeft; // GetImageAlignment
+        bool visible = true; // IsVisible
+        bool editable = false; // IsEditable
     };
     static_assert(sizeof(Attributes) <= 56, "Attributes is copied per painted column; keep it small");
 
@@ -129,22 +133,23 @@ public:
     CColumn& operator=(const CColumn&) = delete;
     ~CColumn() override;
 
+    // Stores or loads the column in the stored form described above.
     void Serialize(Platform::CArchive& ar) override;
 
-    int32_t GetId() const;
-    std::string GetCaption() const;
-    int32_t GetWidth() const;
-    int32_t GetAlignment() const;
-    int32_t GetCellImage() const;
-    int32_t GetHeaderImage() const;
-    const Common::CFormat* GetFormat() const;
-    const ICellPaintFormat* GetCellPaintFormat() const;
-    const IColumnPaintFormat* GetColumnPaintFormat() const;
-    bool IsVisible() const;
-    bool IsEditable() const;
-    std::string GetExtraText() const;
-    int32_t GetImageAlignment() const;
-    Attributes GetAttributes() const;
+    int32_t GetId() const; // the field identifier
+    std::string GetCaption() const; // the header cell's text
+    int32_t GetWidth() const; // in pixels
+    int32_t GetAlignment() const; // kAlignAuto, kAlignLeft, kAlignRight or kAlignCenter
+    int32_t GetCellImage() const; // index in the grid's cell image list; -1 none
+    int32_t GetHeaderImage() const; // index in the header's image list; -1 none
+    const Common::CFormat* GetFormat() const; // null: the field's own format
+    const ICellPaintFormat* GetCellPaintFormat() const; // null: the default painter
+    const IColumnPaintFormat* GetColumnPaintFormat() const; // null: the default painter
+    bool IsVisible() const; // shown in the header and the rows
+    bool IsEditable() const; // its cells can be edited in place
+    std::string GetExtraText() const; // a second text, kept and stored with the column
+    int32_t GetImageAlignment() const; // kImageLeft, kImageRight or kImageCenter
+    Attributes GetAttributes() const; // the hot attributes under one lock
 
     // False, changing nothing, when width < 1. Otherwise stores it and, when
     // it differs from the old width, notifies kWidthChanged; true.

@@ -87,13 +87,14 @@ class IHorizontalScrollSource;
 
 class CHeader : public IAutoDelete, public Platform::CObject {
 public:
-    static constexpr int32_t kMaxSortLevels = 5;
-    static constexpr int32_t kDefaultHeight = 20;
-    static constexpr int32_t kVersion = 1;
+    static constexpr int32_t kMaxSortLevels = 5; // the most sort levels a header keeps
+    static constexpr int32_t kDefaultHeight = 20; // the strip's height in pixels until one is set or loaded
+    static constexpr int32_t kVersion = 1; // the version of the stored form this code writes and reads
 
     // Subscriber interface. column is null for the codes about the whole header.
     class INotify {
     public:
+        // The notification codes.
         static constexpr int32_t kColumnAdded = 0;
         static constexpr int32_t kColumnRemoved = 1; // sent before the column is destroyed
         static constexpr int32_t kColumnWidthChanged = 2;
@@ -106,6 +107,8 @@ public:
         static constexpr int32_t kFontChanged = 10;
         static constexpr int32_t kImageListChanged = 11;
 
+        // Called after each change, on the changing thread, with no header lock
+        // held; `column` is null for the codes about the whole header.
         virtual void OnHeaderChanged(CHeader* header, CColumn* column, int32_t code) = 0;
 
     protected:
@@ -122,7 +125,7 @@ public:
     CHeader& operator=(const CHeader&) = delete;
 
     ~CHeader() override;                                                        // 0
-    bool IsAutoDelete() const override;                                         // 1
+    bool IsAutoDelete() const override;                                         // 1 // as constructed: whether the grid deletes the header
 
     // Takes the column when it is not null, its identifier is neither -1 nor
     // -2, and no column of the header carries that identifier: appends it,
@@ -133,48 +136,57 @@ public:
     // column when it is this one, removes it, sends kColumnRemoved and
     // destroys it (see Ownership); true.
     virtual bool RemoveColumn(int32_t id);                                       // 3
+    // Removes every column as RemoveColumn does, in order.
     virtual void RemoveAllColumns();                                             // 4
+    // The number of columns.
     virtual int32_t GetColumnCount() const;                                      // 5
-    virtual int32_t GetVisibleColumnCount() const;                               // 6
+    virtual int32_t GetVisibleColumnCount() const;                               // 6 (the visible columns)
     // When different: stores it (a negative count is taken as 0), rebuilds,
     // sends kFixedCountChanged.
     virtual void SetFixedColumnCount(int32_t count);                             // 7
-    virtual int32_t GetFixedColumnCount() const;                                 // 8
+    virtual int32_t GetFixedColumnCount() const;                                 // 8 (the fixed column count)
     // The column is visible and its visible index is below the fixed count.
     virtual bool IsFixed(int32_t id) const;                                      // 9
     // False when absent. When hidden: shows it through the column (whose own
     // notification makes this header send kColumnVisibilityChanged), then
     // rebuilds and sends kColumnVisibilityChanged again; true.
     virtual bool ShowColumn(int32_t id);                                         // 10
+    // The same, hiding.
     virtual bool HideColumn(int32_t id);                                         // 11
+    // Whether the user may move columns of the fixed area.
     virtual bool AreFixedColumnsMovable() const;                                 // 12
-    virtual bool AreScrollableColumnsMovable() const;                            // 13
+    virtual bool AreScrollableColumnsMovable() const;                            // 13 (the same for the scrollable area)
     // A reserved flag: stored and offered, with no further meaning.
     virtual bool GetThirdFlag() const;                                           // 14
+    // Sets whether columns of the fixed area may move.
     virtual void SetFixedColumnsMovable(bool movable);                           // 15
-    virtual void SetScrollableColumnsMovable(bool movable);                      // 16
-    virtual void SetThirdFlag(bool value);                                       // 17
+    virtual void SetScrollableColumnsMovable(bool movable);                      // 16 (see AreScrollableColumnsMovable)
+    virtual void SetThirdFlag(bool value);                                       // 17 (see GetThirdFlag)
     // Moves the column to just before (after) the target in the column
     // order; sends kColumnMoved; true. False, changing nothing, for the same
     // identifier twice, an absent column or target, or when the moved or the
     // target column is visible and its area (fixed or scrollable) does not
     // allow moves. Hidden columns impose no condition.
     virtual bool MoveColumnBefore(int32_t id, int32_t targetId);                 // 18
+    // As MoveColumnBefore, after the target.
     virtual bool MoveColumnAfter(int32_t id, int32_t targetId);                  // 19
     // Before the column at index; index == column count: after the last.
     virtual bool MoveColumnTo(int32_t id, int32_t index);                        // 20
     // The same in visible positions.
     virtual bool MoveColumnToVisible(int32_t id, int32_t visibleIndex);          // 21
+    // The column at an index; null when out of range.
     virtual CColumn* GetColumn(int32_t index) const;                             // 22
-    virtual CColumn* GetVisibleColumn(int32_t visibleIndex) const;               // 23
+    virtual CColumn* GetVisibleColumn(int32_t visibleIndex) const;               // 23 (the same by visible index)
+    // The column with the identifier; null when there is none.
     virtual CColumn* FindColumn(int32_t id) const;                               // 24
-    virtual CColumn* FindVisibleColumn(int32_t id) const;                        // 25
+    virtual CColumn* FindVisibleColumn(int32_t id) const;                        // 25 (the same, visible columns only)
     virtual int32_t GetColumnIndex(int32_t id) const;                            // 26 (-1: absent)
     virtual int32_t GetVisibleIndex(int32_t id) const;                           // 27 (-1: absent or hidden)
+    // The first column; null when there is none.
     virtual CColumn* GetFirstColumn() const;                                     // 28
-    virtual CColumn* GetFirstVisibleColumn() const;                              // 29
-    virtual CColumn* GetLastColumn() const;                                      // 30
-    virtual CColumn* GetLastVisibleColumn() const;                               // 31
+    virtual CColumn* GetFirstVisibleColumn() const;                              // 29 (the first visible column; null: none)
+    virtual CColumn* GetLastColumn() const;                                      // 30 (the last column; null: none)
+    virtual CColumn* GetLastVisibleColumn() const;                               // 31 (the last visible column; null: none)
     // The visible column under x (window coordinates): below the fixed width
     // the first column whose right edge exceeds x; at or right of it the same
     // for x plus the window's scroll position. Null right of the last column,
@@ -190,14 +202,16 @@ public:
     // GetColumnRect with a scrollable column's left and right raised to at
     // least the fixed width, so that it never reaches into the fixed area.
     virtual Platform::CRect GetClippedColumnRect(const IHorizontalScrollSource* window, int32_t id) const; // 34
+    // The header strip's height in pixels.
     virtual int32_t GetHeight() const;                                           // 35
     // When different: stores it (no range check) and sends kHeightChanged.
     virtual void SetHeight(int32_t height);                                      // 36
+    // The width of the fixed visible columns.
     virtual int32_t GetFixedWidth() const;                                       // 37
-    virtual int32_t GetScrollableWidth() const;                                  // 38
+    virtual int32_t GetScrollableWidth() const;                                  // 38 (the scrollable visible columns' width)
     // The visible index of the column keyboard type-ahead searches in.
     virtual void SetSearchColumn(int32_t visibleIndex);                          // 39
-    virtual int32_t GetSearchColumn() const;                                     // 40
+    virtual int32_t GetSearchColumn() const;                                     // 40 (the search column's visible index)
     // The focus column when it is set and visible, else the first visible
     // column (null when none is visible).
     virtual CColumn* GetFocusColumn() const;                                     // 41
@@ -206,10 +220,10 @@ public:
     virtual bool SetFocusColumn(int32_t id);                                     // 42
     // Disabling first clears the sort levels (kSortChanged when there were any).
     virtual void EnableSorting(bool enable);                                     // 43
-    virtual bool IsSortingEnabled() const;                                       // 44
+    virtual bool IsSortingEnabled() const;                                       // 44 (a click on a header cell sorts)
     // Disabling with more than one level first clears them all (one kSortChanged).
     virtual void EnableMultiSort(bool enable);                                   // 45
-    virtual bool IsMultiSortEnabled() const;                                     // 46
+    virtual bool IsMultiSortEnabled() const;                                     // 46 (more than one sort level is allowed)
     // Ignored when sorting is disabled, when multi-level sorting is disabled
     // and level is not 0, and when level is outside 0..4 or above the level
     // count. level == count appends; a lower level is replaced when it
@@ -217,6 +231,7 @@ public:
     virtual void SetSortInfo(int32_t level, const CSortInfo& info);              // 47
     // A copy; {-2, ascending} for a level that does not exist.
     virtual CSortInfo GetSortInfo(int32_t level) const;                          // 48
+    // The number of sort levels (0-5).
     virtual int32_t GetSortLevelCount() const;                                   // 49
     // Empties the sort levels; kSortChanged when there were any.
     virtual void ClearSort();                                                    // 50

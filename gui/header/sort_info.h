@@ -24,20 +24,22 @@ class CSortInfo {
 public:
     // The field identifier that stands for "no key".
     static constexpr int32_t kNoField = -2;
-    static constexpr int32_t kVersion = 1;
+    static constexpr int32_t kVersion = 1; // the version of the stored form this code writes and reads
 
+    // No key; a key on the field `fieldId`, ascending unless `descending`.
     constexpr CSortInfo() = default;
     constexpr CSortInfo(int32_t fieldId, bool descending) : m_fieldId(fieldId), m_descending(descending) {}
     constexpr CSortInfo(const CSortInfo&) = default;
     constexpr CSortInfo& operator=(const CSortInfo&) = default;
     virtual ~CSortInfo() = default;
 
-    constexpr int32_t GetFieldId() const { return m_fieldId; }
-    constexpr bool IsDescending() const { return m_descending; }
+    constexpr int32_t GetFieldId() const { return m_fieldId; } // kNoField: no key
+    constexpr bool IsDescending() const { return m_descending; } // highest first
 
     // Stores or loads the form above (ar.IsStoring() tells which).
     virtual void Serialize(Platform::CArchive& ar);
 
+    // Same field and same direction.
     friend constexpr bool operator==(const CSortInfo& a, const CSortInfo& b)
     {
         return a.m_fieldId == b.m_fieldId && a.m_descending == b.m_descending;

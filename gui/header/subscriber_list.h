@@ -60,6 +60,7 @@ public:
         return true;
     }
 
+    // Whether `subscriber` is in the list.
     bool Contains(const Subscriber* subscriber) const
     {
         Common::CLockGuard guard(m_lock);

@@ -74,10 +74,10 @@ public:
     int32_t DoModal();
 
     // The button commands, as the buttons run them.
-    void MoveSelectedToTop();
-    void MoveSelectedUp();
-    void MoveSelectedDown();
-    void MoveSelectedToBottom();
+    void MoveSelectedToTop(); // Top
+    void MoveSelectedUp(); // Up
+    void MoveSelectedDown(); // Down
+    void MoveSelectedToBottom(); // Bottom
     // One spin step: a positive step raises the fixed count by one while it
     // is below the number of rows checked visible, a negative one lowers it
     // by one while it is above 0; the header takes it at once.
@@ -88,8 +88,8 @@ public:
     // The column identifiers of the rows in displayed order, and which are
     // checked visible.
     std::vector<int32_t> GetRowIds() const;
-    std::vector<bool> GetRowVisibility() const;
-    CGrid& GetGrid() const;
+    std::vector<bool> GetRowVisibility() const; // (see GetRowIds)
+    CGrid& GetGrid() const; // the dialog's own grid of rows
 
     // A rectangle given in dialog units by its edges, in pixels for `font`:
     // x * average character width / 4 and y * character height / 8, rounded.

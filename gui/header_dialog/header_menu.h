@@ -28,7 +28,7 @@ public:
 
     // Shows the menu at a global position and runs the chosen action.
     void Exec(const QPoint& globalPos);
-    QMenu& GetMenu() { return m_menu; }
+    QMenu& GetMenu() { return m_menu; } // the menu, for tests
 
 private:
     CGrid& m_grid; // Not owned; outlives this.

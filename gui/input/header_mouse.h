@@ -51,13 +51,13 @@ class IHorizontalScrollSource;
 // What the header gestures read from and ask of the grid.
 class IHeaderMouseHost {
 public:
-    virtual CHeader* GetHeader() const = 0;
-    virtual bool IsHeaderShown() const = 0;
-    virtual const IHorizontalScrollSource* GetScrollSource() const = 0;
+    virtual CHeader* GetHeader() const = 0; // the grid's header; null: none
+    virtual bool IsHeaderShown() const = 0; // the strip is shown
+    virtual const IHorizontalScrollSource* GetScrollSource() const = 0; // for the header's column rectangles
     // The grid window (cursor, screen coordinates); null outside a window.
     virtual QWidget* GetWindow() const = 0;
-    virtual void Invalidate(const Platform::CRect& rect) = 0;
-    virtual void InvalidateAll() = 0;
+    virtual void Invalidate(const Platform::CRect& rect) = 0; // repaints a part of the window
+    virtual void InvalidateAll() = 0; // repaints the whole window
     // A parent notification about the header (code, column, argument).
     virtual void NotifyHeaderEvent(int32_t code, CColumn* column, int32_t argument) = 0;
     // The widest content of `column`'s cells over every row of both lists.
@@ -76,6 +76,7 @@ protected:
 
 class CHeaderMouse {
 public:
+    // The gesture in progress (see the top of this file).
     enum State : int32_t { kIdle = 0, kResizing = 1, kDragging = 2, kPressed = 3 };
     // How far the cursor must move from the press before a drag starts.
     static constexpr int32_t kDragThreshold = 4;
@@ -86,6 +87,7 @@ public:
     // The header strip is repainted at least this often during a drag.
     static constexpr int32_t kDragRepaintMs = 200;
 
+    // Idle, for the grid behind `host`.
     CHeaderMouse(IHeaderMouseHost& host, const CRowLayout& layout) : m_host(host), m_layout(layout) {}
     CHeaderMouse(const CHeaderMouse&) = delete;
     CHeaderMouse& operator=(const CHeaderMouse&) = delete;
@@ -93,9 +95,9 @@ public:
 
     // Each answers whether the event was the header's.
     bool OnPress(Platform::CPoint point);
-    bool OnMove(Platform::CPoint point, Qt::MouseButtons buttons);
-    bool OnRelease(Platform::CPoint point, Qt::KeyboardModifiers modifiers);
-    bool OnDoubleClick(Platform::CPoint point);
+    bool OnMove(Platform::CPoint point, Qt::MouseButtons buttons); // a move (with the buttons held)
+    bool OnRelease(Platform::CPoint point, Qt::KeyboardModifiers modifiers); // the button's release
+    bool OnDoubleClick(Platform::CPoint point); // fits a column on its divider
     // Escape: ends a gesture in progress without its effect (a resize puts
     // the width back). True when there was one.
     bool OnEscape();
@@ -111,14 +113,14 @@ public:
     // (CColumn::kUnsetField beside the columns).
     bool HitStrip(Platform::CPoint point, int32_t& columnId) const;
 
-    State GetState() const { return m_state; }
-    bool IsActive() const { return m_state != kIdle; }
+    State GetState() const { return m_state; } // the gesture in progress
+    bool IsActive() const { return m_state != kIdle; } // a gesture is in progress
     // The gesture as the header strip shows it (columns looked up now).
     HeaderDragState GetDragState() const;
     // The visible index before which a drop would put the dragged column;
     // -1 when none.
     int32_t GetDropPosition() const { return m_dropPosition; }
-    const Platform::CDragImage& GetDragImage() const { return m_dragImage; }
+    const Platform::CDragImage& GetDragImage() const { return m_dragImage; } // shown during a column drag
 
 private:
     // The header to work on: null when none is attached or shown.

@@ -42,6 +42,8 @@ protected:
 
 class CInputRouter {
 public:
+    // The router of `grid` with its helpers, a CKeyManager of its own as key
+    // manager; `dragScrollTimerId` is the timer a drag-selection scrolls by.
     CInputRouter(CGrid& grid, IInputHost& host, CGridSelection& selection, const CRowLayout& layout,
                  ITimerHost& timers, uintptr_t dragScrollTimerId);
     CInputRouter(const CInputRouter&) = delete;
@@ -50,13 +52,13 @@ public:
 
     // Answers the previous key manager, which goes back to the caller.
     IKeyManager* SetKeyManager(IKeyManager* keyManager);
-    IKeyManager* GetKeyManager() const { return m_keyManager; }
+    IKeyManager* GetKeyManager() const { return m_keyManager; } // the key manager in charge; null: none
 
     // Each answers whether a helper took the event.
     bool OnKeyPress(int key, Qt::KeyboardModifiers modifiers, bool leftButtonDown, const QString& text = {});
-    bool OnMousePress(Platform::CPoint point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
-    bool OnMouseMove(Platform::CPoint point, Qt::MouseButtons buttons);
-    bool OnMouseRelease(Platform::CPoint point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+    bool OnMousePress(Platform::CPoint point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers); // a button pressed
+    bool OnMouseMove(Platform::CPoint point, Qt::MouseButtons buttons); // the mouse moved
+    bool OnMouseRelease(Platform::CPoint point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers); // a button released
     // A double click: the header's (a divider fits its column), else taken
     // as a press.
     bool OnDoubleClick(Platform::CPoint point, Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
@@ -70,12 +72,13 @@ public:
         m_rowMouse.Cancel();
     }
 
+    // The editing controller.
     CEditInPlace& GetEditor() { return m_editor; }
     const CEditInPlace& GetEditor() const { return m_editor; }
-    CHeaderMouse& GetHeaderMouse() { return m_headerMouse; }
-    const CHeaderMouse& GetHeaderMouse() const { return m_headerMouse; }
-    CTypeAhead& GetTypeAhead() { return m_typeAhead; }
-    CRowMouse& GetRowMouse() { return m_rowMouse; }
+    CHeaderMouse& GetHeaderMouse() { return m_headerMouse; }             // the header gestures
+    const CHeaderMouse& GetHeaderMouse() const { return m_headerMouse; } // the header gestures
+    CTypeAhead& GetTypeAhead() { return m_typeAhead; }                   // type-ahead
+    CRowMouse& GetRowMouse() { return m_rowMouse; }                      // the mouse on the rows
 
 private:
     CGrid& m_grid;                        // Not owned; outlives this.

@@ -38,26 +38,42 @@ namespace Brivel::GUI {
 
 class CGrid;
 
+// What the keys pressed in a grid do: the key table and one slot per action
+// (see the top of this file).
 class IKeyManager : public virtual IAutoDelete {
 public:
     // The key table: true when `key` (a Qt::Key) was handled.
     virtual bool OnKeyDown(CGrid& grid, int key, Qt::KeyboardModifiers modifiers) = 0; // 0
     // A typed character; the default manager leaves characters to type-ahead.
     virtual bool OnChar(CGrid& grid, char32_t character) = 0;                         // 1
-    // Navigation: `extend` is Shift's state, `focusOnly` Ctrl's.
+    // One row up. In the navigation slots `extend` is Shift's state and
+    // `focusOnly` Ctrl's.
     virtual void LineUp(CGrid& grid, bool extend, bool focusOnly) = 0;                // 2
+    // One row down.
     virtual void LineDown(CGrid& grid, bool extend, bool focusOnly) = 0;              // 3
+    // One page up.
     virtual void PageUp(CGrid& grid, bool extend, bool focusOnly) = 0;                // 4
+    // One page down.
     virtual void PageDown(CGrid& grid, bool extend, bool focusOnly) = 0;              // 5
+    // To the first row.
     virtual void Home(CGrid& grid, bool extend, bool focusOnly) = 0;                  // 6
+    // To the last row.
     virtual void End(CGrid& grid, bool extend, bool focusOnly) = 0;                   // 7
+    // Left: the default manager collapses the focus row or moves up the tree.
     virtual void Left(CGrid& grid) = 0;                                               // 8
+    // Right: the default manager expands the focus row or moves down.
     virtual void Right(CGrid& grid) = 0;                                              // 9
+    // Escape: the default manager clears the selection and the focus.
     virtual void Escape(CGrid& grid) = 0;                                             // 10
+    // Enter: the default manager expands or collapses the focus row.
     virtual void Enter(CGrid& grid) = 0;                                              // 11
+    // Ctrl+A.
     virtual void SelectAll(CGrid& grid) = 0;                                          // 12
+    // Ctrl+C and Ctrl+Insert.
     virtual void Copy(CGrid& grid) = 0;                                               // 13
+    // Ctrl+X and Shift+Delete.
     virtual void Cut(CGrid& grid) = 0;                                                // 14
+    // Ctrl+V and Shift+Insert.
     virtual void Paste(CGrid& grid) = 0;                                              // 15
 
 protected:
@@ -66,6 +82,8 @@ protected:
     IKeyManager& operator=(const IKeyManager&) = default;
 };
 
+// The default key manager: the key table at the top of this file, through
+// the grid's public operations only.
 class CKeyManager : public IKeyManager {
 public:
     // autoDelete is what IsAutoDelete answers: whether the grid that holds
@@ -75,7 +93,7 @@ public:
     CKeyManager& operator=(const CKeyManager&) = delete;
     ~CKeyManager() override = default;
 
-    bool IsAutoDelete() const override { return m_autoDelete; }
+    bool IsAutoDelete() const override { return m_autoDelete; } // as constructed
 
     bool OnKeyDown(CGrid& grid, int key, Qt::KeyboardModifiers modifiers) override;
     bool OnChar(CGrid& grid, char32_t character) override;
@@ -97,10 +115,10 @@ public:
 protected:
     // A focus position: list kind (1 pinned, 2 body; 0 none) and row.
     struct Position {
-        int32_t kind = 0;
-        int32_t row = -1;
-        bool IsValid() const { return kind != 0 && row >= 0; }
-        bool operator==(const Position&) const = default;
+        int32_t kind = 0;  // list kind; 0: none
+        int32_t row = -1;  // row within the list
+        bool IsValid() const { return kind != 0 && row >= 0; } // a list and a row
+        bool operator==(const Position&) const = default;      // the same list and row
     };
     // The focus, when the focus mask allows it in its list; else none.
     static Position CurrentFocus(CGrid& grid);

@@ -45,12 +45,12 @@ class IHorizontalScrollSource;
 // What the mouse on rows reads from and asks of the grid.
 class IRowMouseHost {
 public:
-    virtual CRowList* GetRowList(int32_t kind) const = 0;
-    virtual CHeader* GetHeader() const = 0;
-    virtual const IHorizontalScrollSource* GetScrollSource() const = 0;
-    virtual PaintElementMask GetPaintElementMask() const = 0;
-    virtual bool IsSelectionEnabled() const = 0;
-    virtual bool IsMultipleSelection() const = 0;
+    virtual CRowList* GetRowList(int32_t kind) const = 0; // the pinned (1) or body (2) list
+    virtual CHeader* GetHeader() const = 0; // the header; null: none
+    virtual const IHorizontalScrollSource* GetScrollSource() const = 0; // for the header's column rectangles
+    virtual PaintElementMask GetPaintElementMask() const = 0; // the elements painted (the tree's buttons)
+    virtual bool IsSelectionEnabled() const = 0; // selection is on
+    virtual bool IsMultipleSelection() const = 0; // more than one row may be selected
     // Scrolls the body by `lines` rows (negative: up), as the scroll bar's
     // line buttons do.
     virtual void ScrollBodyLines(int32_t lines) = 0;
@@ -69,11 +69,12 @@ public:
 
     // The press remembered for drag detection.
     struct Press {
-        bool valid = false;
+        bool valid = false; // a press is remembered
         int32_t kind = 0;       // the list kind pressed (0: none, below or above the rows)
         Platform::CPoint point; // client coordinates; moves with the scrolled pixels
     };
 
+    // Idle, for the grid behind `host`; `timerId` is the drag-scroll timer.
     CRowMouse(IRowMouseHost& host, CGridSelection& selection, const CRowLayout& layout, ITimerHost& timers,
               uintptr_t timerId)
         : m_host(host), m_selection(selection), m_layout(layout), m_timers(timers), m_timerId(timerId)
@@ -97,7 +98,7 @@ public:
 
     // Whether a press on the rows is being tracked (drag-selection).
     bool IsTracking() const { return m_tracking; }
-    const Press& GetPress() const { return m_press; }
+    const Press& GetPress() const { return m_press; } // the press remembered
 
 private:
     // The position of the row at `point`: (kind, row), kind 0 when none.

@@ -37,10 +37,10 @@ class ISelectionHost {
 public:
     // The pinned (1) or body (2) list; null for any other kind.
     virtual CRowList* GetRowList(int32_t kind) const = 0;
-    virtual bool IsSelectionEnabled() const = 0;
-    virtual bool IsMultipleSelection() const = 0;
-    virtual int32_t GetSelectableLists() const = 0;
-    virtual int32_t GetFocusMask() const = 0;
+    virtual bool IsSelectionEnabled() const = 0; // selection is on
+    virtual bool IsMultipleSelection() const = 0; // more than one row may be selected
+    virtual int32_t GetSelectableLists() const = 0; // lists (mask bits) in which rows can be selected
+    virtual int32_t GetFocusMask() const = 0; // lists (mask bits) in which a row can take the focus
     // Parent notification `code` about `item` (5: the focus moved).
     virtual void NotifyItem(int32_t code, CGridItem& item) = 0;
 
@@ -60,6 +60,7 @@ public:
     // beats walking the rows.
     static constexpr int32_t kSortSetLimit = 1024;
 
+    // No focus, for the grid behind `host`.
     CGridSelection(ISelectionHost& host, const CRowLayout& layout, CRepaintPacer& pacer)
         : m_host(host), m_layout(layout), m_pacer(pacer)
     {
@@ -68,13 +69,13 @@ public:
     CGridSelection& operator=(const CGridSelection&) = delete;
 
     // ---- Focus ----
-    int32_t GetFocusRow() const { return m_focusRow; }
-    int32_t GetFocusKind() const { return m_focusKind; }
+    int32_t GetFocusRow() const { return m_focusRow; } // -1: no focus
+    int32_t GetFocusKind() const { return m_focusKind; } // the focus row's list kind; 0: no focus
     // The focus row when the focus is in `kind`, else -1.
     int32_t GetFocusRow(int32_t kind) const { return kind != 0 && kind == m_focusKind ? m_focusRow : -1; }
     // The focused item; null without focus.
     CGridItem* GetFocusItem() const;
-    bool IsFocusAllowed(int32_t kind) const;
+    bool IsFocusAllowed(int32_t kind) const; // the focus mask allows the list kind
     // Moves the focus to `row` of `kind` (kind 0 with row -1: no focus):
     // false for a row out of range or a kind outside the focus mask; true
     // when the focus is there afterwards. With `repaint` the old and the new
@@ -91,11 +92,11 @@ public:
     }
 
     // ---- Selection ----
-    int32_t GetSelectedCount() const;
+    int32_t GetSelectedCount() const; // selected rows of both lists
     // Appends the selected items of the pinned list (mask bit 1), then of the
     // body list (bit 2), each in display order.
     void GetSelectedItems(std::vector<CGridItem*>& items, int32_t listMask, Gather gather = Gather::kChoose) const;
-    bool IsRowSelected(int32_t row, int32_t kind) const;
+    bool IsRowSelected(int32_t row, int32_t kind) const; // the shown row of the list kind is selected
     // Selects or deselects the shown row: false for kind 0, a row that is
     // not there, or a selection the options refuse (a list outside the
     // selectable mask, selection off, a second row in single selection).
@@ -113,7 +114,7 @@ public:
     // Every row of the selectable lists; only with selection and multiple
     // selection on.
     bool SelectAll();
-    void ClearSelection();
+    void ClearSelection(); // deselects every row of both lists
 
 private:
     CRowList* ListOfKind(int32_t kind) const;

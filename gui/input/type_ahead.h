@@ -36,11 +36,11 @@ class CRowList;
 // What type-ahead reads from and asks of the grid.
 class ITypeAheadHost {
 public:
-    virtual CRowList* GetRowList(int32_t kind) const = 0;
-    virtual CHeader* GetHeader() const = 0;
+    virtual CRowList* GetRowList(int32_t kind) const = 0; // the pinned (1) or body (2) list
+    virtual CHeader* GetHeader() const = 0; // the header (its search column); null: none
     // The reset delay in ms.
     virtual int32_t GetTypeAheadDelay() const = 0;
-    virtual void BringBodyRowIntoView(int32_t row) = 0;
+    virtual void BringBodyRowIntoView(int32_t row) = 0; // scrolls a body row into view
 
 protected:
     ITypeAheadHost() = default;
@@ -51,6 +51,7 @@ protected:
 
 class CTypeAhead {
 public:
+    // No search text yet, for the grid behind `host`.
     CTypeAhead(ITypeAheadHost& host, CGridSelection& selection) : m_host(host), m_selection(selection) {}
     CTypeAhead(const CTypeAhead&) = delete;
     CTypeAhead& operator=(const CTypeAhead&) = delete;
@@ -61,7 +62,7 @@ public:
     // The character `ch` typed at tick `now`: extends or restarts the search
     // text and searches. True when a row matched.
     bool Type(char ch, uint32_t now);
-    const std::string& GetSearchText() const { return m_text; }
+    const std::string& GetSearchText() const { return m_text; } // the text typed so far
 
     // The character a key press types for type-ahead; 0 for any other key.
     static char CharacterOf(int key, Qt::KeyboardModifiers modifiers);

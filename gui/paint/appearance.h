@@ -30,32 +30,37 @@ using Platform::COLORREF;
 
 // A colour laid over another at an alpha (0 transparent, 255 opaque).
 struct Tint {
-    COLORREF color = Platform::RGB(255, 255, 255);
-    uint8_t alpha = 0;
+    COLORREF color = Platform::RGB(255, 255, 255); // the colour laid over
+    uint8_t alpha = 0; // its alpha; 0: the tint shows nothing
 
+    // Member-wise equality.
     friend bool operator==(const Tint&, const Tint&) = default;
+    // Stores or loads the tint (a version, then its fields).
     void Serialize(Platform::CArchive& archive);
 };
 
+// The colours a grid paints its rows, lines and marks with.
 struct Appearance {
-    COLORREF oddTextColor = Platform::RGB(0, 0, 0);
-    COLORREF evenTextColor = Platform::RGB(0, 0, 0);
-    COLORREF oddBackColor = Platform::RGB(255, 255, 255);
-    COLORREF evenBackColor = Platform::RGB(255, 255, 255);
-    COLORREF verticalLineColor = Platform::RGB(128, 128, 128);
-    COLORREF horizontalLineColor = Platform::RGB(128, 128, 128);
-    Tint selectionTint{Platform::RGB(100, 100, 180), 60};
-    Tint focusTint{Platform::RGB(100, 100, 180), 30};
-    Tint sortedColumnTint{Platform::RGB(180, 150, 180), 50};
-    Tint rubberBandTint{Platform::RGB(180, 180, 180), 128};
-    bool verticalLines = false;
-    bool horizontalLines = false;
+    COLORREF oddTextColor = Platform::RGB(0, 0, 0); // text of rows 1, 3, 5, ...
+    COLORREF evenTextColor = Platform::RGB(0, 0, 0); // text of rows 0, 2, 4, ...
+    COLORREF oddBackColor = Platform::RGB(255, 255, 255); // background of odd rows
+    COLORREF evenBackColor = Platform::RGB(255, 255, 255); // background of even rows
+    COLORREF verticalLineColor = Platform::RGB(128, 128, 128); // the lines between columns
+    COLORREF horizontalLineColor = Platform::RGB(128, 128, 128); // the lines between rows
+    Tint selectionTint{Platform::RGB(100, 100, 180), 60}; // over selected rows
+    Tint focusTint{Platform::RGB(100, 100, 180), 30}; // over the focus row
+    Tint sortedColumnTint{Platform::RGB(180, 150, 180), 50}; // over the cells of sorted columns
+    Tint rubberBandTint{Platform::RGB(180, 180, 180), 128}; // over the rubber-band rectangle
+    bool verticalLines = false; // lines between columns are drawn
+    bool horizontalLines = false; // lines between rows are drawn
 
     // Row colours by the row's index within its list.
-    COLORREF TextColorOfRow(int32_t row) const { return (row & 1) ? oddTextColor : evenTextColor; }
-    COLORREF BackColorOfRow(int32_t row) const { return (row & 1) ? oddBackColor : evenBackColor; }
+    COLORREF TextColorOfRow(int32_t row) const { return (row & 1) ? oddTextColor : evenTextColor; } // text
+    COLORREF BackColorOfRow(int32_t row) const { return (row & 1) ? oddBackColor : evenBackColor; } // background
 
+    // Member-wise equality.
     friend bool operator==(const Appearance&, const Appearance&) = default;
+    // Stores or loads the record (a version, then its fields).
     void Serialize(Platform::CArchive& archive);
 };
 
@@ -78,13 +83,14 @@ enum HighlightMode : int32_t {
 // grid hand it over by pointer.
 struct HighlightSettings {
     int32_t duration = 2000;                           // ms a highlight lasts
-    COLORREF textColor = Platform::RGB(255, 0, 0);
-    COLORREF backColor = Platform::RGB(255, 0, 0);
-    uint8_t textAlpha = 150;
-    uint8_t backAlpha = 150;
+    COLORREF textColor = Platform::RGB(255, 0, 0); // the highlighted text's colour
+    COLORREF backColor = Platform::RGB(255, 0, 0); // the highlighted background's colour
+    uint8_t textAlpha = 150; // the text colour's alpha in the alpha and fading modes
+    uint8_t backAlpha = 150; // the background colour's alpha in the alpha and fading modes
     int32_t refreshInterval = 30;                      // ms between repaints of a fading highlight
-    int32_t mode = kHighlightFadeBack;
+    int32_t mode = kHighlightFadeBack; // a HighlightMode
 
+    // Member-wise equality.
     friend bool operator==(const HighlightSettings&, const HighlightSettings&) = default;
     // Stored form: version, duration, text colour, back colour (int32 each),
     // text alpha, back alpha (one byte each), refresh interval, mode (int32

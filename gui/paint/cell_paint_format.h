@@ -45,9 +45,9 @@ namespace Brivel::GUI {
 // One colour layer of a change highlight: `color` blended at `alpha` when
 // `active`.
 struct HighlightLayer {
-    COLORREF color = Platform::RGB(255, 255, 255);
-    uint8_t alpha = 0;
-    bool active = false;
+    COLORREF color = Platform::RGB(255, 255, 255); // the layer's colour
+    uint8_t alpha = 0;                             // blended at this alpha
+    bool active = false;                           // false: the layer draws nothing
 };
 
 // The change highlight of a cell whose value changed `elapsed` ms ago, for
@@ -58,11 +58,11 @@ HighlightLayer GetTextHighlightLayer(const HighlightSettings& settings, int32_t 
 
 class CCellPaintFormat : public ICellPaintFormat {
 public:
-    static constexpr char kClassName[] = "GUI::CCellPaintFormat";
+    static constexpr char kClassName[] = "GUI::CCellPaintFormat"; // the registry name
     // The key colour of the scratch surface a stretched image is drawn on.
     static constexpr COLORREF kImageKeyColor = Platform::RGB(237, 238, 234);
 
-    CCellPaintFormat() = default;
+    CCellPaintFormat() = default; // stateless: one instance serves every grid
 
     void Draw(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const override;
     COLORREF GetBackColor(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const override;
@@ -78,19 +78,19 @@ public:
     // No state of its own: stores nothing.
     void Serialize(Platform::CArchive& /*ar*/) override {}
 
-    virtual void DrawBackground(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const;
-    virtual void DrawSelectionRect(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const;
-    virtual void DrawText(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const;
-    virtual void DrawImage(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const;
-    virtual void DrawFocusFrame(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const;
-    virtual void DrawSelectionFrame(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const;
-    virtual void DrawTree(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const;
-    virtual void DrawInsertionMark(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const;
-    virtual void DrawDropArrows(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const;
-    virtual void DrawVerticalLine(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const;
-    virtual void DrawHorizontalLine(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const;
-    virtual void DrawEditorMark(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const;
-    virtual void ScheduleHighlightRefresh(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const;
+    virtual void DrawBackground(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const; // the composed background colour (0x8)
+    virtual void DrawSelectionRect(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const; // the rubber-band rectangle (0x80)
+    virtual void DrawText(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const; // the value's text (0x1)
+    virtual void DrawImage(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const; // the column's cell image (0x2)
+    virtual void DrawFocusFrame(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const; // dotted frame of the focus row (0x200)
+    virtual void DrawSelectionFrame(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const; // frame around selected rows (0x20)
+    virtual void DrawTree(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const; // expand buttons and tree lines (0x2000, 0x4000, 0x8000)
+    virtual void DrawInsertionMark(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const; // drop bar of a row drag (0x800)
+    virtual void DrawDropArrows(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const; // drop arrows of a row drag (0x1000)
+    virtual void DrawVerticalLine(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const; // dotted column line (0x20000)
+    virtual void DrawHorizontalLine(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const; // dotted row line (0x10000)
+    virtual void DrawEditorMark(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const; // the in-place editor's mark
+    virtual void ScheduleHighlightRefresh(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const; // notes when a highlighted cell changes its look next (0x400)
 
     // The cell's text as DrawText shows it, written into context.text: the
     // value's text in the cell's format; empty without a column, an object

@@ -19,23 +19,23 @@ namespace Brivel::GUI {
 
 class CColumnPaintFormat : public IColumnPaintFormat {
 public:
-    static constexpr char kClassName[] = "GUI::CColumnPaintFormat";
+    static constexpr char kClassName[] = "GUI::CColumnPaintFormat"; // the registry name
     // The key colour of the scratch surface a header image is drawn on.
     static constexpr COLORREF kImageKeyColor = Platform::RGB(237, 238, 234);
 
-    CColumnPaintFormat() = default;
+    CColumnPaintFormat() = default; // stateless: one instance serves every grid
 
     void Draw(const ColumnInfo& column, PaintContext& context, PaintElementMask mask) const override;
     std::unique_ptr<IColumnPaintFormat> Clone() const override;
     bool IsSerializable() const override { return true; }
     std::string GetClassName() const override { return kClassName; }
-    void Serialize(Platform::CArchive& /*ar*/) override {}
+    void Serialize(Platform::CArchive& /*ar*/) override {} // no state of its own: stores nothing
 
     // The width the sort mark takes at the cell's right.
     virtual int32_t GetSortMarkWidth() const { return 12; }
-    virtual void DrawBackground(const ColumnInfo& column, PaintContext& context, PaintElementMask mask) const;
-    virtual void DrawSortMark(const ColumnInfo& column, PaintContext& context, PaintElementMask mask) const;
-    virtual void DrawCaption(const ColumnInfo& column, PaintContext& context, PaintElementMask mask) const;
+    virtual void DrawBackground(const ColumnInfo& column, PaintContext& context, PaintElementMask mask) const; // button face, raised frame
+    virtual void DrawSortMark(const ColumnInfo& column, PaintContext& context, PaintElementMask mask) const; // level boxes, direction
+    virtual void DrawCaption(const ColumnInfo& column, PaintContext& context, PaintElementMask mask) const; // the column's caption
     // Draws header image `image` stretched into `box`.
     virtual void DrawImage(const ColumnInfo& column, PaintContext& context, int32_t image,
                            const Platform::CRect& box) const;

@@ -51,7 +51,7 @@ class CLinePaintFormat;
 
 class CCustomDraw : public ICustomDraw {
 public:
-    static constexpr int32_t kDefaultHeaderHeight = 20;
+    static constexpr int32_t kDefaultHeaderHeight = 20; // the strip's height when no font can be measured
 
     // autoDelete is what IsAutoDelete answers: whether the grid that holds
     // this custom draw deletes it.
@@ -60,7 +60,7 @@ public:
     CCustomDraw& operator=(const CCustomDraw&) = delete;
     ~CCustomDraw() override = default;
 
-    bool IsAutoDelete() const override { return m_autoDelete; }
+    bool IsAutoDelete() const override { return m_autoDelete; } // as constructed
 
     void DrawHeader(const HeaderInfo& header, PaintContext& context, PaintElementMask mask) override;
     void DrawColumnHeader(const ColumnInfo& column, PaintContext& context, PaintElementMask mask) override;
@@ -80,10 +80,10 @@ private:
 
 // The process-wide defaults of painting (see the top of this file).
 struct SharedPaintDefaults {
-    const CCellPaintFormat& cellFormat;
-    const CColumnPaintFormat& columnFormat;
-    const CHeaderPaintFormat& headerFormat;
-    const CLinePaintFormat& lineFormat;
+    const CCellPaintFormat& cellFormat; // the default cell painter
+    const CColumnPaintFormat& columnFormat; // the default header-cell painter
+    const CHeaderPaintFormat& headerFormat; // the default header-strip painter
+    const CLinePaintFormat& lineFormat; // the default row painter
     CCustomDraw& customDraw; // answers IsAutoDelete() false: no grid deletes it
 };
 const SharedPaintDefaults& GetSharedPaintDefaults();

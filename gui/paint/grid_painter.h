@@ -70,7 +70,7 @@ class IPaintHost;
 // Receives the paint record of one cell (valid during the call only).
 class ICellVisitor {
 public:
-    virtual void Visit(const CellInfo& cell, PaintContext& context) = 0;
+    virtual void Visit(const CellInfo& cell, PaintContext& context) = 0; // one cell
 
 protected:
     ICellVisitor() = default;
@@ -120,20 +120,20 @@ public:
     // font, else the shared default font.
     static int32_t MeasureLineHeight(IPaintHost& host);
 
+    static constexpr COLORREF kColumnDragKey = Platform::RGB(237, 238, 234); // see MakeColumnDragImage
     // The drag image of a column being dragged: its header cell drawn in
     // state 1 through the custom draw onto kColumnDragKey, made into a
     // one-image list masked by that colour. Null when the host has no
     // header or the column is not laid out.
-    static constexpr COLORREF kColumnDragKey = Platform::RGB(237, 238, 234);
     std::unique_ptr<Platform::CImageList> MakeColumnDragImage(CColumn& column);
+    static constexpr COLORREF kRowDragKey = Platform::RGB(192, 127, 192); // see MakeRowDragImage
+    static constexpr PaintElementMask kRowDragElements = 0xE00B;         // see MakeRowDragImage
     // The drag image of rows being dragged: the selected rows now visible,
     // drawn through DrawLine with the elements kRowDragElements onto a
     // bitmap reaching from the first to the last of them, pre-filled with
     // kRowDragKey, made into a one-image list masked by that colour. Null
     // when no selected row is visible. `top` receives the client y of the
     // image's top edge.
-    static constexpr COLORREF kRowDragKey = Platform::RGB(192, 127, 192);
-    static constexpr PaintElementMask kRowDragElements = 0xE00B;
     std::unique_ptr<Platform::CImageList> MakeRowDragImage(int32_t* top = nullptr);
 
     // The widest content of `column`'s cells over every row of both lists,
@@ -168,8 +168,8 @@ public:
         int64_t pictureBuilds = 0; // background pictures pre-rendered
         int64_t windowCopies = 0;  // rectangles copied from the back buffer to the window
     };
-    const Counters& GetCountersForTesting() const { return m_counters; }
-    bool HasBackBufferForTesting() const { return m_buffer != nullptr; }
+    const Counters& GetCountersForTesting() const { return m_counters; } // for tests: the counters so far
+    bool HasBackBufferForTesting() const { return m_buffer != nullptr; } // for tests: a back buffer exists
 
 private:
     // What the pre-rendered picture was made from.

@@ -18,7 +18,7 @@ namespace Brivel::GUI {
 
 class CHeaderPaintFormat : public IHeaderPaintFormat {
 public:
-    static constexpr char kClassName[] = "GUI::CHeaderPaintFormat";
+    static constexpr char kClassName[] = "GUI::CHeaderPaintFormat"; // the registry name
     // The colour of the insertion bar of a column drag.
     static constexpr COLORREF kInsertionBarColor = Platform::RGB(128, 128, 255);
 

@@ -23,7 +23,7 @@ namespace Brivel::GUI {
 
 class CLinePaintFormat : public ILinePaintFormat {
 public:
-    static constexpr char kClassName[] = "GUI::CLinePaintFormat";
+    static constexpr char kClassName[] = "GUI::CLinePaintFormat"; // the registry name
 
     CLinePaintFormat() = default;
 

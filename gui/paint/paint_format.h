@@ -63,7 +63,11 @@ class CGridItem;
 // The paint element mask: 19 bits, one per drawable element.
 using PaintElementMask = uint32_t;
 
+// The bits of PaintElementMask.
 namespace PaintElement {
+// One bit per element: texts, images, backgrounds and tints, frames, the
+// change highlight, drag marks, the tree's indent, buttons and lines, grid
+// lines and embedded controls.
 inline constexpr PaintElementMask kCellText = 0x1;
 inline constexpr PaintElementMask kCellImages = 0x2;
 inline constexpr PaintElementMask kHeaderImages = 0x4;
@@ -87,18 +91,24 @@ inline constexpr PaintElementMask kEmbeddedControls = 0x40000;
 inline constexpr PaintElementMask kAll = 0x7FFFF;
 } // namespace PaintElement
 
+// Draws and measures one cell.
 class ICellPaintFormat {
 public:
     virtual ~ICellPaintFormat() = default;
+    // Draws the cell (the elements in `mask`) on context.dc.
     virtual void Draw(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const = 0;
+    // The colour the cell's background is painted in.
     virtual Platform::COLORREF GetBackColor(const CellInfo& cell, PaintContext& context,
                                             PaintElementMask mask) const = 0;
+    // The colour the cell's text is drawn in.
     virtual Platform::COLORREF GetTextColor(const CellInfo& cell, PaintContext& context,
                                             PaintElementMask mask) const = 0;
     // The width in pixels that the cell's content needs.
     virtual int32_t MeasureWidth(const CellInfo& cell, PaintContext& context, PaintElementMask mask) const = 0;
+    // Where the cell's image goes (`result`).
     virtual void GetImageRect(Platform::CRect& result, const CellInfo& cell, PaintContext& context,
                               PaintElementMask mask) const = 0;
+    // Where the cell's text goes (`result`).
     virtual void GetTextRect(Platform::CRect& result, const CellInfo& cell, PaintContext& context,
                              PaintElementMask mask) const = 0;
     // A new default instance of the same class.
@@ -107,6 +117,7 @@ public:
     virtual bool IsSerializable() const { return false; }
     // The registry name ("GUI::CCellPaintFormat"); empty when not registered.
     virtual std::string GetClassName() const { return {}; }
+    // Stores or loads the format's settings; the base has none.
     virtual void Serialize(Platform::CArchive& /*ar*/) {}
 
 protected:
@@ -115,14 +126,19 @@ protected:
     ICellPaintFormat& operator=(const ICellPaintFormat&) = default;
 };
 
+// Draws one header cell (a column's caption box).
 class IColumnPaintFormat {
 public:
     virtual ~IColumnPaintFormat() = default;
+    // Draws the header cell on context.dc.
     virtual void Draw(const ColumnInfo& column, PaintContext& context, PaintElementMask mask) const = 0;
+    // A new default instance of the same class.
     virtual std::unique_ptr<IColumnPaintFormat> Clone() const = 0;
+    // As ICellPaintFormat's: whether a holder stores the format, its registry
+    // name, and its settings (none in the base).
     virtual bool IsSerializable() const { return false; }
-    virtual std::string GetClassName() const { return {}; }
-    virtual void Serialize(Platform::CArchive& /*ar*/) {}
+    virtual std::string GetClassName() const { return {}; } // empty when not registered
+    virtual void Serialize(Platform::CArchive& /*ar*/) {} // the base stores nothing
 
 protected:
     IColumnPaintFormat() = default;
@@ -130,6 +146,7 @@ protected:
     IColumnPaintFormat& operator=(const IColumnPaintFormat&) = default;
 };
 
+// Draws the whole header strip.
 class IHeaderPaintFormat {
 public:
     virtual ~IHeaderPaintFormat() = default;
@@ -137,9 +154,11 @@ public:
     // has none; the format calls it back for each column.
     virtual void Draw(const HeaderInfo& header, PaintContext& context, PaintElementMask mask,
                       ICustomDraw& customDraw) const = 0;
+    // As ICellPaintFormat's: whether a holder stores the format, its registry
+    // name, and its settings (none in the base).
     virtual bool IsSerializable() const { return false; }
-    virtual std::string GetClassName() const { return {}; }
-    virtual void Serialize(Platform::CArchive& /*ar*/) {}
+    virtual std::string GetClassName() const { return {}; } // empty when not registered
+    virtual void Serialize(Platform::CArchive& /*ar*/) {} // the base stores nothing
 
 protected:
     IHeaderPaintFormat() = default;
@@ -147,15 +166,18 @@ protected:
     IHeaderPaintFormat& operator=(const IHeaderPaintFormat&) = default;
 };
 
+// Draws one row.
 class ILinePaintFormat {
 public:
     virtual ~ILinePaintFormat() = default;
     // customDraw as for IHeaderPaintFormat::Draw; called back for each cell.
     virtual void Draw(const LineInfo& line, PaintContext& context, PaintElementMask mask,
                       ICustomDraw& customDraw) const = 0;
+    // As ICellPaintFormat's: whether a holder stores the format, its registry
+    // name, and its settings (none in the base).
     virtual bool IsSerializable() const { return false; }
-    virtual std::string GetClassName() const { return {}; }
-    virtual void Serialize(Platform::CArchive& /*ar*/) {}
+    virtual std::string GetClassName() const { return {}; } // empty when not registered
+    virtual void Serialize(Platform::CArchive& /*ar*/) {} // the base stores nothing
 
 protected:
     ILinePaintFormat() = default;
@@ -163,11 +185,18 @@ protected:
     ILinePaintFormat& operator=(const ILinePaintFormat&) = default;
 };
 
+// The one entry point through which a grid draws and measures: it draws
+// the header, header cells, rows and cells, and chooses the format of each
+// (CCustomDraw, custom_draw.h, is the default).
 class ICustomDraw : public virtual IAutoDelete {
 public:
+    // Draws the header strip.
     virtual void DrawHeader(const HeaderInfo& header, PaintContext& context, PaintElementMask mask) = 0;       // 0
+    // Draws one header cell.
     virtual void DrawColumnHeader(const ColumnInfo& column, PaintContext& context, PaintElementMask mask) = 0; // 1
+    // Draws one row.
     virtual void DrawLine(const LineInfo& line, PaintContext& context, PaintElementMask mask) = 0;             // 2
+    // Draws one cell.
     virtual void DrawCell(const CellInfo& cell, PaintContext& context, PaintElementMask mask) = 0;             // 3
     // The format that draws the row of `item` (null: an empty line), which
     // shows `object` (null: none). `line` is the row being drawn.
@@ -182,6 +211,7 @@ public:
     virtual int32_t GetHeaderHeight(const HeaderInfo& header, PaintContext& context) = 0;                      // 6
     // A row's height for `font`, measured on `dc` (null: a scratch surface).
     virtual int32_t GetLineHeight(const QFont* font, Platform::CDC* dc) = 0;                                   // 7
+    // The width in pixels that the cell's content needs.
     virtual int32_t MeasureCell(const CellInfo& cell, PaintContext& context, PaintElementMask mask) = 0;       // 8
 
 protected:

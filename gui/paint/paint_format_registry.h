@@ -27,10 +27,12 @@
 
 namespace Brivel::GUI {
 
+// The four paint-format interfaces, each with a registry table of its own.
 template <class T>
 concept PaintFormatInterface = std::same_as<T, ICellPaintFormat> || std::same_as<T, IColumnPaintFormat> ||
                                std::same_as<T, IHeaderPaintFormat> || std::same_as<T, ILinePaintFormat>;
 
+// Makes a new default instance of one registered class.
 template <PaintFormatInterface Interface>
 using PaintFormatFactory = std::unique_ptr<Interface> (*)();
 
@@ -74,12 +76,13 @@ std::unique_ptr<Interface> MakeDefaultPaintFormat()
 template <PaintFormatInterface Interface>
 class CPaintFormatRegistrar {
 public:
+    // Registers `factory` under `name` (RegisterPaintFormat).
     CPaintFormatRegistrar(const char* name, PaintFormatFactory<Interface> factory)
         : m_registered(RegisterPaintFormat<Interface>(name != nullptr ? std::string_view(name) : std::string_view(),
                                                       factory))
     {
     }
-    bool IsRegistered() const noexcept { return m_registered; }
+    bool IsRegistered() const noexcept { return m_registered; } // the registration was accepted
 
 private:
     bool m_registered;

@@ -56,21 +56,24 @@ struct HeaderDragState {
 
 // Where dragged rows would drop, as the rows show it.
 struct RowDropMark {
+    // Where the bar goes: none, at the row's top edge, at its bottom edge.
     enum Where : int32_t { kNone = 0, kAbove = 1, kBelow = 2 };
     CGridItem* item = nullptr; // the row that shows the mark; null: no drag over the rows
     int32_t where = kNone;     // the bar at the row's top (kAbove) or bottom (kBelow) edge
-    COLORREF color = Platform::RGB(0, 0, 0);
+    COLORREF color = Platform::RGB(0, 0, 0); // the bar's colour
 };
 
 // What in-place editing adds to the drawing of a cell: it may change the
 // paint elements of the cell first, and draws its mark into the cell last.
 class ICellEditorPaint {
 public:
+    // The elements to draw of the cell; the base keeps `mask`.
     virtual PaintElementMask FilterPaintElements(const CellInfo& /*cell*/, PaintContext& /*context*/,
                                                  PaintElementMask mask) const
     {
         return mask;
     }
+    // Draws the editor's mark into the cell, last; the base draws nothing.
     virtual void DrawEditorMark(const CellInfo& /*cell*/, PaintContext& /*context*/, PaintElementMask /*mask*/) const {}
 
 protected:
@@ -91,8 +94,9 @@ public:
     virtual QWidget* GetWindow() const { return nullptr; }
 
     // ---- What is painted ----
+    // The header; null: none.
     virtual CHeader* GetHeader() const { return nullptr; }
-    virtual bool IsHeaderShown() const { return true; }
+    virtual bool IsHeaderShown() const { return true; } // the header strip is shown
     // The source of the horizontal scroll position handed to the header's
     // hit tests and column rectangles; null: not scrolled.
     virtual const IHorizontalScrollSource* GetScrollSource() const { return nullptr; }
@@ -114,32 +118,34 @@ public:
     virtual bool IsTreeShown() const { return true; }
 
     // ---- Options ----
+    // The grid's colours.
     virtual const Appearance& GetAppearance() const
     {
         static const Appearance defaults;
         return defaults;
     }
+    // How changed cells are highlighted.
     virtual const HighlightSettings& GetHighlightSettings() const
     {
         static const HighlightSettings defaults;
         return defaults;
     }
-    virtual bool IsHighlightChangedValues() const { return false; }
-    virtual PaintElementMask GetPaintElementMask() const { return PaintElement::kAll; }
-    virtual bool IsDoubleBuffered() const { return true; }
-    virtual bool IsSeparatorShown() const { return true; }
-    virtual int32_t GetSeparatorHeight() const { return 2; }
+    virtual bool IsHighlightChangedValues() const { return false; } // changed cells are highlighted
+    virtual PaintElementMask GetPaintElementMask() const { return PaintElement::kAll; } // the elements painted
+    virtual bool IsDoubleBuffered() const { return true; } // rows are painted into a back buffer first
+    virtual bool IsSeparatorShown() const { return true; } // the band between the pinned and the body list
+    virtual int32_t GetSeparatorHeight() const { return 2; } // its height in pixels
     // The grid font; null: the shared default font.
     virtual const QFont* GetFont() const { return nullptr; }
     // The grid's custom draw; null: the shared default.
     virtual ICustomDraw* GetCustomDraw() const { return nullptr; }
-    virtual Platform::CImageList* GetCellImageList() const { return nullptr; }
-    virtual bool IsStretchImages() const { return false; }
+    virtual Platform::CImageList* GetCellImageList() const { return nullptr; } // the cells' images; null: none
+    virtual bool IsStretchImages() const { return false; } // cell images are scaled to the cell's height
     // The background picture (null: none), its mode and its overlay alpha
     // (-1: the picture is not used).
     virtual const QImage* GetBackgroundPicture() const { return nullptr; }
-    virtual int32_t GetBackgroundMode() const { return kBackgroundCentred; }
-    virtual int32_t GetBackgroundAlpha() const { return -1; }
+    virtual int32_t GetBackgroundMode() const { return kBackgroundCentred; } // a BackgroundMode
+    virtual int32_t GetBackgroundAlpha() const { return -1; } // the rows' alpha over the picture; -1: not used
 
     // ---- Editing and embedded controls (none by default) ----
     // The in-place editing that takes part in drawing cells: the grid's

@@ -61,6 +61,8 @@ class CRowList;
 class ICustomDraw;
 class IHorizontalScrollSource;
 
+// One per paint pass: the surface, the clip rectangle, the grid and its
+// settings read once for the pass, and a scratch text buffer.
 struct PaintContext {
     // ---- The window and what it shows ----
     IPaintHost* host = nullptr;   // the grid's painting side; never null in a pass
@@ -86,25 +88,25 @@ struct PaintContext {
     RowDropMark dropMark;            // of a row drag over the rows; item null: none
 
     // ---- Images and the background picture ----
-    Platform::CImageList* cellImageList = nullptr;
-    bool stretchImages = false;
+    Platform::CImageList* cellImageList = nullptr; // the grid's cell images; null: none
+    bool stretchImages = false; // cell images are scaled to the cell's height
     const QImage* backgroundPicture = nullptr; // the pre-rendered picture (client size); null: none
     Platform::CRect pictureRect;               // where the picture shows (client pixels)
     int32_t backgroundAlpha = -1;              // overlay alpha; -1: the picture is not used
 
     // ---- Settings, read once per pass ----
-    const Appearance* appearance = nullptr;
-    bool highlightChangedValues = false;
+    const Appearance* appearance = nullptr; // the grid's colours
+    bool highlightChangedValues = false; // changed cells are highlighted
     int32_t now = 0; // the process clock at the start of the pass: every cell's change age is taken against it
-    PaintElementMask mask = PaintElement::kAll;
+    PaintElementMask mask = PaintElement::kAll; // the elements the grid paints
     const QFont* font = nullptr;     // the grid font, else the shared default font
     int32_t fixedWidth = 0;          // the header's fixed width
     int32_t treeColumnId = CColumn::kUnsetField; // the header's focus column; kUnsetField: none
-    bool treeShown = true;
+    bool treeShown = true; // rows are drawn as a tree (IPaintHost::IsTreeShown)
     // The sort levels' field identifiers in level order; the list ends at the
     // first kNoField (at most five).
     std::array<int32_t, CHeader::kMaxSortLevels> sortFields{};
-    std::array<bool, CHeader::kMaxSortLevels> sortDescending{};
+    std::array<bool, CHeader::kMaxSortLevels> sortDescending{}; // per level, as sortFields
 
     // ---- Collected during the pass ----
     // The nearest repaint a running change highlight asks for, in ms from
@@ -123,12 +125,15 @@ struct PaintContext {
         }
         return -1;
     }
+    // Whether `row` of the list kind has the focus.
     bool IsFocusRow(int32_t listKind, int32_t row) const noexcept
     {
         return focusListKind != 0 && listKind == focusListKind && row == focusRow;
     }
 };
 
+// One per row: colours by parity, the row's rectangles, font, margins,
+// highlight settings, list, index, item and the neighbours' selection.
 struct LineInfo {
     COLORREF textColor = Platform::RGB(0, 0, 0);       // the row's, by parity
     COLORREF backColor = Platform::RGB(255, 255, 255); // the row's, by parity
@@ -136,18 +141,18 @@ struct LineInfo {
     Platform::CRect visibleRect; // the visible part (cut at the client or area bottom)
     Platform::CRect fullRect;    // the whole row, client width by row height
     Platform::CRect paintRect;   // the visible part within the clip rectangle
-    const QFont* font = nullptr;
-    int32_t leftMargin = 2;
-    int32_t rightMargin = 2;
-    HighlightSettings highlight;
+    const QFont* font = nullptr; // the grid font, else the shared default
+    int32_t leftMargin = 2; // pixels between a cell's left edge and its content
+    int32_t rightMargin = 2; // pixels between a cell's content and its right edge
+    HighlightSettings highlight; // how changed cells are highlighted
     CRowList* list = nullptr;    // the pinned or body list; null only for a host without lists
     int32_t listKind = 0;        // 1 pinned, 2 body
     int32_t row = -1;            // index within the list; empty lines continue the row count
     CGridItem* item = nullptr;   // null for the empty lines below the last row
-    bool prevSelected = false;
-    bool nextSelected = false;
+    bool prevSelected = false; // the row above is selected
+    bool nextSelected = false; // the row below is selected
 
-    bool IsSelected() const noexcept;
+    bool IsSelected() const noexcept; // the row's item is selected
 };
 
 // A cell: the line's fields, with the rectangles standing for the cell:
@@ -159,9 +164,9 @@ struct CellInfo : LineInfo {
     const LineInfo* line = nullptr;   // the line the cell belongs to
     CColumn* column = nullptr;        // null for the area right of the last column
     CColumn::Attributes attributes;   // the column's, read once (defaults without a column)
-    Platform::CImageList* imageList = nullptr;
+    Platform::CImageList* imageList = nullptr; // the column's cell images (the grid's); null: none
     int32_t imageIndex = -1;          // the column's cell image; -1: none
-    bool stretchImages = false;
+    bool stretchImages = false; // as PaintContext::stretchImages; false right of the last column
     Common::CDataObject* object = nullptr; // the row's data object; null: none
     Common::ValueKind kind = Common::KindNone; // the kind of the column's field in the object
     const Common::CFormat* format = nullptr;   // the value format of the text; null: no text
@@ -170,29 +175,31 @@ struct CellInfo : LineInfo {
     // changed or highlighting is off.
     int32_t changeAge = -1;
 
-    int32_t ColumnId() const noexcept { return column ? attributes.id : CColumn::kUnsetField; }
+    int32_t ColumnId() const noexcept { return column ? attributes.id : CColumn::kUnsetField; } // the column's field id; kUnsetField without a column
 };
 
+// One per header strip: drag state, font, image list.
 struct HeaderInfo {
     CColumn* dragged = nullptr;  // the column being dragged or resized
-    CColumn* dropTarget = nullptr;
+    CColumn* dropTarget = nullptr; // the column a drag would drop on; null: none
     int32_t dropSide = 0;        // 1 left half, 2 right half, 0 none
     const QFont* font = nullptr; // the header's font, else the grid's; null: none
-    Platform::CImageList* imageList = nullptr;
+    Platform::CImageList* imageList = nullptr; // the header's images; null: none
     COLORREF textColor = Platform::RGB(0, 0, 0); // the system window-text colour
     Platform::CRect rect;        // the header strip
 };
 
+// One per header cell.
 struct ColumnInfo {
-    const HeaderInfo* header = nullptr;
-    CColumn* column = nullptr;
-    CColumn::Attributes attributes;
+    const HeaderInfo* header = nullptr; // the strip the cell belongs to
+    CColumn* column = nullptr; // the column drawn
+    CColumn::Attributes attributes; // the column's, read once
     Platform::CRect visibleRect; // clipped at the fixed-area boundary
-    Platform::CRect fullRect;
+    Platform::CRect fullRect; // the column's unclipped extent by the strip's height
     int32_t state = 0;           // 1: the column being dragged or resized
-    const QFont* font = nullptr;
-    int32_t headerImage = -1;
-    COLORREF textColor = Platform::RGB(0, 0, 0);
+    const QFont* font = nullptr; // the strip's (HeaderInfo::font)
+    int32_t headerImage = -1; // the column's header image; -1: none
+    COLORREF textColor = Platform::RGB(0, 0, 0); // the strip's (HeaderInfo::textColor)
 };
 
 // Keeps `rect` out of the surface's clip region while it lives and then puts
@@ -202,6 +209,7 @@ struct ColumnInfo {
 // boundary pay them.
 class CScopedClipExclusion {
 public:
+    // Excludes `rect` from `dc`'s clip region; the destructor restores it.
     CScopedClipExclusion(Platform::CDC& dc, const Platform::CRect& rect);
     CScopedClipExclusion(const CScopedClipExclusion&) = delete;
     CScopedClipExclusion& operator=(const CScopedClipExclusion&) = delete;

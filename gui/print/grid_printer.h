@@ -82,10 +82,11 @@ protected:
 
 class CGridPrinter {
 public:
-    static constexpr const char* kDocumentName = "Brivel.Grid document";
+    static constexpr const char* kDocumentName = "Brivel.Grid document"; // the document's name
     // The largest band bitmap, in pixels (128 MB at 32 bits per pixel).
     static constexpr int64_t kMaxBandPixels = int64_t(32) << 20;
 
+    // Where a page's drawing goes and how large a band of rows is.
     struct Geometry {
         Platform::CSize page;    // in page units
         Platform::CRect drawing; // the page less its margins, in page units
@@ -100,11 +101,12 @@ public:
     // What a document would hold.
     struct Plan {
         PrintResult result = PrintResult::kPrinted; // kPrinted when there is something to print
-        int32_t bands = 0;
-        int32_t pagesAcross = 0;
+        int32_t bands = 0; // bands of rows, top to bottom
+        int32_t pagesAcross = 0; // pages side by side for the columns
         int32_t pages = 0; // bands x pages across
     };
 
+    // A printer of the grid behind `grid` (its paint host, read only).
     explicit CGridPrinter(const IPaintHost& grid);
     CGridPrinter(const CGridPrinter&) = delete;
     CGridPrinter& operator=(const CGridPrinter&) = delete;
@@ -119,11 +121,11 @@ public:
     // What the prints did, for tests and benchmarks.
     struct Counters {
         int64_t bandsLaidOut = 0; // counting passes included
-        int64_t bandsDrawn = 0;
-        int64_t bitmapBuilds = 0;
-        int64_t pagesPrinted = 0;
+        int64_t bandsDrawn = 0; // bands drawn into a bitmap
+        int64_t bitmapBuilds = 0; // band bitmaps made
+        int64_t pagesPrinted = 0; // pages sent to the printer
     };
-    const Counters& GetCountersForTesting() const { return m_counters; }
+    const Counters& GetCountersForTesting() const { return m_counters; } // the counters so far
 
 private:
     // Where the next band starts: a list kind (0: nothing left) and a row.

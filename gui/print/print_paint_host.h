@@ -25,8 +25,10 @@ public:
     // The paint elements printing leaves out: 0x10 to 0x1000 and 0x40000.
     static constexpr PaintElementMask kPrintMaskOff = 0x1FF0 | PaintElement::kEmbeddedControls;
 
+    // The grid's host `grid` as printing sees it.
     explicit CPrintPaintHost(const IPaintHost& grid) : m_grid(grid) {}
 
+    // The band of rows drawn next: it stands for the client rectangle.
     void SetBand(const Platform::CRect& band) { m_band = band; }
 
     CRowList* GetRowList(int32_t kind) const override { return m_grid.GetRowList(kind); }

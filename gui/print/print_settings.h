@@ -24,8 +24,9 @@ class CArchive;
 
 namespace Brivel::GUI {
 
+// How a grid prints (see the top of this file).
 struct PrintSettings {
-    static constexpr int32_t kVersion = 1;
+    static constexpr int32_t kVersion = 1; // the version of the stored form this code writes and reads
     // The scale is kept within this range: below it a band would need a
     // bitmap many pages large, above it a page would hold a few pixels.
     static constexpr double kMinScale = 0.25;
@@ -33,16 +34,17 @@ struct PrintSettings {
     // Margins are kept within 0 .. this many millimetres.
     static constexpr int32_t kMaxMargin = 1000;
 
-    bool printHeader = true;
+    bool printHeader = true; // the header strip is printed
     bool repeatHeader = false; // the header strip on every page, not just the first
-    bool printPinned = true;
-    bool printBody = true;
+    bool printPinned = true; // the pinned rows are printed
+    bool printBody = true; // the body rows are printed
     double scale = 1.0;        // 2: everything twice as large on paper
     int32_t topMargin = 3;     // millimetres, kept at every scale
-    int32_t bottomMargin = 0;
-    int32_t leftMargin = 10;
-    int32_t rightMargin = 10;
+    int32_t bottomMargin = 0; // millimetres
+    int32_t leftMargin = 10; // millimetres
+    int32_t rightMargin = 10; // millimetres
 
+    // Member-wise equality.
     bool operator==(const PrintSettings&) const = default;
 
     // The same settings with the scale clamped to kMinScale .. kMaxScale (a
@@ -78,7 +80,7 @@ struct PrintRequest {
     QString outputFile;
     // The page range when no dialog is shown; 0 leaves that side unbounded.
     int32_t fromPage = 0;
-    int32_t toPage = 0;
+    int32_t toPage = 0; // (see fromPage)
     // The progress dialog for documents of more than kProgressPages pages.
     bool showProgress = true;
 };

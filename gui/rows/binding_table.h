@@ -36,20 +36,24 @@ namespace Brivel::GUI {
 
 class CGridItem;
 
+// The registry's map from a data object to its rows (see the top of this file).
 class CBindingTable {
 public:
+    // One bound object: its address, its rows in binding order, the sequence
+    // number of its first binding and its dying flag.
     class CEntry {
     public:
-        Common::CDataObject* Object() const noexcept { return m_object; }
-        uint64_t Sequence() const noexcept { return m_sequence; }
-        bool IsDying() const noexcept { return m_dying; }
-        void SetDying() noexcept { m_dying = true; }
+        Common::CDataObject* Object() const noexcept { return m_object; } // the key; null: a free slot
+        uint64_t Sequence() const noexcept { return m_sequence; } // the dispatcher's sequence number at the first binding
+        bool IsDying() const noexcept { return m_dying; } // the object announced its destruction
+        void SetDying() noexcept { m_dying = true; } // marks it so
         // The rows in binding order; valid until the next change of the table.
+        // The rows bound to the object, in binding order.
         std::span<CGridItem* const> Rows() const noexcept
         {
             return {m_many ? m_many.get() : &m_one, m_count};
         }
-        bool ContainsRow(const CGridItem* row) const noexcept;
+        bool ContainsRow(const CGridItem* row) const noexcept; // `row` is one of them
 
     private:
         friend class CBindingTable;
@@ -65,6 +69,7 @@ public:
         bool m_dying = false;
     };
 
+    // What Remove did.
     struct RemoveResult {
         bool erased = false;     // the pair had an entry
         bool stillBound = false; // the object has rows left
@@ -83,16 +88,18 @@ public:
     // Erases the object's entry with all its rows; false when it had none.
     bool Erase(const Common::CDataObject* object) noexcept;
 
+    // The object's entry; null when it has none.
     CEntry* Find(const Common::CDataObject* object) noexcept;
     const CEntry* Find(const Common::CDataObject* object) const noexcept;
+    // Whether the pair (object, row) is bound.
     bool Contains(const Common::CDataObject* object, const CGridItem* row) const noexcept
     {
         const CEntry* entry = Find(object);
         return entry && entry->ContainsRow(row);
     }
 
-    size_t ObjectCount() const noexcept { return m_objects; }
-    size_t BindingCount() const noexcept { return m_bindings; }
+    size_t ObjectCount() const noexcept { return m_objects; } // objects with an entry
+    size_t BindingCount() const noexcept { return m_bindings; } // (object, row) pairs
 
     // Calls f(const CEntry&) for every entry; f must not change the table.
     template <class F>
@@ -106,7 +113,7 @@ public:
     // Probe chains unbroken, counts right, every entry non-empty. Empty when
     // they hold, else the first fault found.
     std::string CheckInvariantsForTesting() const;
-    size_t CapacityForTesting() const noexcept { return m_capacity; }
+    size_t CapacityForTesting() const noexcept { return m_capacity; } // for tests: the slot count
 
 private:
     static constexpr size_t kMinCapacity = 16;

@@ -71,15 +71,15 @@ public:
     // Removes the first binding of the pair; false when it had none (nothing
     // changes, the sink stays).
     bool RemoveBinding(Common::CDataObject* object, CGridItem* row);
-    bool HasBinding(const Common::CDataObject* object, const CGridItem* row) const;
-    bool IsBound(const Common::CDataObject* object) const;
+    bool HasBinding(const Common::CDataObject* object, const CGridItem* row) const; // the pair is bound
+    bool IsBound(const Common::CDataObject* object) const; // the object has rows
     // Appends the object's rows that lie in a grid's pinned or body list (not
     // the detached list), in binding order; with `owner`, only the rows of
     // lists it owns (one grid's). Thread: GUI thread (it reads the rows).
     void GetRows(const Common::CDataObject* object, std::vector<CGridItem*>& rows,
                  const IRowListOwner* owner = nullptr) const;
-    size_t GetBindingCount() const;
-    size_t GetBoundObjectCount() const;
+    size_t GetBindingCount() const; // (object, row) pairs
+    size_t GetBoundObjectCount() const; // objects with rows
 
     // ---- Deliveries ----
     // The data-change step of every row of the packet's object, unless the
@@ -98,7 +98,7 @@ public:
     // Row handlers (data change, removal) that threw during a delivery.
     uint64_t GetFailedDeliveryCount() const;
 
-    CDispatcher& GetDispatcher() noexcept { return m_dispatcher; }
+    CDispatcher& GetDispatcher() noexcept { return m_dispatcher; } // the process-wide dispatcher
 
     // Checks the binding table. Empty when it holds.
     std::string CheckInvariantsForTesting() const;

@@ -84,25 +84,25 @@ class CDataObjectRegistry;
 // One change of one data object, as queued by the dispatcher.
 struct CUpdatePacket {
     Common::CDataObject* object = nullptr; // Not owned; may be gone by delivery.
-    int32_t fieldId = 0;
+    int32_t fieldId = 0; // the changed field
     uint64_t sequence = 0; // the dispatcher's sequence number at posting
 };
 static_assert(sizeof(CUpdatePacket) <= 24, "one packet is queued per change; keep it small");
 
 class CDispatcher final : public Common::CDataObject::ISink {
 public:
-    static constexpr const char* kMessageName = "Brivel.Grid.Dispatcher.SyncMessage";
+    static constexpr const char* kMessageName = "Brivel.Grid.Dispatcher.SyncMessage"; // the registered message of the dispatcher's window
     // The dispatcher window's object name (Qt's place for a window class).
     static constexpr const char* kWindowClassName = "Brivel.Grid.Dispatcher";
     // wParam of the registered message.
     static constexpr Platform::WPARAM kDrainUpdates = 0;
     static constexpr Platform::WPARAM kDeliverDisposal = 1; // lParam: the object; result 1 when delivered
 
-    static constexpr size_t kMaxQueuedUpdates = size_t{1} << 20;
+    static constexpr size_t kMaxQueuedUpdates = size_t{1} << 20; // packets that may wait (see Bound above)
     // The queue's buffers keep at most this many packets' room while no
     // change waits (1.5 MB); more is freed when the queue runs empty.
     static constexpr size_t kIdleBufferPackets = size_t{1} << 16;
-    static constexpr int kDrainSliceMs = 8;
+    static constexpr int kDrainSliceMs = 8; // the longest drain before the event loop runs again
     // The longest burst of other threads' synchronous calls answered within a
     // drain, and the deliveries that run at least between two bursts.
     static constexpr int kSendBurstUs = 1000;
@@ -132,10 +132,10 @@ public:
     void OnDelete(Common::CDataObject* object) override;
 
     // ---- State ----
-    Platform::HWND GetSafeHwnd() const noexcept;
-    std::thread::id GetGuiThreadId() const noexcept;
-    bool IsGuiThread() const noexcept { return std::this_thread::get_id() == GetGuiThreadId(); }
-    bool IsShutDown() const noexcept;
+    Platform::HWND GetSafeHwnd() const noexcept; // the window's handle; HWND{} when there is none
+    std::thread::id GetGuiThreadId() const noexcept; // the thread of the window
+    bool IsGuiThread() const noexcept { return std::this_thread::get_id() == GetGuiThreadId(); } // the calling thread is that thread
+    bool IsShutDown() const noexcept; // Shutdown has run
     // Packets posted from now on carry this sequence number or a higher one.
     uint64_t GetSequence() const noexcept;
     // Changes not queued because the queue was full.
@@ -149,7 +149,7 @@ public:
     // dropped. Idempotent. Thread: GUI thread only.
     void Shutdown();
 
-    size_t GetQueuedUpdateCountForTesting() const;
+    size_t GetQueuedUpdateCountForTesting() const; // for tests: packets waiting
     // Test seam: drains begun so far (each turn of the event loop that
     // delivers changes is one). Thread: any thread.
     uint64_t GetDrainCountForTesting() const;

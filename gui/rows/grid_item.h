@@ -59,10 +59,11 @@ class CEmbeddedControlMap;
 
 // One field's highlight state on one row.
 struct HighlightRecord {
-    int32_t fieldId = 0;
+    int32_t fieldId = 0; // the field the record is about
     int32_t lastChangeTime = -1; // process clock ms
     int32_t expiry = -1;         // process clock ms, -1 none
 
+    // Member-wise equality.
     friend bool operator==(const HighlightRecord&, const HighlightRecord&) = default;
 };
 static_assert(sizeof(HighlightRecord) == 12);
@@ -74,10 +75,11 @@ private:
     Common::CIndexedListHook m_flatHook;  // in the list's flat list while shown
 
 public:
+    // The children of an item, in display order.
     using ChildList = Common::CIndexedList<CGridItem, &CGridItem::m_childHook>;
 
-    static constexpr int32_t kSortValueCount = 5;
-    static constexpr int32_t kNever = -1;
+    static constexpr int32_t kSortValueCount = 5; // sort value slots, one per sort level
+    static constexpr int32_t kNever = -1; // a time that never was: no change, no expiry
     static constexpr int32_t kAllFields = -1;  // field id: every field changed
     static constexpr int32_t kNoFieldSet = -2; // field id: changed, record no time
 
@@ -115,8 +117,10 @@ public:
     int32_t GetListKind() const noexcept;
     // In a grid's pinned or body list.
     bool IsAttached() const noexcept { return GetListKind() != 0; }
+    // The root of a row list (its rows are the root's children).
     bool IsRoot() const noexcept { return (m_flags & kRootFlag) != 0; }
 
+    // The number of children.
     int32_t GetChildCount() const noexcept { return m_children.Size(); }
     // The child at `index`; null when out of range.
     CGridItem* GetChild(int32_t index) const noexcept { return m_children.At(index); }
@@ -133,8 +137,11 @@ public:
     void ForEachDescendant(Visit&& visit) const;
 
     // ---- State ----
+    // The item has a row in its list's flat list of visible rows.
     bool IsShown() const noexcept { return m_flatHook.IsLinked(); }
+    // Its children are shown when it is.
     bool IsExpanded() const noexcept { return (m_flags & kExpandedFlag) != 0; }
+    // The row is selected.
     bool IsSelected() const noexcept { return (m_flags & kSelectedFlag) != 0; }
     // The row filter hid the item when it was last asked about it.
     bool IsFilteredOut() const noexcept { return (m_flags & kFilteredFlag) != 0; }
@@ -146,6 +153,7 @@ public:
 
     // Expansion and selection; see CRowList for the rules and notifications.
     void Expand(bool recursive = false);
+    // Hides the children (with `recursive`, collapses the descendants too).
     void Collapse(bool recursive = false);
     // True when the selected state changed.
     bool Select(bool select);
@@ -187,12 +195,14 @@ public:
     // when it has no record. Null as for RecordFieldChange.
     HighlightRecord* SetFieldHighlightExpiry(int32_t fieldId, int32_t now, int32_t expiry);
 
+    // The row's last change time (process clock ms; kNever: none).
     int32_t GetRowChangeTime() const noexcept { return m_rowChangeTime; }
     void SetRowChangeTime(int32_t time) noexcept { m_rowChangeTime = time; }
+    // When the row's highlight ends (process clock ms; kNever: none).
     int32_t GetRowHighlightExpiry() const noexcept { return m_rowHighlightExpiry; }
-    void SetRowHighlightExpiry(int32_t time) noexcept { m_rowHighlightExpiry = time; }
+    void SetRowHighlightExpiry(int32_t time) noexcept { m_rowHighlightExpiry = time; } // see the getter
 
-    static constexpr int32_t kMaxHighlightRecords = UINT16_MAX;
+    static constexpr int32_t kMaxHighlightRecords = UINT16_MAX; // the most field records an item holds
 
 protected:
     CGridItem();

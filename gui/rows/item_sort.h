@@ -23,7 +23,7 @@
 
 namespace Brivel::GUI {
 
-inline constexpr std::ptrdiff_t kInsertionSortLimit = 16;
+inline constexpr std::ptrdiff_t kInsertionSortLimit = 16; // ranges this short go to insertion sort
 
 namespace Detail {
 
@@ -94,6 +94,7 @@ void IntroSortLoop(T* first, T* last, int depth, Before& before)
 
 } // namespace Detail
 
+// Sorts [first, last) by `before` (see the top of this file).
 template <class T, class Before>
 void IntroSort(T* first, T* last, Before before)
 {

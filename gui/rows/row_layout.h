@@ -35,6 +35,7 @@ struct RowLayoutFrame {
     int32_t headerStrip = 0;     // height of the header strip; 0: no header shown
     int32_t separatorHeight = 0; // the band below the pinned rows while there are any; 0: none
     int32_t topRow = -1;         // the first body row shown; -1: none (no body rows)
+    // Member-wise equality.
     bool operator==(const RowLayoutFrame&) const = default;
 };
 
@@ -43,6 +44,7 @@ class IRowLayoutSource {
 public:
     // The pinned (1) or body (2) list; null for any other kind (or none).
     virtual CRowList* GetRowList(int32_t /*kind*/) const { return nullptr; }
+    // The frame the rows are laid out in.
     virtual RowLayoutFrame GetRowLayoutFrame() const = 0;
 
 protected:
@@ -62,27 +64,28 @@ public:
         int32_t top = 0;           // client y of the row's top
         int32_t height = 0;        // the row's full height
         int32_t visibleHeight = 0; // cut at the bottom of its area
-        int32_t VisibleBottom() const noexcept { return top + visibleHeight; }
+        int32_t VisibleBottom() const noexcept { return top + visibleHeight; } // the end of its visible part
     };
     static_assert(sizeof(Row) <= 32, "the on-screen table is rebuilt on every list change; keep rows small");
 
     // The vertical layout of the client area, top to bottom (exclusive ends).
     struct Areas {
-        Platform::CRect client;
+        Platform::CRect client; // the client area
         int32_t pinnedTop = 0;    // below the header strip
         int32_t pinnedBottom = 0; // the end of the last pinned row shown
         int32_t bodyTop = 0;      // below the separator band
         int32_t bottom = 0;       // the client bottom
     };
 
+    // The layout of the rows of `source`; built on first use.
     explicit CRowLayout(const IRowLayoutSource& source) : m_source(source) {}
     CRowLayout(const CRowLayout&) = delete;
     CRowLayout& operator=(const CRowLayout&) = delete;
 
-    const Areas& GetAreas() const { return Current().areas; }
-    Platform::CRect PinnedArea() const;
-    Platform::CRect SeparatorBand() const;
-    Platform::CRect BodyArea() const;
+    const Areas& GetAreas() const { return Current().areas; } // the areas, laid out now if needed
+    Platform::CRect PinnedArea() const; // the pinned rows' area
+    Platform::CRect SeparatorBand() const; // the band between the two lists
+    Platform::CRect BodyArea() const; // the body rows' area
 
     // The rows on screen: the pinned rows, then the body rows, top to bottom.
     std::span<const Row> GetRows() const { return Current().rows; }
@@ -106,8 +109,8 @@ public:
     // A row's rectangle across the client width, cut at its area's bottom;
     // empty when it is not on screen.
     Platform::CRect RowRect(const CRowList& list, int32_t row) const;
-    Platform::CRect ItemRect(const CGridItem& item) const;
-    Platform::CRect RowRect(const Row& row) const;
+    Platform::CRect ItemRect(const CGridItem& item) const; // the same for a shown item
+    Platform::CRect RowRect(const Row& row) const; // the same for a row of the table
     // The cell of the column spanning `columnLeft .. columnRight` in `rowRect`.
     static Platform::CRect CellRect(const Platform::CRect& rowRect, int32_t columnLeft, int32_t columnRight)
     {

@@ -70,9 +70,10 @@ class IRowFilter;
 
 class CRowList {
 public:
+    // Which list: the process-wide detached list, a grid's pinned or body list.
     enum Kind : int32_t { kDetachedList = 0, kPinnedList = 1, kBodyList = 2 };
 
-    static constexpr int32_t kDefaultRowHeight = 14;
+    static constexpr int32_t kDefaultRowHeight = 14; // a new list's row height, in pixels
     // Past this many rows a selection change repaints the list's rows on
     // screen at once instead of finding each row.
     static constexpr size_t kSelectionRepaintLimit = 32;
@@ -93,13 +94,13 @@ public:
     // items created later belong to no list.
     static CRowList* GetDetachedList();
 
-    int32_t GetKind() const noexcept { return m_kind; }
-    IRowListOwner* GetOwner() const noexcept { return m_owner; }
+    int32_t GetKind() const noexcept { return m_kind; } // a Kind
+    IRowListOwner* GetOwner() const noexcept { return m_owner; } // the grid; null for the detached list
     // The invisible root; its children are the top-level rows.
     CGridItem* GetRoot() const noexcept { return m_root.get(); }
 
     // ---- Rows ----
-    int32_t GetRowCount() const noexcept { return m_flat.Size(); }
+    int32_t GetRowCount() const noexcept { return m_flat.Size(); } // rows shown (the flat list's length)
     // Grows with every change of the shown rows' order, membership or
     // heights: a cached layout of them is current while this is unchanged.
     uint64_t GetLayoutVersion() const noexcept { return m_flat.GetVersion() + m_heightVersion; }
@@ -120,13 +121,13 @@ public:
     // Items of the list, the root not counted.
     int32_t GetMemberCount() const noexcept { return m_memberCount; }
 
-    int32_t GetRowHeight() const noexcept { return m_rowHeight; }
+    int32_t GetRowHeight() const noexcept { return m_rowHeight; } // the height new rows take, in pixels
     // The height items take when they join the list; with `applyToAll` every
     // member takes it now. False, changing nothing, outside 1 .. kMaxRowHeight.
     bool SetRowHeight(int32_t height, bool applyToAll);
 
     // ---- Selection ----
-    int32_t GetSelectedCount() const noexcept { return static_cast<int32_t>(m_selection.size()); }
+    int32_t GetSelectedCount() const noexcept { return static_cast<int32_t>(m_selection.size()); } // selected rows
     // The selected items, in no particular order; valid until the next change.
     std::span<CGridItem* const> GetSelectionSet() const noexcept { return m_selection; }
     // Deselects every item (notification 6 for each, and a repaint of the

@@ -73,13 +73,13 @@ public:
     // The grid's selection options, and whether any of its items is selected
     // (single selection selects only when none is).
     virtual bool IsSelectionEnabled() const = 0;
-    virtual bool IsMultipleSelection() const = 0;
-    virtual bool HasSelection() const = 0;
+    virtual bool IsMultipleSelection() const = 0; // more than one item may be selected
+    virtual bool HasSelection() const = 0;        // an item of the grid is selected
 
     // The row filter (null: none) and the grid that hands it to IsFiltered
     // (null when the owner is not a grid).
     virtual IRowFilter* GetRowFilter() const = 0;
-    virtual CGrid* GetGrid() const = 0;
+    virtual CGrid* GetGrid() const = 0; // null when the owner is not a grid
 
     // The grid's step of a data change of `item` (an attached item with a
     // parent): re-filter, re-sort, invalidate, notify. See

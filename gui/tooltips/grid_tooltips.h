@@ -56,17 +56,18 @@ namespace Brivel::GUI {
 class CGrid;
 
 // What the tooltips ask of the grid.
+// What the tooltips ask of the grid.
 class ITooltipHost {
 public:
     virtual ~ITooltipHost() = default;
-    virtual CGrid& GetTooltipGrid() = 0;
+    virtual CGrid& GetTooltipGrid() = 0; // the grid the tooltips belong to
     // The grid window the tooltips follow.
     virtual QWidget& GetTooltipWindow() = 0;
     // Builds the paint record of the cell at client `point` as the paint pass
     // would and hands it to `visitor`; false (no visit) over no cell.
     virtual bool VisitCellAt(Platform::CPoint point, ICellVisitor& visitor) = 0;
-    virtual void StartAutoHideTimer(uint32_t ms) = 0;
-    virtual void StopAutoHideTimer() = 0;
+    virtual void StartAutoHideTimer(uint32_t ms) = 0; // the auto-hide timer (grid timer 2) fires once after `ms`
+    virtual void StopAutoHideTimer() = 0; // stops it
 
 protected:
     ITooltipHost() = default;
@@ -74,35 +75,44 @@ protected:
     ITooltipHost& operator=(const ITooltipHost&) = default;
 };
 
+// When a grid shows its tooltips and which (see the top of this file).
 class CGridTooltips final : public QObject {
 public:
-    static constexpr int32_t kMoveTolerance = 4;
+    static constexpr int32_t kMoveTolerance = 4; // pixels along either axis that do not count as a move
 
+    // Both tooltips with their default settings; takes the host.
     explicit CGridTooltips(std::unique_ptr<ITooltipHost> host);
     ~CGridTooltips() override;
     CGridTooltips(const CGridTooltips&) = delete;
     CGridTooltips& operator=(const CGridTooltips&) = delete;
 
     // ---- Events ----
+    // A mouse move over the window (steps 1-3 above); ignored while a button is held.
     void OnMouseMove(Platform::CPoint point, bool buttonHeld);
+    // The hover report: shows the chosen kind for the cell under `point`.
     void OnHover(Platform::CPoint point);
-    void OnLeave() { Hide(); }
-    void OnAutoHideTimer() { Hide(); }
+    void OnLeave() { Hide(); } // the mouse left the window
+    void OnAutoHideTimer() { Hide(); } // the auto-hide timer fired
     // After every scroll: the hover request ends and a shown tooltip hides.
     void OnScrolled();
+    // Hides any shown tooltip, starts suppression and stops the timer.
     void Hide();
 
     // ---- Options ----
+    // Whether the tooltip of a kind is shown at all.
     void Enable(TooltipKind kind, bool enable);
-    bool IsEnabled(TooltipKind kind) const;
+    bool IsEnabled(TooltipKind kind) const; // see Enable
+    // How the tooltip of a kind looks and behaves.
     TooltipSettings GetSettings(TooltipKind kind) const;
     void SetSettings(TooltipKind kind, const TooltipSettings& settings);
+    // What the tooltip of a kind shows (null: the shared CTooltip); answers the
+    // previous provider.
     ITooltip* SetProvider(TooltipKind kind, ITooltip* provider);
     // The control of a kind (null for kNone).
     ITooltipCtrl* GetCtrl(TooltipKind kind) const;
-    TooltipKind GetShowing() const { return m_showing; }
-    bool IsSuppressed() const { return m_suppressed; }
-    bool IsHoverPending() const;
+    TooltipKind GetShowing() const { return m_showing; } // the kind shown now; kNone: none
+    bool IsSuppressed() const { return m_suppressed; } // a move that is no move does nothing now
+    bool IsHoverPending() const; // a hover report is awaited
     // Cell look-ups made so far.
     int64_t GetProbeCount() const { return m_probes; }
 
@@ -113,7 +123,7 @@ public:
     void Serialize(Platform::CArchive& ar);
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override; // watches the window's mouse moves; lets every event through
 
 private:
     class CKindProbe;

@@ -29,13 +29,14 @@ protected:
     ITooltip& operator=(const ITooltip&) = default;
 };
 
+// The default provider: the text the cell shows.
 class CTooltip final : public ITooltip {
 public:
-    bool IsAutoDelete() const override { return false; }
+    bool IsAutoDelete() const override { return false; } // shared: no grid deletes it
     bool HasText(CGrid& grid, const CellInfo& cell) override;
     void GetText(CGrid& grid, const CellInfo& cell, std::string& text) override;
 
-    static CTooltip& Shared();
+    static CTooltip& Shared(); // the one instance every grid uses
 
 private:
     std::string m_scratch; // HasText's text; the GUI thread's only

@@ -50,25 +50,26 @@ struct CellInfo;
 struct PaintContext;
 class CTooltipWindow;
 
+// A tooltip window a grid shows for a cell.
 class ITooltipCtrl {
 public:
     virtual ~ITooltipCtrl() = default;
     // Makes the popup window for `owner` (the grid widget whose cells it
     // shows); idempotent.
     virtual bool Create(QWidget& owner) = 0;
-    virtual void Destroy() = 0;
+    virtual void Destroy() = 0; // destroys the window; Create may make it again
     // Shows the tooltip for `cell` (its paint record, valid during the call)
     // with the cursor at `cursor` (global coordinates); false when nothing
     // was shown.
     virtual bool Show(CGrid& grid, const CellInfo& cell, PaintContext& context, QPoint cursor) = 0;
-    virtual void Hide() = 0;
-    virtual bool IsShown() const = 0;
-    virtual ITooltip& GetProvider() = 0;
+    virtual void Hide() = 0; // hides the window
+    virtual bool IsShown() const = 0; // the window is visible
+    virtual ITooltip& GetProvider() = 0; // what the tooltip shows
     // Answers the previous provider, which goes back to the caller; null
     // restores the shared CTooltip.
     virtual ITooltip* SetProvider(ITooltip* provider) = 0;
-    virtual const TooltipSettings& GetSettings() const = 0;
-    virtual void SetSettings(const TooltipSettings& settings) = 0;
+    virtual const TooltipSettings& GetSettings() const = 0; // how the tooltip looks and behaves
+    virtual void SetSettings(const TooltipSettings& settings) = 0; // stored sanitised (TooltipSettings::Sanitized)
     // The window size `text` needs: its extent in the window's font with the
     // margins on both sides.
     virtual QSize Measure(std::string_view text) = 0;
@@ -89,11 +90,14 @@ protected:
 QRect PlaceTooltip(QPoint cursor, QSize size, const TooltipSettings& settings, int32_t cursorExtent,
                    const QRect& screen);
 
+// The ordinary tooltip: the cell's text in a popup beside the cursor
+// (PlaceTooltip).
 class CTooltipCtrl : public ITooltipCtrl {
 public:
     // The cursor's extent below and right of its hot spot, at most 22 pixels.
     static constexpr int32_t kCursorExtent = 22;
 
+    // No window before Create; the shared CTooltip as provider; default settings.
     CTooltipCtrl();
     ~CTooltipCtrl() override;
     CTooltipCtrl(const CTooltipCtrl&) = delete;
@@ -117,9 +121,10 @@ protected:
     // Takes the provider's text for `cell` into the window and the paint
     // pass's font; false when the text is empty or there is no window.
     bool TakeText(CGrid& grid, const CellInfo& cell, const PaintContext& context);
+    // Shows the window at `screenRect` (global coordinates).
     void ShowWindowAt(const QRect& screenRect);
-    QWidget* Owner() const { return m_owner.data(); }
-    const std::string& Text() const { return m_text; }
+    QWidget* Owner() const { return m_owner.data(); } // the grid widget; null before Create or once it is gone
+    const std::string& Text() const { return m_text; } // the text taken last
 
 private:
     std::unique_ptr<CTooltipWindow> m_window; // null before Create
@@ -130,6 +135,7 @@ private:
     std::string m_text;
 };
 
+// The in-place tooltip: a cut-off cell text shown whole over the cell.
 class CInPlaceTooltipCtrl final : public CTooltipCtrl {
 public:
     // Over the cell's text rectangle (from the cell's paint format), only

@@ -35,30 +35,36 @@ class CArchive;
 
 namespace Brivel::GUI {
 
+// The two tooltips of a grid (kNone: neither).
 enum class TooltipKind : int32_t { kNone = 0, kOrdinary = 1, kInPlace = 2 };
 
 struct TooltipSettings {
+    // Where an ordinary tooltip goes relative to the cursor (value 9).
     enum Position : int32_t { kAbove = 0, kBelow = 1, kLeft = 2, kRight = 3 };
-    static constexpr int32_t kMaxMargin = 100;
-    static constexpr int32_t kMaxDistance = 10000;
+    static constexpr int32_t kMaxMargin = 100; // the largest margin a sanitised record keeps
+    static constexpr int32_t kMaxDistance = 10000; // the largest distance a sanitised record keeps
 
-    Platform::COLORREF backColor = 0;
-    Platform::COLORREF textColor = 0;
-    Platform::COLORREF borderColor = 0;
-    int32_t hoverMs = 500;
-    int32_t autoHideMs = 10000;
-    int32_t distanceX = 0;
-    int32_t distanceY = 0;
-    int32_t marginX = 1;
-    int32_t marginY = 1;
-    int32_t position = kAbove;
-    int32_t delayed = 1;
+    Platform::COLORREF backColor = 0; // 0: background colour
+    Platform::COLORREF textColor = 0; // 1: text colour
+    Platform::COLORREF borderColor = 0; // 2: border colour
+    int32_t hoverMs = 500; // 3: hover time
+    int32_t autoHideMs = 10000; // 4: auto-hide delay (0: never)
+    int32_t distanceX = 0; // 5: horizontal distance from the cursor
+    int32_t distanceY = 0; // 6: vertical distance from the cursor
+    int32_t marginX = 1; // 7: horizontal text margin
+    int32_t marginY = 1; // 8: vertical text margin
+    int32_t position = kAbove; // 9: a Position
+    int32_t delayed = 1; // 10: delayed mode (see the table above)
 
     // The defaults, with the system's tooltip colours.
     static TooltipSettings Defaults();
+    // A copy with negative times, distances and margins made 0 and margins
+    // and distances capped (kMaxMargin, kMaxDistance).
     TooltipSettings Sanitized() const;
+    // Stores or loads the record in the stored form above.
     void Serialize(Platform::CArchive& ar);
 
+    // Member-wise equality.
     bool operator==(const TooltipSettings&) const = default;
 };
 
