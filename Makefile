@@ -10,6 +10,9 @@
 #               release build into a temporary prefix, builds the consumer
 #               project and the example against it, runs them headless
 #   make bench  the Google Benchmark micro-benchmarks
+#   make bench-gate  Brivel against QTableView (scripts/compare-qtableview):
+#               fails when a figure misses its goal by more than the noise
+#               of its runs (docs/benchmarks.md)
 
 JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD   ?= build
@@ -28,7 +31,7 @@ SAN_ENV := ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:strict_s
            LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
            TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
-.PHONY: all deps build run test test-release test-package test-asan test-tsan bench clean
+.PHONY: all deps build run test test-release test-package test-asan test-tsan bench bench-gate clean
 
 all: build
 
@@ -72,6 +75,9 @@ test-tsan: deps
 
 bench: build
 	@scripts/run-micro-benchmarks $(REL)
+
+bench-gate: build
+	scripts/compare-qtableview --build $(REL) --gate --no-docs
 
 clean:
 	rm -rf $(BUILD)
