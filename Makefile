@@ -14,6 +14,9 @@
 #   make docs   the API reference of the installed headers, build/docs/html/index.html
 #               (Doxygen, docs/Doxyfile); fails when Doxygen warns, e.g. about
 #               an undocumented public member (the list: build/docs/warnings.log)
+#   make bench-gate  Brivel against QTableView (scripts/compare-qtableview):
+#               fails when a figure misses its goal by more than the noise
+#               of its runs (docs/benchmarks.md)
 
 JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD   ?= build
@@ -33,7 +36,7 @@ SAN_ENV := ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:strict_s
            LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
            TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
-.PHONY: all deps build run test test-release test-package test-asan test-tsan bench docs clean
+.PHONY: all deps build run test test-release test-package test-asan test-tsan bench bench-gate docs clean
 
 all: build
 
@@ -89,6 +92,9 @@ docs:
 	@if [ -s $(DOCS)/warnings.log ]; then head -n 100 $(DOCS)/warnings.log; \
 	    echo "make docs: $$(grep -c 'warning:' $(DOCS)/warnings.log) Doxygen warnings (see $(DOCS)/warnings.log)"; exit 1; fi
 	@echo "make docs: $(DOCS)/html/index.html"
+
+bench-gate: build
+	scripts/compare-qtableview --build $(REL) --gate --no-docs
 
 clean:
 	rm -rf $(BUILD)

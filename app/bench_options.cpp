@@ -33,6 +33,7 @@ uint32_t AllowedOptions(BenchScenario scenario)
     case BenchScenario::Updates: return kRows | kRate | kSeconds | kSource | kHighlight | kSorted | kScreenshot;
     case BenchScenario::Paint: return kRows | kWidth | kHeight | kFrames | kScreenshot;
     case BenchScenario::Mixed: return kRows | kPos | kRate | kHighlight | kScreenshot;
+    case BenchScenario::Memory: return kRows | kScreenshot;
     case BenchScenario::Default: return kScreenshot;
     case BenchScenario::Help: return 0;
     }
@@ -163,11 +164,11 @@ BenchParseResult ParseBenchCommandLine(const std::vector<std::string>& args)
         }
         if (first.rfind("--", 0) != 0) {
             int32_t index = 0;
-            if (!ParseWord(first, {"add", "remove", "updates", "paint", "mixed"}, &index))
+            if (!ParseWord(first, {"add", "remove", "updates", "paint", "mixed", "memory"}, &index))
                 return Refuse("unknown scenario '" + first + "'");
             constexpr BenchScenario kScenarios[] = {BenchScenario::Add, BenchScenario::Remove,
                                                     BenchScenario::Updates, BenchScenario::Paint,
-                                                    BenchScenario::Mixed};
+                                                    BenchScenario::Mixed, BenchScenario::Memory};
             options.scenario = kScenarios[index];
             next = 1;
         }
@@ -208,16 +209,19 @@ BenchParseResult ParseBenchCommandLine(const std::vector<std::string>& args)
     return BenchParseResult{options, {}};
 }
 
-std::string BenchUsage()
+std::string BenchUsage(std::string_view program)
 {
+    const std::string name(program);
+    const std::string pad(name.size(), ' ');
     return "usage:\n"
-           "  quellon-bench add     --rows N --pos tail|head|random --thread gui|worker\n"
-           "  quellon-bench remove  --rows N --thread gui|worker\n"
-           "  quellon-bench updates --rows N --rate R --seconds S --source gui|timer\n"
-           "                        --highlight none|alpha|fade [--sorted]\n"
-           "  quellon-bench paint   --rows N --width W --height H --frames F\n"
-           "  quellon-bench mixed   --rows N --pos tail|head|random --rate R --highlight none|alpha|fade\n"
-           "  quellon-bench         (the default scenario)\n"
+           "  " + name + " add     --rows N --pos tail|head|random --thread gui|worker\n"
+           "  " + name + " remove  --rows N --thread gui|worker\n"
+           "  " + name + " updates --rows N --rate R --seconds S --source gui|timer\n"
+           "  " + pad + "         --highlight none|alpha|fade [--sorted]\n"
+           "  " + name + " paint   --rows N --width W --height H --frames F\n"
+           "  " + name + " mixed   --rows N --pos tail|head|random --rate R --highlight none|alpha|fade\n"
+           "  " + name + " memory  --rows N\n"
+           "  " + name + "         (the default scenario)\n"
            "every scenario also takes --screenshot FILE (a PNG of the window at the end)\n"
            "each scenario prints one JSON line of figures; a bad command line exits with 2\n";
 }

@@ -8,6 +8,7 @@
 //   quellon-bench paint   --rows N --width W --height H --frames F
 //   quellon-bench mixed   --rows N --pos tail|head|random --rate R
 //                         --highlight none|alpha|fade
+//   quellon-bench memory  --rows N
 //   quellon-bench         (no arguments: the default scenario)
 //
 // Every scenario also takes --screenshot FILE (write a PNG of the window at
@@ -25,11 +26,12 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace Quellon {
 
-enum class BenchScenario { Default, Add, Remove, Updates, Paint, Mixed, Help };
+enum class BenchScenario { Default, Add, Remove, Updates, Paint, Mixed, Memory, Help };
 
 struct BenchOptions {
     BenchScenario scenario = BenchScenario::Default;
@@ -55,8 +57,9 @@ struct BenchParseResult {
 // Parses the arguments after the program name.
 BenchParseResult ParseBenchCommandLine(const std::vector<std::string>& args);
 
-// The usage text (several lines, ending with a line break).
-std::string BenchUsage();
+// The usage text (several lines, ending with a line break), for the
+// program of that name (the QTableView peer takes the same command line).
+std::string BenchUsage(std::string_view program = "quellon-bench");
 
 // The exit code for a refused command line.
 inline constexpr int kBenchUsageExitCode = 2;

@@ -1,12 +1,13 @@
 // quellon-bench's scenarios on the real frame.
 //
 // ---- Sections ----
-//   Helpers: JSON lines, pumping the event loop, counting paints, dialogs
-//   Scenarios: add, remove, updates, paint
+//   Helpers: dialogs (the measuring helpers are shared with the QTableView peer: bench_support.h)
+//   Scenarios: add, remove, updates, paint, memory
 //   The default scenario
 //   Run
 #include "app/bench_runner.h"
 
+#include "app/bench_support.h"
 #include "app/benchmark_app.h"
 #include "app/commands.h"
 #include "app/delay_probe.h"
@@ -30,8 +31,7 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,118 +42,7 @@ using Brivel::GUI::CGrid;
 
 namespace {
 
-// ---- Helpers: JSON lines, pumping the event loop, counting paints, dialogs ----
-
-class CJsonLine {
-public:
-    CJsonLine& Add(const char* key, const std::string& value)
-    {
-        std::string quoted = "\"";
-        for (char c : value) {
-            if (c == '"' || c == '\\')
-                quoted += '\\';
-            quoted += c;
-        }
-        return Raw(key, quoted + "\"");
-    }
-    CJsonLine& Add(const char* key, const char* value) { return Add(key, std::string(value)); }
-    CJsonLine& Add(const char* key, int64_t value) { return Raw(key, std::to_string(value)); }
-    CJsonLine& Add(const char* key, int32_t value) { return Raw(key, std::to_string(value)); }
-    CJsonLine& Add(const char* key, uint64_t value) { return Raw(key, std::to_string(value)); }
-    CJsonLine& Add(const char* key, bool value) { return Raw(key, value ? "true" : "false"); }
-    CJsonLine& Add(const char* key, double value, int decimals)
-    {
-        char text[64];
-        std::snprintf(text, sizeof text, "%.*f", decimals, value);
-        return Raw(key, text);
-    }
-    std::string Text() const { return "{" + m_body + "}"; }
-
-private:
-    CJsonLine& Raw(const char* key, const std::string& value)
-    {
-        if (!m_body.empty())
-            m_body += ",";
-        m_body += "\"" + std::string(key) + "\":" + value;
-        return *this;
-    }
-    std::string m_body;
-};
-
-double NowSeconds()
-{
-    int64_t now = 0;
-    Brivel::Common::QueryPerformanceCounter(&now);
-    return static_cast<double>(now) / 1e9;
-}
-
-// Runs the application's event loop for `ms`, as QApplication::exec would.
-void Pump(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-template <typename Done>
-bool PumpUntil(Done done, int timeoutMs)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (!done()) {
-        if (waited.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
-double RssMb()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stod(line.substr(6)) / 1024.0;
-    }
-    return 0;
-}
-
-// Counts the paint events a widget receives.
-class CPaintCounter : public QObject {
-public:
-    explicit CPaintCounter(QWidget& widget) : m_widget(widget) { m_widget.installEventFilter(this); }
-    ~CPaintCounter() override { m_widget.removeEventFilter(this); }
-    uint64_t Count() const { return m_count; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched == &m_widget && event->type() == QEvent::Paint)
-            ++m_count;
-        return false;
-    }
-
-private:
-    QWidget& m_widget; // Not owned; outlives this.
-    uint64_t m_count = 0;
-};
-
-// The process's CPU time and the wall time from construction on.
-class CCpuMeter {
-public:
-    CCpuMeter() : m_wall0(NowSeconds()), m_cpu0(Brivel::Common::GetProcessCpuSeconds()) {}
-    double WallSeconds() const { return NowSeconds() - m_wall0; }
-    double CpuPercent() const
-    {
-        const double wall = WallSeconds();
-        return wall > 0 ? (Brivel::Common::GetProcessCpuSeconds() - m_cpu0) * 100.0 / wall : 0.0;
-    }
-
-private:
-    double m_wall0;
-    double m_cpu0;
-};
+// ---- Helpers: dialogs ----
 
 void SetText(QDialog& dialog, int32_t id, const QString& text)
 {
@@ -207,8 +96,6 @@ double RunItemsCommand(CMainFrame& frame, int32_t command, CMainFrame::DialogRun
     return seconds;
 }
 
-const char* kPositionWords[] = {"head", "tail", "random"};
-const char* kHighlightWords[] = {"none", "alpha", "fade"};
 const int32_t kHighlightCommands[] = {kCmdNoHighlighting, kCmdAlphaHighlighting, kCmdFadingHighlighting};
 
 struct Context {
@@ -444,6 +331,45 @@ void RunPaint(Context& c)
           << "\n";
 }
 
+// The grid's own memory per row: the process's memory with the frame empty,
+// after N test objects are made (not yet shown), and after each is added at
+// the tail of the test grid; the grid's share is the last step over N. The
+// objects are the runner's, so that they are measured apart from the rows.
+void RunMemory(Context& c)
+{
+    CGrid& grid = *c.frame.GetTestGrid();
+    if (c.frame.IsUpdatesEnabled())
+        c.frame.OnCommand(kCmdEnableUpdates); // nothing changes while measuring
+    Pump(50);
+    const int32_t rows = c.options.rows;
+    const MemorySample empty = SampleMemory();
+    std::vector<std::unique_ptr<CTestObject>> objects;
+    objects.reserve(static_cast<size_t>(rows));
+    for (int32_t i = 0; i < rows; ++i)
+        objects.push_back(std::make_unique<CTestObject>("Item " + std::to_string(i)));
+    const MemorySample made = SampleMemory();
+    const double start = NowSeconds();
+    for (const auto& object : objects)
+        grid.Add(object.get(), CGrid::kBodyRoot, CGrid::kTail);
+    const double seconds = NowSeconds() - start;
+    Pump(50);
+    const MemorySample shown = SampleMemory();
+    const auto perRow = [rows](int64_t bytes) { return rows > 0 ? static_cast<double>(bytes) / rows : 0.0; };
+    c.out << CJsonLine()
+                 .Add("scenario", "memory")
+                 .Add("rows", grid.GetRowCount())
+                 .Add("seconds", seconds, 4)
+                 .Add("object_bytes_per_row", perRow(made.heapBytes - empty.heapBytes), 1)
+                 .Add("grid_bytes_per_row", perRow(shown.rssBytes - made.rssBytes), 1)
+                 .Add("grid_heap_bytes_per_row", perRow(shown.heapBytes - made.heapBytes), 1)
+                 .Add("row_item_bytes", static_cast<int64_t>(sizeof(Brivel::GUI::CGridItem)))
+                 .Add("rss_mb", RssMb(), 1)
+                 .Text()
+          << "\n";
+    // Each object's deletion takes its row with it.
+    objects.clear();
+}
+
 // ---- The default scenario ----
 
 const char* ActionWord(int32_t actionType)
@@ -507,6 +433,7 @@ int CBenchRunner::Run()
     CMainFrame::Options frameOptions;
     switch (m_options.scenario) {
     case BenchScenario::Add: frameOptions.initialRows = 0; break;
+    case BenchScenario::Memory: frameOptions.initialRows = 0; break;
     case BenchScenario::Mixed: frameOptions.initialRows = 3000; break;
     case BenchScenario::Default: frameOptions.initialRows = 3000; break;
     default: frameOptions.initialRows = m_options.rows; break;
@@ -524,7 +451,7 @@ int CBenchRunner::Run()
     frame.show();
     Pump(100);
     if (m_options.scenario != BenchScenario::Default && m_options.scenario != BenchScenario::Add &&
-        m_options.scenario != BenchScenario::Mixed) {
+        m_options.scenario != BenchScenario::Mixed && m_options.scenario != BenchScenario::Memory) {
         // Measure the operation, not the start-up run's leftovers.
         frame.OnCommand(kCmdEnableUpdates); // off while setting up
         CDelayProbe settle(frame);
@@ -539,6 +466,7 @@ int CBenchRunner::Run()
     case BenchScenario::Updates: RunUpdates(context); break;
     case BenchScenario::Paint: RunPaint(context); break;
     case BenchScenario::Mixed: RunMixed(context); break;
+    case BenchScenario::Memory: RunMemory(context); break;
     case BenchScenario::Default: RunDefault(context); break;
     case BenchScenario::Help: break;
     }

@@ -16,6 +16,11 @@
 //             "cpu_pct","max_delay_ms","last_s_max_delay_ms","dropped","paints","in_order","rss_mb"}
 //   paint    the frame at W x H with N rows; F full repaints of the test grid
 //            {"scenario","rows","width","height","frames","ms_per_frame","paints","rss_mb"}
+//   memory   the frame starts empty; N test objects are made, then each is
+//            added at the tail: the objects' heap bytes per row, and the
+//            grid's (resident and heap) bytes per row beside them
+//            {"scenario","rows","seconds","object_bytes_per_row","grid_bytes_per_row",
+//             "grid_heap_bytes_per_row","row_item_bytes","rss_mb"}
 //   default  the frame as the application starts it (3000 rows); an add run
 //            from each thread, a remove run, 5 s of updates at 5000 per
 //            second with fading highlighting; prints the log grid's lines,

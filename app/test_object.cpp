@@ -42,11 +42,12 @@ CTestObject::~CTestObject()
     AnnounceDeletion();
 }
 
-void CTestObject::UpdateRandomValue()
+int32_t CTestObject::UpdateRandomValue()
 {
     const int32_t field = Random() % kValueCount + kFirstValueField;
     m_values[field - kFirstValueField].store(DrawProduct(), std::memory_order_relaxed);
     NotifyUpdate(field);
+    return field;
 }
 
 } // namespace Quellon

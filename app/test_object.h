@@ -60,7 +60,8 @@ public:
 
     // Rewrites one value chosen at random (field k = draw mod 10 + 1) with
     // the product of the next two draws, then announces NotifyUpdate(k).
-    void UpdateRandomValue();
+    // Answers k.
+    int32_t UpdateRandomValue();
 
 private:
     int32_t Read(int index) const noexcept { return m_values[index].load(std::memory_order_relaxed); }

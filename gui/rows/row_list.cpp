@@ -234,10 +234,17 @@ bool CRowList::PassesFilter(CGridItem* item)
     return !hidden;
 }
 
-int32_t CRowList::FlatPositionFor(const CGridItem* item) const
+int32_t CRowList::FlatPositionFor(const CGridItem* item, int32_t childIndex) const
 {
     const CGridItem* const parent = TreeParentOf(item);
-    for (int32_t index = parent->m_children.IndexOf(item) - 1; index >= 0; --index) {
+    if (childIndex < 0)
+        childIndex = parent->m_children.IndexOf(item);
+    // The last top-level row (an add at the tail): every shown row of the
+    // list lies before it. Saves the walk back to a shown sibling and its
+    // index, two climbs of the trees.
+    if (parent->IsRoot() && childIndex == parent->m_children.Size() - 1 && !item->IsShown())
+        return m_flat.Size();
+    for (int32_t index = childIndex - 1; index >= 0; --index) {
         const CGridItem* const sibling = parent->m_children.At(index);
         if (sibling->IsShown())
             return m_flat.IndexOf(sibling) + sibling->m_visibleDescendants + 1;
@@ -251,10 +258,10 @@ void CRowList::AddToAncestors(CGridItem* from, int32_t delta) noexcept
         item->m_visibleDescendants += delta;
 }
 
-void CRowList::ShowSubtree(CGridItem* item, COperation& op)
+void CRowList::ShowSubtree(CGridItem* item, COperation& op, int32_t childIndex)
 {
     assert(!item->IsShown() && IsEligibleParent(TreeParentOf(item)));
-    const int32_t row = FlatPositionFor(item);
+    const int32_t row = FlatPositionFor(item, childIndex);
     m_flat.Insert(row, item);
     op.Event(kNotifyItemShown, item);
     int32_t shown = 1; // rows inserted so far, from `row` on
@@ -384,7 +391,7 @@ bool CRowList::InsertChild(CGridItem* parent, int32_t childIndex, CGridItem* ite
     item->m_parent = node->IsRoot() && m_kind == kDetachedList ? nullptr : node;
 
     if (show && IsEligibleParent(node) && PassesFilter(item))
-        ShowSubtree(item, op);
+        ShowSubtree(item, op, childIndex);
     // The parent's expand button appears with its first child.
     if (m_kind != kDetachedList && !node->IsRoot() && node->IsShown() && node->m_children.Size() == 1)
         op.Invalidate(node);

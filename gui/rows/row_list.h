@@ -239,8 +239,11 @@ private:
     CGridItem* TreeParentOf(const CGridItem* item) const noexcept;
     bool IsEligibleParent(const CGridItem* parent) const noexcept;
     bool PassesFilter(CGridItem* item);
-    int32_t FlatPositionFor(const CGridItem* item) const;
-    void ShowSubtree(CGridItem* item, COperation& op);
+    // Where `item` (not shown, or shown and being moved) goes in the flat
+    // list. `childIndex`, its index among its parent's children, saves a
+    // look-up when the caller knows it (-1: looked up).
+    int32_t FlatPositionFor(const CGridItem* item, int32_t childIndex = -1) const;
+    void ShowSubtree(CGridItem* item, COperation& op, int32_t childIndex = -1);
     void HideSubtree(CGridItem* item, COperation& op);
     void HideDescendants(CGridItem* item, COperation& op);
     void ShowEligibleDescendants(CGridItem* item, COperation& op);

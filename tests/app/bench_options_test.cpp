@@ -26,6 +26,11 @@ TEST(BenchOptionsTest, NoArgumentsIsTheDefaultScenarioWithAScreenshot)
 
 TEST(BenchOptionsTest, EachScenarioTakesItsOptions)
 {
+    BenchParseResult memory = Parse({"memory", "--rows", "1000000"});
+    ASSERT_TRUE(memory.options) << memory.error;
+    EXPECT_EQ(memory.options->scenario, BenchScenario::Memory);
+    EXPECT_EQ(memory.options->rows, 1000000);
+
     BenchParseResult add = Parse({"add", "--rows", "100000", "--pos", "random", "--thread", "worker"});
     ASSERT_TRUE(add.options) << add.error;
     EXPECT_EQ(add.options->scenario, BenchScenario::Add);
@@ -93,6 +98,7 @@ TEST(BenchOptionsTest, BadCommandLinesAreRefusedWithAReason)
         {"add", "extra"},
         {"--help", "add"},
         {"add", "--screenshot", ""},
+        {"memory", "--rate", "5"},
     };
     for (const auto& args : bad) {
         const BenchParseResult result = ParseBenchCommandLine(args);
@@ -103,6 +109,8 @@ TEST(BenchOptionsTest, BadCommandLinesAreRefusedWithAReason)
         EXPECT_FALSE(result.error.empty()) << line;
     }
     EXPECT_NE(BenchUsage().find("quellon-bench updates --rows N"), std::string::npos);
+    // The peer's usage lines up its continuation under its own name.
+    EXPECT_NE(BenchUsage("peer").find("\n" + std::string(2 + 4 + 9, ' ') + "--highlight"), std::string::npos);
     EXPECT_EQ(kBenchUsageExitCode, 2);
 }
 

@@ -57,12 +57,13 @@ TEST(TestObject, TheFirstObjectOfAThreadAndItsFirstUpdate)
 {
     std::array<int32_t, 10> created{};
     std::array<int32_t, 10> updated{};
+    int32_t changedField = 0;
     CRecordingSink sink;
     OnFreshThread([&] {
         CTestObject object("Item 1");
         created = ValuesOf(object);
         object.Subscribe(&sink);
-        object.UpdateRandomValue(); // draws 32391 (field 2), then 14604 and 3902
+        changedField = object.UpdateRandomValue(); // draws 32391 (field 2), then 14604 and 3902
         updated = ValuesOf(object);
         object.Unsubscribe(&sink);
     });
@@ -73,6 +74,7 @@ TEST(TestObject, TheFirstObjectOfAThreadAndItsFirstUpdate)
     std::array<int32_t, 10> expectedUpdate = expected;
     expectedUpdate[1] = 14604 * 3902;
     EXPECT_EQ(updated, expectedUpdate);
+    EXPECT_EQ(changedField, 2);
     EXPECT_EQ(sink.updates, (std::vector<int32_t>{2}));
 }
 

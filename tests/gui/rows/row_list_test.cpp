@@ -73,6 +73,30 @@ TEST_F(RowListTest, InsertionReportsShownRowsAndKeepsSiblingOrder)
     EXPECT_EQ(m_owner.events, (std::vector<Event>{{kNotifyItemShown, b}}));
 }
 
+// A row added at the tail of the top level goes after every shown row,
+// whatever lies between: an expanded subtree, a filtered row, a collapsed one.
+TEST_F(RowListTest, TailInsertionLandsAfterEveryShownRow)
+{
+    CSetFilter filter;
+    m_owner.filter = &filter;
+    CGridItem* a = Add();
+    CGridItem* child = Add(a);
+    CGridItem* grandchild = Add(child);
+    child->Expand();
+    a->Expand();
+    CGridItem* hidden = CGridItem::Create();
+    filter.hidden.insert(hidden);
+    ASSERT_TRUE(Body().InsertChild(nullptr, CRowList::kTail, hidden, true));
+    CGridItem* collapsed = Add();
+    Add(collapsed);
+    CGridItem* tail = Add();
+    EXPECT_EQ(RowsOf(Body()), (std::vector<CGridItem*>{a, child, grandchild, collapsed, tail}));
+    // At the tail of a nested parent: after that parent's shown subtree.
+    CGridItem* second = Add(a);
+    EXPECT_EQ(RowsOf(Body()), (std::vector<CGridItem*>{a, child, grandchild, second, collapsed, tail}));
+    ExpectValid(Body());
+}
+
 TEST_F(RowListTest, BadInsertionsChangeNothing)
 {
     CGridItem* inserted = Add();

@@ -1,0 +1,346 @@
+// The QTableView peer's scenarios, measured as quellon-bench measures the
+// benchmark's own frame (app/bench_runner.cpp).
+#include "bench/qtableview/peer_runner.h"
+
+#include "bench/qtableview/peer_frame.h"
+#include "bench/qtableview/peer_model.h"
+
+#include "app/bench_support.h"
+#include "app/test_object.h"
+
+#include <QHeaderView>
+#include <QTableView>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace QuellonPeer {
+
+using Quellon::BenchOptions;
+using Quellon::BenchScenario;
+using Quellon::CCpuMeter;
+using Quellon::CJsonLine;
+using Quellon::CPaintCounter;
+using Quellon::kHighlightWords;
+using Quellon::kPositionWords;
+using Quellon::NowSeconds;
+using Quellon::Pump;
+using Quellon::RssMb;
+
+namespace {
+
+constexpr PeerHighlight::Mode kHighlightModes[] = {PeerHighlight::Mode::None, PeerHighlight::Mode::Alpha,
+                                                   PeerHighlight::Mode::Fade};
+
+int64_t PerSecond(int32_t count, double seconds)
+{
+    return seconds > 0 ? static_cast<int64_t>(count / seconds) : int64_t{0};
+}
+
+// One add or remove run; its seconds (a worker run: until it ended).
+template <typename Start>
+double TimeRun(CPeerFrame& frame, Start start)
+{
+    const double t0 = NowSeconds();
+    start();
+    Quellon::PumpUntil([&] { return !frame.IsWorkerRunning(); }, 600'000);
+    return NowSeconds() - t0;
+}
+
+struct Context {
+    const BenchOptions& options;
+    std::ostream& out;
+    CPeerFrame& frame;
+};
+
+void RunAdd(Context& c)
+{
+    CPaintCounter paints(*c.frame.GetView().viewport());
+    CCpuMeter cpu;
+    const double seconds = TimeRun(c.frame, [&] {
+        c.frame.AddItems(c.options.rows, c.options.position, c.options.fromWorker);
+    });
+    const double cpuPct = cpu.CpuPercent();
+    Pump(50);
+    c.out << CJsonLine()
+                 .Add("scenario", "add")
+                 .Add("rows", c.options.rows)
+                 .Add("pos", kPositionWords[c.options.position])
+                 .Add("thread", c.options.fromWorker ? "worker" : "gui")
+                 .Add("seconds", seconds, 4)
+                 .Add("rows_per_s", PerSecond(c.options.rows, seconds))
+                 .Add("rows_in_grid", c.frame.GetModel().rowCount())
+                 .Add("cpu_pct", cpuPct, 1)
+                 .Add("paints", paints.Count())
+                 .Add("rss_mb", RssMb(), 1)
+                 .Text()
+          << "\n";
+}
+
+void RunRemove(Context& c)
+{
+    CPaintCounter paints(*c.frame.GetView().viewport());
+    CCpuMeter cpu;
+    const int32_t rows = c.frame.GetModel().rowCount();
+    const double seconds = TimeRun(c.frame, [&] { c.frame.RemoveItems(rows, c.options.fromWorker); });
+    const double cpuPct = cpu.CpuPercent();
+    Pump(50);
+    c.out << CJsonLine()
+                 .Add("scenario", "remove")
+                 .Add("rows", rows)
+                 .Add("thread", c.options.fromWorker ? "worker" : "gui")
+                 .Add("seconds", seconds, 4)
+                 .Add("rows_per_s", PerSecond(rows, seconds))
+                 .Add("rows_left", c.frame.GetModel().rowCount())
+                 .Add("cpu_pct", cpuPct, 1)
+                 .Add("paints", paints.Count())
+                 .Add("rss_mb", RssMb(), 1)
+                 .Text()
+          << "\n";
+}
+
+// The stream as asked for S seconds; the figures, keyed as quellon-bench's.
+CJsonLine MeasureUpdates(Context& c, int32_t rate, int32_t source, int32_t highlight, bool sorted, double seconds)
+{
+    CPeerFrame& frame = c.frame;
+    frame.SetHighlightMode(kHighlightModes[highlight]);
+    if (sorted)
+        frame.SortOnColumn(Quellon::CTestObject::kFirstValueField);
+    frame.Flush();
+    CPaintCounter paints(*frame.GetView().viewport());
+    frame.StartProbe();
+    frame.SetUpdateSettings(rate, source); // the stream starts now
+    frame.SetUpdatesEnabled(true);
+    const uint64_t updates0 = frame.GetTotalUpdateCount();
+    CCpuMeter cpu;
+    const int wholeMs = static_cast<int>(seconds * 1000);
+    if (wholeMs > 1000) {
+        Pump(wholeMs - 1000);
+        frame.TakeWindowMaxDelayMs();
+        Pump(1000);
+    } else {
+        Pump(wholeMs);
+    }
+    const double lastSecondMax = frame.TakeWindowMaxDelayMs();
+    const double wall = cpu.WallSeconds();
+    const uint64_t made = frame.GetTotalUpdateCount() - updates0;
+    const double cpuPct = cpu.CpuPercent();
+    const double maxDelay = frame.GetMaxDelayMs();
+    const uint64_t samples = frame.GetProbeSamples();
+    frame.StopProbe();
+
+    frame.SetUpdatesEnabled(false);
+    frame.Flush(60'000);
+    const bool inOrder = !sorted || frame.RowsInSortOrder();
+    CJsonLine line;
+    line.Add("scenario", "updates")
+        .Add("rows", frame.GetModel().rowCount())
+        .Add("rate", rate)
+        .Add("source", source == 1 ? "timer" : "gui")
+        .Add("highlight", kHighlightWords[highlight])
+        .Add("sorted", sorted)
+        .Add("seconds", wall, 2)
+        .Add("updates_per_s", static_cast<int64_t>(static_cast<double>(made) / wall))
+        .Add("cpu_pct", cpuPct, 1)
+        .Add("max_delay_ms", maxDelay, 2)
+        .Add("last_s_max_delay_ms", lastSecondMax, 2)
+        .Add("delay_samples", samples)
+        .Add("dropped", uint64_t{0})
+        .Add("paints", paints.Count())
+        .Add("in_order", inOrder)
+        .Add("rss_mb", RssMb(), 1);
+    return line;
+}
+
+void RunUpdates(Context& c)
+{
+    c.out << MeasureUpdates(c, c.options.rate, c.options.source, c.options.highlight, c.options.sorted,
+                            c.options.seconds)
+                 .Text()
+          << "\n";
+}
+
+void RunPaint(Context& c)
+{
+    QTableView& view = c.frame.GetView();
+    CPaintCounter paints(*view.viewport());
+    Pump(100); // layout settles
+    const uint64_t paints0 = paints.Count();
+    const double start = NowSeconds();
+    // A full, synchronous repaint of the header and the cells (the view's own
+    // repaint leaves its viewports alone).
+    QWidget& header = *view.horizontalHeader()->viewport();
+    for (int32_t frame = 0; frame < c.options.frames; ++frame) {
+        header.repaint();
+        view.viewport()->repaint();
+    }
+    const double seconds = NowSeconds() - start;
+    c.out << CJsonLine()
+                 .Add("scenario", "paint")
+                 .Add("rows", c.frame.GetModel().rowCount())
+                 .Add("width", c.options.width)
+                 .Add("height", c.options.height)
+                 .Add("grid_width", view.width())
+                 .Add("grid_height", view.height())
+                 .Add("frames", c.options.frames)
+                 .Add("ms_per_frame", seconds * 1000.0 / c.options.frames, 3)
+                 .Add("paints", paints.Count() - paints0)
+                 .Add("rss_mb", RssMb(), 1)
+                 .Text()
+          << "\n";
+}
+
+// As quellon-bench's: the add run of N rows from the worker with the stream
+// off, then again with the stream at R per second from the timer thread.
+void RunMixed(Context& c)
+{
+    CPeerFrame& frame = c.frame;
+    frame.SetHighlightMode(kHighlightModes[c.options.highlight]);
+    const auto add = [&] {
+        return TimeRun(frame, [&] { frame.AddItems(c.options.rows, c.options.position, true); });
+    };
+    frame.SetUpdatesEnabled(false);
+    const double quietSeconds = add();
+    frame.Flush();
+    frame.SetUpdateSettings(c.options.rate, 1);
+    frame.SetUpdatesEnabled(true);
+    Pump(300); // the stream runs before the add starts
+    frame.StartProbe();
+    const uint64_t updates0 = frame.GetTotalUpdateCount();
+    CCpuMeter cpu;
+    const double seconds = add();
+    const double wall = cpu.WallSeconds();
+    const double cpuPct = cpu.CpuPercent();
+    const uint64_t made = frame.GetTotalUpdateCount() - updates0;
+    const double maxDelay = frame.GetMaxDelayMs();
+    const uint64_t samples = frame.GetProbeSamples();
+    frame.StopProbe();
+    frame.SetUpdatesEnabled(false);
+    frame.Flush(60'000);
+    c.out << CJsonLine()
+                 .Add("scenario", "mixed")
+                 .Add("rows", c.options.rows)
+                 .Add("pos", kPositionWords[c.options.position])
+                 .Add("rate", c.options.rate)
+                 .Add("highlight", kHighlightWords[c.options.highlight])
+                 .Add("quiet_seconds", quietSeconds, 4)
+                 .Add("quiet_rows_per_s", PerSecond(c.options.rows, quietSeconds))
+                 .Add("seconds", seconds, 4)
+                 .Add("rows_per_s", PerSecond(c.options.rows, seconds))
+                 .Add("rows_ratio", quietSeconds > 0 && seconds > 0 ? quietSeconds / seconds : 0.0, 2)
+                 .Add("updates_per_s", wall > 0 ? static_cast<int64_t>(static_cast<double>(made) / wall) : int64_t{0})
+                 .Add("max_delay_ms", maxDelay, 2)
+                 .Add("delay_samples", samples)
+                 .Add("dropped", uint64_t{0})
+                 .Add("cpu_pct", cpuPct, 1)
+                 .Add("rows_in_grid", frame.GetModel().rowCount())
+                 .Add("rss_mb", RssMb(), 1)
+                 .Text()
+          << "\n";
+}
+
+// As quellon-bench's: memory with the view empty, after N objects are made,
+// and after each is shown at the tail.
+void RunMemory(Context& c)
+{
+    c.frame.SetUpdatesEnabled(false);
+    Pump(50);
+    const int32_t rows = c.options.rows;
+    const Quellon::MemorySample empty = Quellon::SampleMemory();
+    std::vector<std::unique_ptr<Quellon::CTestObject>> objects;
+    objects.reserve(static_cast<size_t>(rows));
+    for (int32_t i = 0; i < rows; ++i)
+        objects.push_back(std::make_unique<Quellon::CTestObject>("Item " + std::to_string(i)));
+    const Quellon::MemorySample made = Quellon::SampleMemory();
+    const double start = NowSeconds();
+    c.frame.ShowAtTail(objects);
+    const double seconds = NowSeconds() - start;
+    Pump(50);
+    const Quellon::MemorySample shown = Quellon::SampleMemory();
+    const auto perRow = [rows](int64_t bytes) { return rows > 0 ? static_cast<double>(bytes) / rows : 0.0; };
+    c.out << CJsonLine()
+                 .Add("scenario", "memory")
+                 .Add("rows", c.frame.GetModel().rowCount())
+                 .Add("seconds", seconds, 4)
+                 .Add("object_bytes_per_row", perRow(made.heapBytes - empty.heapBytes), 1)
+                 .Add("grid_bytes_per_row", perRow(shown.rssBytes - made.rssBytes), 1)
+                 .Add("grid_heap_bytes_per_row", perRow(shown.heapBytes - made.heapBytes), 1)
+                 .Add("row_item_bytes", static_cast<int64_t>(sizeof(Quellon::CTestObject*)))
+                 .Add("rss_mb", RssMb(), 1)
+                 .Text()
+          << "\n";
+    c.frame.AdoptObjects(std::move(objects));
+}
+
+// The default scenario, reduced to its measured steps: an add run from each
+// thread, a remove run, and 5 s of fading updates at 5000 per second.
+void RunDefault(Context& c)
+{
+    CPeerFrame& frame = c.frame;
+    const double guiAdd = TimeRun(frame, [&] { frame.AddItems(1000, 1, false); });
+    const double workerAdd = TimeRun(frame, [&] { frame.AddItems(1000, 0, true); });
+    const double guiRemove = TimeRun(frame, [&] { frame.RemoveItems(1000, false); });
+    c.out << "Summary:\n"
+          << "  add 1000 rows at the tail from the GUI thread        " << PerSecond(1000, guiAdd) << " rows/s\n"
+          << "  add 1000 rows at the head from the worker            " << PerSecond(1000, workerAdd) << " rows/s\n"
+          << "  remove 1000 rows from the GUI thread                 " << PerSecond(1000, guiRemove) << " rows/s\n";
+    c.out << MeasureUpdates(c, 5000, 0, 2, false, 5.0).Text() << "\n";
+}
+
+} // namespace
+
+CPeerRunner::CPeerRunner(const BenchOptions& options, std::ostream& out) : m_options(options), m_out(out) {}
+
+int CPeerRunner::Run()
+{
+    int32_t initialRows = m_options.rows;
+    switch (m_options.scenario) {
+    case BenchScenario::Add:
+    case BenchScenario::Memory: initialRows = 0; break;
+    case BenchScenario::Mixed:
+    case BenchScenario::Default: initialRows = 3000; break;
+    default: break;
+    }
+    int result = 0;
+    {
+        CPeerFrame frame(initialRows);
+        if (m_options.scenario == BenchScenario::Paint)
+            frame.resize(m_options.width, m_options.height);
+        else
+            frame.resize(1280, 800);
+        frame.show();
+        Pump(100);
+        if (m_options.scenario != BenchScenario::Default && m_options.scenario != BenchScenario::Add &&
+            m_options.scenario != BenchScenario::Mixed && m_options.scenario != BenchScenario::Memory) {
+            // Measure the operation, not the start-up run's leftovers.
+            frame.SetUpdatesEnabled(false);
+            frame.Flush();
+            frame.SetUpdatesEnabled(true);
+        }
+        Context context{m_options, m_out, frame};
+        switch (m_options.scenario) {
+        case BenchScenario::Add: RunAdd(context); break;
+        case BenchScenario::Remove: RunRemove(context); break;
+        case BenchScenario::Updates: RunUpdates(context); break;
+        case BenchScenario::Paint: RunPaint(context); break;
+        case BenchScenario::Mixed: RunMixed(context); break;
+        case BenchScenario::Memory: RunMemory(context); break;
+        case BenchScenario::Default: RunDefault(context); break;
+        case BenchScenario::Help: break;
+        }
+        m_out.flush();
+        if (!m_options.screenshot.empty()) {
+            Pump(100);
+            if (!frame.grab().save(QString::fromStdString(m_options.screenshot), "PNG")) {
+                m_out << "qtableview-bench: could not write " << m_options.screenshot << "\n";
+                result = 1;
+            } else {
+                m_out << "screenshot: " << m_options.screenshot << "\n";
+            }
+        }
+    }
+    return result;
+}
+
+} // namespace QuellonPeer
