@@ -18,6 +18,8 @@
 #include <QResizeEvent>
 #include <QWheelEvent>
 
+#include <utility>
+
 namespace Brivel::GUI {
 
 using CGridImpl = CGrid::CGridImpl;
@@ -531,6 +533,24 @@ Platform::CImageList* CGrid::SetCellImageList(Platform::CImageList* imageList)
 Platform::CImageList* CGrid::GetCellImageList()
 {
     return m_impl->Call(kOpGetCellImageList, [&](CGridImpl& impl) { return impl.GetCellImageList(); });
+}
+
+void CGrid::SetStretchImages(bool stretch)
+{
+    m_impl->Call(kOpSetStretchImages, [&](CGridImpl& impl) {
+        if (std::exchange(impl.GetOptions().stretchImages, stretch) != stretch)
+            impl.InvalidateAll();
+    });
+}
+
+bool CGrid::IsStretchImages()
+{
+    return m_impl->Call(kOpIsStretchImages, [](CGridImpl& impl) { return impl.GetOptions().stretchImages; });
+}
+
+void CGrid::PostHeaderRefresh()
+{
+    Platform::PostMessage(GetSafeHwnd(), CGridImpl::SyncMessageId(), kOpRefreshHeader, 0);
 }
 
 void CGrid::SetBackgroundPicture(const QImage& picture, int32_t mode, int32_t alpha)

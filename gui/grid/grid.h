@@ -391,6 +391,10 @@ public:
     CHeader* SetHeader(CHeader* header);
     void SetHeaderShown(bool shown);
     bool IsHeaderShown();
+    /// Measures the header strip again through the custom draw, lays the grid
+    /// out and repaints it, later on the GUI thread (posted: the caller does
+    /// not wait). Thread: any.
+    void PostHeaderRefresh();
     // Runs the header configuration dialog (header_dialog/) modally for the
     // grid's header and repaints when it ends with OK: QDialog::Accepted (1)
     // then, else 0 (cancelled, no header, window destroyed). A right-click
@@ -453,6 +457,11 @@ public:
     // The images cells may show (borrowed); answers the previous list.
     Platform::CImageList* SetCellImageList(Platform::CImageList* imageList);
     Platform::CImageList* GetCellImageList();
+    /// Whether cell images keep their aspect, stretched to the row's height
+    /// (off: drawn at their natural size in a square box). Stored with the
+    /// settings; setting a new value repaints the grid.
+    void SetStretchImages(bool stretch);
+    bool IsStretchImages();
     // A picture under the rows (a null image: none), laid out by `mode`
     // (BackgroundMode of paint_host.h), the rows laid over it at `alpha`
     // (0-255; -1: the picture is not used).
@@ -522,6 +531,12 @@ public:
     IClipboardImporter* SetClipboardImporter(IClipboardImporter* importer);
     void SetClipboardFormats(int32_t mask);
     int32_t GetClipboardFormats();
+
+    // ---- Row drag and drop (grid_dragdrop_ops.cpp) ----
+    /// Whether the user may drag the selected rows out of the grid (off by
+    /// default; stored with the settings).
+    void EnableRowDragDrop(bool enable);
+    bool IsRowDragDropEnabled();
 
     // ---- Tooltips (grid_tooltip_ops.cpp, gui/tooltips/grid_tooltips.h) ----
     // The ordinary tooltip is off and the in-place one on by default; both

@@ -164,6 +164,14 @@ Platform::LRESULT CGridImpl::OnMessage(uint32_t msg, Platform::WPARAM wParam, Pl
     case kOpDeferredLayout:
         RunDeferredLayout();
         return 0;
+    case kOpRefreshHeader:
+        // The header's height again through the custom draw (its change
+        // lays the grid out), then the whole grid repainted.
+        if (m_header != nullptr)
+            m_header->SetHeight(CGridPainter::MeasureHeaderHeight(*this));
+        UpdateLayout();
+        InvalidateAll();
+        return 0;
     case kOpHeaderChange:
         if (lParam != 0)
             HandleHeaderChange(*reinterpret_cast<const CHeaderChangeRecord*>(lParam));

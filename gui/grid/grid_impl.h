@@ -254,6 +254,7 @@ public:
     const QFont* GetFont() const override { return m_options.font ? &*m_options.font : nullptr; }
     ICustomDraw* GetCustomDraw() const override { return m_customDraw; }
     Platform::CImageList* GetCellImageList() const override { return m_cellImageList; }
+    bool IsStretchImages() const override { return m_options.stretchImages; }
     const QImage* GetBackgroundPicture() const override;
     int32_t GetBackgroundMode() const override { return m_options.backgroundMode; }
     int32_t GetBackgroundAlpha() const override { return m_options.backgroundAlpha; }
