@@ -47,7 +47,7 @@ class CGridItem;
 struct LocalClipboardData {
     uint64_t processId = 0;
     const CGrid* sourceGrid = nullptr; // compared only, never followed
-    uint64_t data = 0;                 // the copy kind: kCopied or kCut
+    uint64_t data = 0;                 // the copy kind: kCopied, kCut or kDragged
     uint64_t value = 0;                // the number of visible columns at the copy
     struct Row {
         CGridItem* item = nullptr;                // compared only, never followed
@@ -57,6 +57,7 @@ struct LocalClipboardData {
 
     static constexpr uint64_t kCopied = 0;
     static constexpr uint64_t kCut = 1;
+    static constexpr uint64_t kDragged = 2; // carried by a row drag (gui/dragdrop)
 };
 
 class IClipboardFormat {

@@ -83,6 +83,9 @@ void CGrid::Serialize(Platform::CArchive& ar)
 
 bool CGrid::event(QEvent* event)
 {
+    // Drags of rows over the window (grid_dragdrop_ops.cpp).
+    if (m_impl && m_impl->GetDragDrop().HandleEvent(*event))
+        return true;
     const bool handled = QWidget::event(event);
     // A new style may have scroll bars of another width: lay out again.
     if (event->type() == QEvent::StyleChange && m_impl && !m_impl->IsDestroyed())

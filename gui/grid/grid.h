@@ -87,6 +87,7 @@ class CGridItem;
 class CHeader;
 class ICustomDraw;
 class IClipboardImporter;
+class IDropImporter;
 class IKeyManager;
 class IRowFilter;
 class ITooltip;
@@ -532,11 +533,22 @@ public:
     void SetClipboardFormats(int32_t mask);
     int32_t GetClipboardFormats();
 
-    // ---- Row drag and drop (grid_dragdrop_ops.cpp) ----
+    // ---- Row drag and drop (grid_dragdrop_ops.cpp, gui/dragdrop/grid_drag_drop.h) ----
     /// Whether the user may drag the selected rows out of the grid (off by
-    /// default; stored with the settings).
+    /// default; stored with the settings). A drag starts on a selected row
+    /// once the mouse has moved the drag distance with the button held, and
+    /// carries the rows as the local format and as text; a press on an
+    /// unselected row still drag-selects. Every grid takes drops of rows
+    /// whatever this says, as its drop importer decides.
     void EnableRowDragDrop(bool enable);
     bool IsRowDragDropEnabled();
+    /// The importer that decides what a drop on the grid does (null: the
+    /// shared CDropImporter: move within the grid, copy between grids,
+    /// refuse foreign data); answers the previous one, which goes back to
+    /// the caller. The grid deletes the one it holds at its end when that
+    /// answers IsAutoDelete() true.
+    IDropImporter* SetDropImporter(IDropImporter* importer);
+    IDropImporter* GetDropImporter();
 
     // ---- Tooltips (grid_tooltip_ops.cpp, gui/tooltips/grid_tooltips.h) ----
     // The ordinary tooltip is off and the in-place one on by default; both

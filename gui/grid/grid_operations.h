@@ -139,6 +139,8 @@ enum GridOperation : uint32_t {
     kOpGetTooltipSettings = 240,
     kOpSetTooltipSettings = 241,
     kOpSetTooltipProvider = 242,
+    kOpSetDropImporter = 243,
+    kOpGetDropImporter = 244,
     kOpPlaceEditor = 177,
     kOpEndEdit = 185,         // sent, or posted with the reason in lParam
     kOpEditorKeyAction = 187, // posted: a CEditorKeyActionRecord
@@ -157,6 +159,7 @@ enum GridTimer : uintptr_t {
     kHeaderWidthTimer = 5,   // 10 ms after a column width change: layout and repaint
     kPaintFrameTimer = 6,    // the deferred part of the update region, one frame after the last paint
     kDragScrollTimer = 7,    // a drag-selection outside the body scrolls it, one line per tick
+    kDropScrollTimer = 8,    // a drag of rows near the body's edges scrolls it, one line per tick
 };
 
 // Scroll bar actions, as the scroll bars and the wheel report them.
