@@ -47,7 +47,7 @@ class CGridItem;
 struct LocalClipboardData {
     uint64_t processId = 0; // the copying process's id
     const CGrid* sourceGrid = nullptr; // compared only, never followed
-    uint64_t data = 0;                 // the copy kind: kCopied or kCut
+    uint64_t data = 0;                 // the copy kind: kCopied, kCut or kDragged
     uint64_t value = 0;                // the number of visible columns at the copy
     // One copied row: its handle and its data object.
     struct Row {
@@ -59,6 +59,7 @@ struct LocalClipboardData {
     // The copy kinds (`data`): copied, or cut (the rows are removed after the copy).
     static constexpr uint64_t kCopied = 0;
     static constexpr uint64_t kCut = 1;
+    static constexpr uint64_t kDragged = 2; // carried by a row drag (gui/dragdrop)
 };
 
 // One format a grid places rows on the clipboard in (see the top of this file).

@@ -18,6 +18,8 @@
 #include <QResizeEvent>
 #include <QWheelEvent>
 
+#include <utility>
+
 namespace Brivel::GUI {
 
 using CGridImpl = CGrid::CGridImpl;
@@ -81,6 +83,9 @@ void CGrid::Serialize(Platform::CArchive& ar)
 
 bool CGrid::event(QEvent* event)
 {
+    // Drags of rows over the window (grid_dragdrop_ops.cpp).
+    if (m_impl && m_impl->GetDragDrop().HandleEvent(*event))
+        return true;
     const bool handled = QWidget::event(event);
     // A new style may have scroll bars of another width: lay out again.
     if (event->type() == QEvent::StyleChange && m_impl && !m_impl->IsDestroyed())
@@ -531,6 +536,24 @@ Platform::CImageList* CGrid::SetCellImageList(Platform::CImageList* imageList)
 Platform::CImageList* CGrid::GetCellImageList()
 {
     return m_impl->Call(kOpGetCellImageList, [&](CGridImpl& impl) { return impl.GetCellImageList(); });
+}
+
+void CGrid::SetStretchImages(bool stretch)
+{
+    m_impl->Call(kOpSetStretchImages, [&](CGridImpl& impl) {
+        if (std::exchange(impl.GetOptions().stretchImages, stretch) != stretch)
+            impl.InvalidateAll();
+    });
+}
+
+bool CGrid::IsStretchImages()
+{
+    return m_impl->Call(kOpIsStretchImages, [](CGridImpl& impl) { return impl.GetOptions().stretchImages; });
+}
+
+void CGrid::PostHeaderRefresh()
+{
+    Platform::PostMessage(GetSafeHwnd(), CGridImpl::SyncMessageId(), kOpRefreshHeader, 0);
 }
 
 void CGrid::SetBackgroundPicture(const QImage& picture, int32_t mode, int32_t alpha)

@@ -87,6 +87,7 @@ class CGridItem;
 class CHeader;
 class ICustomDraw;
 class IClipboardImporter;
+class IDropImporter;
 class IKeyManager;
 class IRowFilter;
 class ITooltip;
@@ -403,6 +404,10 @@ public:
     // Whether the header strip is shown above the rows.
     void SetHeaderShown(bool shown);
     bool IsHeaderShown();
+    /// Measures the header strip again through the custom draw, lays the grid
+    /// out and repaints it, later on the GUI thread (posted: the caller does
+    /// not wait). Thread: any.
+    void PostHeaderRefresh();
     // Runs the header configuration dialog (header_dialog/) modally for the
     // grid's header and repaints when it ends with OK: QDialog::Accepted (1)
     // then, else 0 (cancelled, no header, window destroyed). A right-click
@@ -477,6 +482,11 @@ public:
     // The images cells may show (borrowed); answers the previous list.
     Platform::CImageList* SetCellImageList(Platform::CImageList* imageList);
     Platform::CImageList* GetCellImageList();
+    /// Whether cell images keep their aspect, stretched to the row's height
+    /// (off: drawn at their natural size in a square box). Stored with the
+    /// settings; setting a new value repaints the grid.
+    void SetStretchImages(bool stretch);
+    bool IsStretchImages();
     // A picture under the rows (a null image: none), laid out by `mode`
     // (BackgroundMode of paint_host.h), the rows laid over it at `alpha`
     // (0-255; -1: the picture is not used).
@@ -551,6 +561,23 @@ public:
     // The formats a copy places (CGridClipboard::FormatBits).
     void SetClipboardFormats(int32_t mask);
     int32_t GetClipboardFormats();
+
+    // ---- Row drag and drop (grid_dragdrop_ops.cpp, gui/dragdrop/grid_drag_drop.h) ----
+    /// Whether the user may drag the selected rows out of the grid (off by
+    /// default; stored with the settings). A drag starts on a selected row
+    /// once the mouse has moved the drag distance with the button held, and
+    /// carries the rows as the local format and as text; a press on an
+    /// unselected row still drag-selects. Every grid takes drops of rows
+    /// whatever this says, as its drop importer decides.
+    void EnableRowDragDrop(bool enable);
+    bool IsRowDragDropEnabled();
+    /// The importer that decides what a drop on the grid does (null: the
+    /// shared CDropImporter: move within the grid, copy between grids,
+    /// refuse foreign data); answers the previous one, which goes back to
+    /// the caller. The grid deletes the one it holds at its end when that
+    /// answers IsAutoDelete() true.
+    IDropImporter* SetDropImporter(IDropImporter* importer);
+    IDropImporter* GetDropImporter();
 
     // ---- Tooltips (grid_tooltip_ops.cpp, gui/tooltips/grid_tooltips.h) ----
     // The ordinary tooltip is off and the in-place one on by default; both

@@ -88,6 +88,7 @@ void CGridImpl::Destroy()
     m_pacer.Reset();
     m_highlights.Stop();
     m_input.Cancel();
+    m_dragDrop->OnWindowDestroyed(); // a drag from or over the grid ends; no more drops
     m_tooltips->Hide();
     // Both lists go as by Clear(3): notification 1 for every row, then the
     // bindings and the items.
@@ -139,8 +140,9 @@ void CGridImpl::Initialize()
     if (m_initialized)
         return;
     m_initialized = true;
-    // Drop target, in-place tooltip and back buffer belong to the painting,
-    // tooltip and drag-and-drop code; they prepare themselves on first use.
+    // The in-place tooltip and the back buffer belong to the tooltip and
+    // painting code, which prepare them on first use.
+    m_dragDrop->OnWindowCreated(); // every grid takes drops
     UpdateLayout();
 }
 
@@ -164,6 +166,14 @@ Platform::LRESULT CGridImpl::OnMessage(uint32_t msg, Platform::WPARAM wParam, Pl
         return 0;
     case kOpDeferredLayout:
         RunDeferredLayout();
+        return 0;
+    case kOpRefreshHeader:
+        // The header's height again through the custom draw (its change
+        // lays the grid out), then the whole grid repainted.
+        if (m_header != nullptr)
+            m_header->SetHeight(CGridPainter::MeasureHeaderHeight(*this));
+        UpdateLayout();
+        InvalidateAll();
         return 0;
     case kOpHeaderChange:
         if (lParam != 0)
@@ -203,6 +213,9 @@ void CGridImpl::OnTimer(uintptr_t id)
         break;
     case kDragScrollTimer:
         m_input.GetRowMouse().OnDragScrollTimer();
+        break;
+    case kDropScrollTimer:
+        m_dragDrop->OnScrollTimer();
         break;
     case kAddBurstTimer:
         KillTimer(id);

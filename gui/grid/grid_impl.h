@@ -26,6 +26,7 @@
 #include "gui/grid/scroll_state.h"
 #include "gui/grid/timer_host.h"
 #include "gui/clipboard/grid_clipboard.h"
+#include "gui/dragdrop/grid_drag_drop.h"
 #include "gui/tooltips/grid_tooltips.h"
 #include "gui/header/header.h"
 #include "gui/header/scroll_position.h"
@@ -51,8 +52,10 @@ class QScrollBar;
 
 namespace Brivel::GUI {
 
-// The grid's tooltips, with their host (grid_tooltip_ops.cpp).
+// The grid's tooltips and its row drag and drop, each with its host
+// (grid_tooltip_ops.cpp, grid_dragdrop_ops.cpp).
 std::unique_ptr<CGridTooltips> MakeGridTooltips(CGrid::CGridImpl& impl);
+std::unique_ptr<CGridDragDrop> MakeGridDragDrop(CGrid::CGridImpl& impl);
 
 class CGrid::CGridImpl final : public Platform::CMessageWindow,
                                public IRowListOwner,
@@ -93,6 +96,7 @@ public:
     CGridPainter& GetPainter() { return m_painter; }
     CGridClipboard& GetClipboard() { return *m_clipboard; }
     CGridTooltips& GetTooltips() { return *m_tooltips; }
+    CGridDragDrop& GetDragDrop() { return *m_dragDrop; }
     const GridOptions& GetOptions() const { return m_options; }
     GridOptions& GetOptions() { return m_options; }
 
@@ -244,6 +248,8 @@ public:
     const QFont* GetFont() const override { return m_options.font ? &*m_options.font : nullptr; }
     ICustomDraw* GetCustomDraw() const override { return m_customDraw; }
     Platform::CImageList* GetCellImageList() const override { return m_cellImageList; }
+    bool IsStretchImages() const override { return m_options.stretchImages; }
+    RowDropMark GetRowDropMark() const override { return m_dragDrop->GetDropMark(); }
     const QImage* GetBackgroundPicture() const override;
     int32_t GetBackgroundMode() const override { return m_options.backgroundMode; }
     int32_t GetBackgroundAlpha() const override { return m_options.backgroundAlpha; }
@@ -342,6 +348,7 @@ private:
     CGridPainter m_painter{*this, &m_layout}; // the paint pass, its back buffer and picture
     std::unique_ptr<CGridClipboard> m_clipboard = std::make_unique<CGridClipboard>(m_grid);
     std::unique_ptr<CGridTooltips> m_tooltips = MakeGridTooltips(*this); // borrows the painter
+    std::unique_ptr<CGridDragDrop> m_dragDrop = MakeGridDragDrop(*this); // borrows the input, painter, layout
 };
 
 } // namespace Brivel::GUI

@@ -51,6 +51,7 @@ enum GridOperation : uint32_t {
     kOpGetFocusRow = 66,
     kOpGetFocusListKind = 67,
     kOpIsFocusList = 69,
+    kOpRefreshHeader = 74, // posted: the header's height, the layout and a repaint
     kOpSetPaintElementMask = 76,
     kOpGetPaintElementMask = 77,
     kOpSetDoubleBuffered = 78,
@@ -59,10 +60,10 @@ enum GridOperation : uint32_t {
     kOpSetHighlightExpiry = 81,
     kOpMarkChanged = 82,
     kOpGetChangeAge = 83,
-    kOpSetReservedFlag86 = 86,
-    kOpGetReservedFlag87 = 87,
-    kOpSetReservedByte89 = 89,
-    kOpGetReservedByte90 = 90,
+    kOpSetStretchImages = 86,
+    kOpIsStretchImages = 87,
+    kOpEnableRowDragDrop = 89,
+    kOpIsRowDragDropEnabled = 90,
     kOpEnableSelection = 91,
     kOpIsSelectionEnabled = 92,
     kOpSetMultipleSelection = 93,
@@ -138,6 +139,8 @@ enum GridOperation : uint32_t {
     kOpGetTooltipSettings = 240,
     kOpSetTooltipSettings = 241,
     kOpSetTooltipProvider = 242,
+    kOpSetDropImporter = 243,
+    kOpGetDropImporter = 244,
     kOpPlaceEditor = 177,
     kOpEndEdit = 185,         // sent, or posted with the reason in lParam
     kOpEditorKeyAction = 187, // posted: a CEditorKeyActionRecord
@@ -156,6 +159,7 @@ enum GridTimer : uintptr_t {
     kHeaderWidthTimer = 5,   // 10 ms after a column width change: layout and repaint
     kPaintFrameTimer = 6,    // the deferred part of the update region, one frame after the last paint
     kDragScrollTimer = 7,    // a drag-selection outside the body scrolls it, one line per tick
+    kDropScrollTimer = 8,    // a drag of rows near the body's edges scrolls it, one line per tick
 };
 
 // Scroll bar actions, as the scroll bars and the wheel report them.

@@ -41,12 +41,12 @@ struct GridOptions {
     int32_t backgroundAlpha = -1; // the rows' alpha over it; -1: not used
     int32_t wheelLines = 3; // lines per wheel notch; -1: a page
     PrintSettings print;    // always sanitised (PrintSettings::Sanitized)
+    bool stretchImages = false; // cell images keep their aspect, stretched to the row height (86/87)
+    bool rowDragDrop = false;   // selected rows may be dragged out of the grid (89/90)
 
     // Options without behaviour of their own here, kept for the settings
-    // stream and their operations (86/87, 89/90, 141/142, 148/149, 166/167)
-    // and the type-ahead reset delay.
-    int32_t reservedFlag86 = 0;
-    uint8_t reservedByte89 = 0; // operations 89/90
+    // stream and their operations (141/142, 148/149, 166/167) and the
+    // type-ahead reset delay.
     uint8_t reservedByte141 = 1; // operations 141/142
     uint8_t reservedByte148 = 0; // operations 148/149
     int32_t reservedMask166 = 3; // operations 166/167

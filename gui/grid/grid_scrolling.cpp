@@ -107,8 +107,10 @@ void CGridImpl::SetTopRow(int32_t row, bool redraw)
     // The pixels scrolled over, counted up to the body height.
     const int32_t pixels = m_layout.BodyRowsHeight(std::min(old, row), std::max(old, row), body.Height());
     m_input.GetRowMouse().OnScrolled(row > old ? -pixels : pixels); // the press moves with its row
-    // A drag-selection repaints its rows as it goes; a picture does not scroll.
-    if (pixels >= body.Height() || pixels <= 0 || m_input.GetRowMouse().IsTracking() || !m_options.background.isNull()) {
+    // A drag-selection repaints its rows as it goes, a drop mark follows the
+    // cursor, and a picture does not scroll.
+    if (pixels >= body.Height() || pixels <= 0 || m_input.GetRowMouse().IsTracking() || m_dragDrop->IsDropOver() ||
+        !m_options.background.isNull()) {
         Invalidate(body);
         return;
     }

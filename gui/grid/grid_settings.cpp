@@ -15,8 +15,8 @@
 //   11  uint8   double buffering
 //   12  int32   font present
 //   13  60      the font as a LOGFONT record (platform/font.h), when present
-//   14  int32   option flag of operations 86/87
-//   15  uint8   option byte of operations 89/90
+//   14  int32   stretch cell images (operations 86/87), 0 or 1
+//   15  uint8   row drag and drop enabled (operations 89/90)
 //   16  uint8   selection enabled
 //   17  uint8   multiple selection
 //   18  int32   selectable-lists mask
@@ -98,7 +98,7 @@ void CGridImpl::Serialize(CArchive& ar)
         ar << static_cast<int32_t>(m_options.font ? 1 : 0);
         if (m_options.font)
             Platform::WriteLogFont(ar, Platform::LogFontFromQFont(*m_options.font));
-        ar << m_options.reservedFlag86 << m_options.reservedByte89;
+        ar << static_cast<int32_t>(m_options.stretchImages) << static_cast<uint8_t>(m_options.rowDragDrop);
         ar << static_cast<uint8_t>(m_options.selectionEnabled) << static_cast<uint8_t>(m_options.multipleSelection);
         ar << m_options.selectableLists;
         ar << static_cast<uint8_t>(m_options.highlightChangedValues);
@@ -161,8 +161,8 @@ void CGridImpl::Serialize(CArchive& ar)
             m_options.font.reset();
             SetGridFont(font);
         }
-        m_options.reservedFlag86 = ar.ReadInt32();
-        m_options.reservedByte89 = ar.ReadByte();
+        m_options.stretchImages = ar.ReadInt32() != 0;
+        m_options.rowDragDrop = ReadFlag(ar);
         m_options.selectionEnabled = ReadFlag(ar);
         m_options.multipleSelection = ReadFlag(ar);
         SetSelectableLists(ar.ReadInt32());

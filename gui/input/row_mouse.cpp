@@ -8,6 +8,8 @@
 #include "gui/rows/row_layout.h"
 #include "gui/rows/row_list.h"
 
+#include <cstdlib>
+
 namespace Brivel::GUI {
 
 using Platform::CPoint;
@@ -90,6 +92,14 @@ bool CRowMouse::OnPress(CPoint point, Qt::KeyboardModifiers modifiers)
                 m_selection.SetFocusRow(position.row, position.kind, true);
             m_selection.SelectRow(position.row, position.kind, !m_selection.IsRowSelected(position.row, position.kind));
         }
+    } else if (position.kind != 0 && m_dragStarter != nullptr && m_dragStarter->IsRowDragEnabled() &&
+               m_selection.IsRowSelected(position.row, position.kind)) {
+        // The selection stays for a drag; a release without one is a click.
+        if (m_selection.IsFocusAllowed(position.kind))
+            m_selection.SetFocusRow(position.row, position.kind, true);
+        m_anchor = position;
+        m_current = position;
+        m_dragPending = true;
     } else {
         m_selection.ClearSelection();
         if (position.kind != 0) {
@@ -141,6 +151,16 @@ void CRowMouse::UpdateDragScroll(CPoint point)
 
 bool CRowMouse::OnMove(CPoint point)
 {
+    if (m_dragPending) {
+        const int32_t threshold = m_dragStarter->GetDragThreshold();
+        if (std::abs(point.x - m_press.point.x) <= threshold && std::abs(point.y - m_press.point.y) <= threshold)
+            return true;
+        m_dragPending = false;
+        // The drag runs until the drop; the grid may be gone when it returns,
+        // so nothing of this object is touched afterwards.
+        m_dragStarter->StartRowDrag(m_press.point, point);
+        return true;
+    }
     if (!m_tracking)
         return false;
     UpdateDragScroll(point);
@@ -171,6 +191,13 @@ void CRowMouse::OnDragScrollTimer()
 
 bool CRowMouse::OnRelease()
 {
+    if (m_dragPending) {
+        // A click on a selected row after all: it alone stays selected.
+        m_dragPending = false;
+        m_selection.ClearSelection();
+        m_selection.SelectRow(m_anchor.row, m_anchor.kind, true);
+        return true;
+    }
     const bool wasTracking = m_tracking;
     Cancel();
     return wasTracking;
@@ -178,6 +205,7 @@ bool CRowMouse::OnRelease()
 
 void CRowMouse::Cancel()
 {
+    m_dragPending = false;
     m_tracking = false;
     if (m_scrollDirection != 0)
         m_timers.StopTimer(m_timerId);

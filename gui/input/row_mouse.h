@@ -20,8 +20,15 @@
 // row per tick (kDragScrollMs) and the range follows. The remembered press
 // moves with the scrolled pixels, so that it stays on its row.
 //
-// Ownership: borrows its host, the selection, the layout and the timer host
-// (the grid's; they outlive it).
+// Row drag (with a drag starter set and its row drag enabled): a plain press
+// on a row that is already selected keeps the selection, so that all of it
+// can be dragged; once the cursor is more than the starter's threshold away
+// from the remembered press, the starter drags the selected rows. A release
+// before that is a plain click after all (the selection becomes that row). A
+// press on an unselected row drag-selects as above.
+//
+// Ownership: borrows its host, the selection, the layout, the timer host
+// and the drag starter (the grid's; they outlive it).
 // Thread: GUI thread only.
 
 #include "gui/grid/timer_host.h"
@@ -62,6 +69,25 @@ protected:
     ~IRowMouseHost() = default;
 };
 
+/// Starts row drags for the mouse on rows (gui/dragdrop/row_drag_source.h).
+class IRowDragStarter {
+public:
+    /// Whether a press on a selected row may begin a drag.
+    virtual bool IsRowDragEnabled() const = 0;
+    /// How far, in pixels along either axis, the cursor must move from the
+    /// press before the drag starts.
+    virtual int32_t GetDragThreshold() const = 0;
+    /// Drags the selected rows; returns when the drag has ended. `press` is
+    /// the remembered press, `point` the cursor now (client coordinates).
+    virtual void StartRowDrag(Platform::CPoint press, Platform::CPoint point) = 0;
+
+protected:
+    IRowDragStarter() = default;
+    IRowDragStarter(const IRowDragStarter&) = default;
+    IRowDragStarter& operator=(const IRowDragStarter&) = default;
+    ~IRowDragStarter() = default;
+};
+
 class CRowMouse {
 public:
     // Between two scroll steps of a drag-selection outside the body.
@@ -96,6 +122,9 @@ public:
     // Ends a drag in progress (the window goes, or the grid takes the input).
     void Cancel();
 
+    /// Sets who starts row drags (null: none; presses only select).
+    void SetDragStarter(IRowDragStarter* starter) { m_dragStarter = starter; }
+
     // Whether a press on the rows is being tracked (drag-selection).
     bool IsTracking() const { return m_tracking; }
     const Press& GetPress() const { return m_press; } // the press remembered
@@ -122,6 +151,8 @@ private:
     Position m_anchor;           // the pressed row
     Position m_current;          // the row the range reaches now
     int32_t m_scrollDirection = 0; // -1 up, +1 down, 0: the timer is off
+    IRowDragStarter* m_dragStarter = nullptr; // Not owned; unset by its owner before it goes.
+    bool m_dragPending = false;    // pressed on a selected row: a drag or a click follows
 };
 
 } // namespace Brivel::GUI
