@@ -34,6 +34,7 @@ uint32_t AllowedOptions(BenchScenario scenario)
     case BenchScenario::Paint: return kRows | kWidth | kHeight | kFrames | kScreenshot;
     case BenchScenario::Mixed: return kRows | kPos | kRate | kHighlight | kScreenshot;
     case BenchScenario::Memory: return kRows | kScreenshot;
+    case BenchScenario::Soak: return kRows | kSeconds;
     case BenchScenario::Default: return kScreenshot;
     case BenchScenario::Help: return 0;
     }
@@ -164,11 +165,12 @@ BenchParseResult ParseBenchCommandLine(const std::vector<std::string>& args)
         }
         if (first.rfind("--", 0) != 0) {
             int32_t index = 0;
-            if (!ParseWord(first, {"add", "remove", "updates", "paint", "mixed", "memory"}, &index))
+            if (!ParseWord(first, {"add", "remove", "updates", "paint", "mixed", "memory", "soak"}, &index))
                 return Refuse("unknown scenario '" + first + "'");
             constexpr BenchScenario kScenarios[] = {BenchScenario::Add, BenchScenario::Remove,
                                                     BenchScenario::Updates, BenchScenario::Paint,
-                                                    BenchScenario::Mixed, BenchScenario::Memory};
+                                                    BenchScenario::Mixed, BenchScenario::Memory,
+                                                    BenchScenario::Soak};
             options.scenario = kScenarios[index];
             next = 1;
         }
@@ -221,6 +223,7 @@ std::string BenchUsage(std::string_view program)
            "  " + name + " paint   --rows N --width W --height H --frames F\n"
            "  " + name + " mixed   --rows N --pos tail|head|random --rate R --highlight none|alpha|fade\n"
            "  " + name + " memory  --rows N\n"
+           "  " + name + " soak    --rows N --seconds S\n"
            "  " + name + "         (the default scenario)\n"
            "every scenario also takes --screenshot FILE (a PNG of the window at the end)\n"
            "each scenario prints one JSON line of figures; a bad command line exits with 2\n";

@@ -9,6 +9,7 @@
 //   quellon-bench mixed   --rows N --pos tail|head|random --rate R
 //                         --highlight none|alpha|fade
 //   quellon-bench memory  --rows N
+//   quellon-bench soak    --rows N --seconds S
 //   quellon-bench         (no arguments: the default scenario)
 //
 // Every scenario also takes --screenshot FILE (write a PNG of the window at
@@ -31,7 +32,7 @@
 
 namespace Quellon {
 
-enum class BenchScenario { Default, Add, Remove, Updates, Paint, Mixed, Memory, Help };
+enum class BenchScenario { Default, Add, Remove, Updates, Paint, Mixed, Memory, Soak, Help };
 
 struct BenchOptions {
     BenchScenario scenario = BenchScenario::Default;

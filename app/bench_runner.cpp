@@ -7,6 +7,8 @@
 //   Run
 #include "app/bench_runner.h"
 
+#include "app/soak_run.h"
+
 #include "app/bench_support.h"
 #include "app/benchmark_app.h"
 #include "app/commands.h"
@@ -430,6 +432,8 @@ CBenchRunner::CBenchRunner(const BenchOptions& options, std::ostream& out) : m_o
 
 int CBenchRunner::Run()
 {
+    if (m_options.scenario == BenchScenario::Soak)
+        return RunSoak(m_options.rows, m_options.seconds, m_out); // a grid of its own, no frame
     CMainFrame::Options frameOptions;
     switch (m_options.scenario) {
     case BenchScenario::Add: frameOptions.initialRows = 0; break;
@@ -468,6 +472,7 @@ int CBenchRunner::Run()
     case BenchScenario::Mixed: RunMixed(context); break;
     case BenchScenario::Memory: RunMemory(context); break;
     case BenchScenario::Default: RunDefault(context); break;
+    case BenchScenario::Soak:
     case BenchScenario::Help: break;
     }
     m_out.flush();

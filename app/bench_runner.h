@@ -21,6 +21,9 @@
 //            grid's (resident and heap) bytes per row beside them
 //            {"scenario","rows","seconds","object_bytes_per_row","grid_bytes_per_row",
 //             "grid_heap_bytes_per_row","row_item_bytes","rss_mb"}
+//   soak     no frame: four threads add, remove, change and re-sort a grid
+//            of its own while the GUI thread paints, then what it shows is
+//            checked (app/soak_run.h); exit code 1 when a check fails
 //   default  the frame as the application starts it (3000 rows); an add run
 //            from each thread, a remove run, 5 s of updates at 5000 per
 //            second with fading highlighting; prints the log grid's lines,

@@ -294,6 +294,10 @@ CPeerRunner::CPeerRunner(const BenchOptions& options, std::ostream& out) : m_opt
 
 int CPeerRunner::Run()
 {
+    if (m_options.scenario == BenchScenario::Soak) {
+        m_out << "qtableview-bench: the soak checks Brivel's grid only\n";
+        return Quellon::kBenchUsageExitCode;
+    }
     int32_t initialRows = m_options.rows;
     switch (m_options.scenario) {
     case BenchScenario::Add:
@@ -327,6 +331,7 @@ int CPeerRunner::Run()
         case BenchScenario::Mixed: RunMixed(context); break;
         case BenchScenario::Memory: RunMemory(context); break;
         case BenchScenario::Default: RunDefault(context); break;
+        case BenchScenario::Soak:
         case BenchScenario::Help: break;
         }
         m_out.flush();

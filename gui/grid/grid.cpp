@@ -275,7 +275,7 @@ void CGrid::SetTopRow(int32_t row, bool redraw)
 
 int32_t CGrid::GetLastVisibleRow(int32_t kind)
 {
-    return m_impl->Call(kOpGetLastVisibleRow, [&](CGridImpl& impl) { return impl.LastVisibleRow(kind); });
+    return m_impl->Call(kOpGetLastVisibleRow, [&](CGridImpl& impl) { return impl.GetRowLayout().LastVisibleRow(kind); });
 }
 
 void CGrid::EnsureVisible(int32_t row, CGridItem* item)
@@ -285,7 +285,7 @@ void CGrid::EnsureVisible(int32_t row, CGridItem* item)
 
 int32_t CGrid::GetRowsThatFit(bool forward)
 {
-    return m_impl->Call(kOpRowsThatFit, [&](CGridImpl& impl) { return impl.RowsThatFit(impl.GetTopRow(), forward); });
+    return m_impl->Call(kOpRowsThatFit, [&](CGridImpl& impl) { return impl.GetRowLayout().RowsThatFit(impl.GetTopRow(), forward); });
 }
 
 int32_t CGrid::GetRowHeight(CGridItem* item)

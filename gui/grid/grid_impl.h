@@ -52,8 +52,7 @@ class QScrollBar;
 
 namespace Brivel::GUI {
 
-// The grid's tooltips and its row drag and drop, each with its host
-// (grid_tooltip_ops.cpp, grid_dragdrop_ops.cpp).
+// The grid's tooltips and row drag and drop with their hosts (*_ops.cpp).
 std::unique_ptr<CGridTooltips> MakeGridTooltips(CGrid::CGridImpl& impl);
 std::unique_ptr<CGridDragDrop> MakeGridDragDrop(CGrid::CGridImpl& impl);
 
@@ -78,10 +77,9 @@ public:
 
     // ---- The calling rule ----
     // Runs f(*this) on the GUI thread and answers its result; the zero result
-    // when the window is destroyed (grid_call.h). Thread: any.
+    // when the window is destroyed (grid_call.h). Thread: any, like IsDestroyed.
     template <class F>
     auto Call(GridOperation op, F&& f) -> std::invoke_result_t<F&, CGridImpl&>;
-    // Thread: any.
     bool IsDestroyed() const noexcept { return m_destroyed.load(std::memory_order_acquire); }
     // The WM_DESTROY work; idempotent.
     void Destroy();
@@ -151,8 +149,6 @@ public:
     // ---- Scrolling and layout (grid_scrolling.cpp) ----
     // The client area: the widget without its shown scroll bars.
     Platform::CRect ClientRect() const;
-    int32_t RowsThatFit(int32_t startRow, bool forward) const { return m_layout.RowsThatFit(startRow, forward); }
-    int32_t LastVisibleRow(int32_t kind) const { return IsDestroyed() ? -1 : m_layout.LastVisibleRow(kind); }
     void SetTopRow(int32_t row, bool redraw);
     int32_t GetTopRow() const override { return m_topRow; }
     void VScroll(VScrollAction action, int32_t position = 0);
@@ -163,8 +159,7 @@ public:
     // Ranges, pages, positions, scroll bar geometry; repaints from the
     // previous row count on.
     void UpdateLayout();
-    // Test seam: layout updates run so far.
-    int64_t GetLayoutUpdateCountForTesting() const { return m_scroll.layoutUpdates; }
+    int64_t GetLayoutUpdateCountForTesting() const { return m_scroll.layoutUpdates; } // a test seam
     void OnResize();
     void SetHorizontalPos(int32_t pos);
     int32_t GetHorizontalPos() const { return m_hscrollPos.load(std::memory_order_relaxed); }

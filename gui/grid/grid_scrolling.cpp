@@ -150,7 +150,7 @@ void CGridImpl::VScroll(VScrollAction action, int32_t position)
             next = top + 1;
         break;
     case VScrollAction::PageUp: {
-        int32_t rows = RowsThatFit(top, false);
+        int32_t rows = m_layout.RowsThatFit(top, false);
         if (rows > 0)
             --rows;
         next = std::max(top - std::max(rows, 1), 0);
@@ -158,7 +158,7 @@ void CGridImpl::VScroll(VScrollAction action, int32_t position)
     }
     case VScrollAction::PageDown: {
         // A row taller than the body fits zero times: still move one row on.
-        const int32_t rows = std::max(RowsThatFit(top, true) - 1, 1);
+        const int32_t rows = std::max(m_layout.RowsThatFit(top, true) - 1, 1);
         next = std::min(top + rows, lastPage);
         next = std::max(next, top);
         break;
@@ -234,9 +234,9 @@ void CGridImpl::EnsureVisibleNow(int32_t row)
         SetTopRow(row, true);
         return;
     }
-    if (row < top + RowsThatFit(top, true))
+    if (row < top + m_layout.RowsThatFit(top, true))
         return; // already a full row of the page
-    SetTopRow(std::max(row + 1 - RowsThatFit(row, false), 0), true);
+    SetTopRow(std::max(row + 1 - m_layout.RowsThatFit(row, false), 0), true);
 }
 
 // ---- Horizontal scrolling ----
@@ -423,7 +423,7 @@ void CGridImpl::UpdateLayout()
     const int32_t count = m_body.GetRowCount();
     {
         const QSignalBlocker block(m_scroll.vbar);
-        const int32_t page = std::max(RowsThatFit(std::max(m_topRow, 0), true), 1);
+        const int32_t page = std::max(m_layout.RowsThatFit(std::max(m_topRow, 0), true), 1);
         m_scroll.vbar->setRange(0, std::max(m_layout.LastPageTop(), 0));
         m_scroll.vbar->setPageStep(page);
         m_scroll.vbar->setValue(std::max(m_topRow, 0));
