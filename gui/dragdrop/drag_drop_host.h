@@ -54,6 +54,7 @@ public:
     virtual void ScrollBodyLines(int32_t lines) = 0;
     /// The timer that scrolls the body while a drag rests near its edges.
     virtual void StartDropScrollTimer(uint32_t ms) = 0;
+    /// Stops that timer.
     virtual void StopDropScrollTimer() = 0;
     /// Tells the parent that a drop over the grid started (kNotifyDropStarted)
     /// or ended (kNotifyDropEnded).

@@ -30,7 +30,7 @@ class CGridItem;
 struct DragPayload {
     /// A record of this process was there and read back.
     bool hasLocal = false;
-    LocalClipboardData local;
+    LocalClipboardData local; ///< the record, when hasLocal
     /// The plain text (UTF-8); empty when there was none.
     std::string text;
 };

@@ -66,7 +66,7 @@ struct DropRequest {
     /// (CGrid::kBodyRoot, CGrid::kPinnedRoot or an item of `target`) and the
     /// position (CGrid::kHead, CGrid::kTail or the sibling they follow).
     CGridItem* parent = nullptr;
-    CGridItem* position = nullptr;
+    CGridItem* position = nullptr; ///< see parent
     /// The foreign text (UTF-8, cells separated by TAB, rows by CR LF or LF);
     /// empty when rows of this process are dragged.
     std::string_view text;

@@ -26,6 +26,7 @@ namespace Brivel::GUI {
 
 class CGridDragDrop {
 public:
+    /// Takes the host through which it reaches its grid.
     explicit CGridDragDrop(std::unique_ptr<IDragDropHost> host);
     CGridDragDrop(const CGridDragDrop&) = delete;
     CGridDragDrop& operator=(const CGridDragDrop&) = delete;
@@ -44,10 +45,15 @@ public:
     /// The drop scroll timer fired.
     void OnScrollTimer() { m_target.OnScrollTimer(); }
 
+    /// The insertion mark the rows show while a drag is over them.
     RowDropMark GetDropMark() const { return m_target.GetDropMark(); }
+    /// Whether a drag is over the window now.
     bool IsDropOver() const { return m_target.IsDropOver(); }
 
+    /// The drag source and the drop target (their entry points are what
+    /// tests drive where Qt's drag loop cannot run).
     CRowDragSource& GetSource() { return m_source; }
+    /// See GetSource.
     CRowDropTarget& GetTarget() { return m_target; }
 
 private:

@@ -87,11 +87,12 @@ class CRowDragSource final : public IRowDragStarter {
 public:
     /// A prepared drag: what it carries and how it shows.
     struct Drag {
-        std::unique_ptr<QMimeData> data;
+        std::unique_ptr<QMimeData> data; ///< the local record and the text
         QImage image;  // null when no dragged row is on screen
         QPoint hotSpot; // the point of the image under the cursor
     };
 
+    /// Borrows the host for its life.
     explicit CRowDragSource(IDragDropHost& host);
     CRowDragSource(const CRowDragSource&) = delete;
     CRowDragSource& operator=(const CRowDragSource&) = delete;
@@ -113,6 +114,7 @@ public:
     /// The window goes: a drag of this source is cancelled and its session
     /// forgets the grid. Idempotent.
     void Cancel();
+    /// Whether a drag of this source is in flight.
     bool IsDragging() const { return s_active == &m_session; }
 
     /// Replaces the runner (a test's double); null restores Qt's.

@@ -62,6 +62,7 @@ public:
     /// How near (pixels) to the top or bottom edge of the body a drag scrolls.
     static constexpr int32_t kScrollZone = 12;
 
+    /// Borrows the host for its life.
     explicit CRowDropTarget(IDragDropHost& host);
     CRowDropTarget(const CRowDropTarget&) = delete;
     CRowDropTarget& operator=(const CRowDropTarget&) = delete;
@@ -73,7 +74,9 @@ public:
     /// DragEnter answers Qt::IgnoreAction, and takes nothing, for a drag it
     /// cannot read.
     Qt::DropAction DragEnter(const QMimeData& data, Platform::CPoint point, Qt::KeyboardModifiers modifiers);
+    /// The drag moved to `point`: the mark follows it.
     Qt::DropAction DragMove(Platform::CPoint point, Qt::KeyboardModifiers modifiers);
+    /// The drag left the window (or was cancelled): the mark goes.
     void DragLeave();
     /// Carries the drop out; a drop without an enter enters first.
     Qt::DropAction Drop(const QMimeData& data, Platform::CPoint point, Qt::KeyboardModifiers modifiers);
