@@ -10,7 +10,6 @@
 #include "gui/rows/grid_item.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -33,14 +32,6 @@ using Brivel::GUI::CHeader;
 using Brivel::GUI::CSortInfo;
 
 constexpr int32_t kSortField = CTestObject::kFirstValueField;
-
-void ServeFor(int ms)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
 
 // The number a cell's text shows: its digits with the sign, grouping
 // separators and anything else left out; false when it shows no digit.
@@ -153,14 +144,13 @@ int RunSoak(int32_t rows, double seconds, std::ostream& out)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }));
 
-    ServeFor(static_cast<int>(seconds * 1000));
+    Pump(static_cast<int>(seconds * 1000));
     counters.stop = true;
     // The workers may be waiting in calls only this thread answers.
-    while (counters.running.load() > 0)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    PumpUntil([&] { return counters.running.load() == 0; }, 60'000);
     for (std::thread& worker : workers)
         worker.join();
-    ServeFor(500); // the last changes are delivered and placed
+    Pump(500); // the last changes are delivered and placed
 
     // The checks, on what the grid shows now.
     const int32_t rowCount = g.GetRowCount();
