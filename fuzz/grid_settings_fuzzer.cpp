@@ -19,7 +19,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -71,6 +73,7 @@ public:
     }
 
     void Serialize(Brivel::Platform::CArchive& ar) { m_grid->Serialize(ar); }
+    Brivel::GUI::CHeader* GetHeader() const { return m_grid->GetHeader(); }
 
 private:
     // Declared before the grid, so destroyed after it: the objects outlive
@@ -95,7 +98,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     const uint8_t setUp = data[0];
     Brivel::Fuzz::CheckArchiveRoundTrip(
-        {data + 1, size - 1}, [setUp] { return std::make_unique<CGridUnderTest>(setUp); }, "the grid settings");
+        {data + 1, size - 1}, [setUp] { return std::make_unique<CGridUnderTest>(setUp); }, "the grid settings",
+        [](const CGridUnderTest& grid) {
+            // The header the load left (its own, in place or created by
+            // name) must be whole.
+            const Brivel::GUI::CHeader* const header = grid.GetHeader();
+            const std::string broken = header != nullptr ? header->CheckInvariantsForTesting() : std::string();
+            if (!broken.empty())
+                std::fprintf(stderr, "grid's header: %s\n", broken.c_str());
+            Brivel::Fuzz::Require(broken.empty(), "the loaded grid's header is inconsistent");
+        });
     Brivel::Fuzz::DeleteLaterObjects();
     return 0;
 }

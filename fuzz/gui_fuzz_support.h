@@ -75,8 +75,18 @@ Bytes StoreToBytes(T& object)
 // (bytes2): bytes1 == bytes2. A load may refuse its input only with
 // CArchiveException (a column turns the envelope's own exceptions into a
 // dropped format); anything else escapes and the fuzzer reports it.
-template <class Make>
-void CheckArchiveRoundTrip(std::span<const uint8_t> input, Make make, const std::string& what)
+// afterLoad(object) runs after each successful load, for checks of the
+// loaded object's own.
+struct NoCheck {
+    template <class T>
+    void operator()(const T&) const
+    {
+    }
+};
+
+template <class Make, class AfterLoad = NoCheck>
+void CheckArchiveRoundTrip(std::span<const uint8_t> input, Make make, const std::string& what,
+                           AfterLoad afterLoad = {})
 {
     auto first = make();
     try {
@@ -86,6 +96,7 @@ void CheckArchiveRoundTrip(std::span<const uint8_t> input, Make make, const std:
     } catch (const Platform::CArchiveException&) {
         return; // refused: a damaged, short or newer stored form
     }
+    afterLoad(*first);
     const Bytes bytes1 = StoreToBytes(*first);
 
     auto second = make();
@@ -97,6 +108,7 @@ void CheckArchiveRoundTrip(std::span<const uint8_t> input, Make make, const std:
         Require(false, "an object refuses the form it stored");
     }
     Require(archive.GetRemainingForTesting() == 0, "an object leaves part of its stored form unread");
+    afterLoad(*second);
     RequireSameBytes(bytes1, StoreToBytes(*second), what.c_str());
 }
 
