@@ -104,8 +104,9 @@ CFieldValue ValueOfKind(int32_t kind, uint64_t bits, std::span<const uint8_t> te
     }
 }
 
-// Formats a value built from the input's first bytes and parses the text
-// back: no check of the result, only that the text code stays in bounds.
+// Formats a value built from the input's first bytes, parses the text back,
+// and parses the input's last bytes as typed text: no check of the results,
+// only that the text code stays in bounds.
 void Exercise(const CFormat& format, std::span<const uint8_t> input)
 {
     uint64_t bits = 0;
@@ -115,6 +116,9 @@ void Exercise(const CFormat& format, std::span<const uint8_t> input)
     CFieldValue parsed;
     format.Parse(text, parsed);
     format.FormatCString(value);
+    const std::span<const uint8_t> typed = input.last(std::min<size_t>(input.size(), 24));
+    CFieldValue fromTyped;
+    format.Parse(std::string(typed.begin(), typed.end()), fromTyped);
 }
 
 } // namespace

@@ -8,6 +8,13 @@
 // its end: a stored form that does not read back as itself is a fault, and
 // the check aborts so that the fuzzer keeps the input.
 //
+// The input itself is not compared with bytes1: restores normalise by
+// design (any non-zero byte reads as true, a text ends at its first zero
+// byte, a real format's precision is clamped, an enumeration drops listed
+// values without a text, a header drops columns it refuses and sort levels
+// beyond the fifth, tooltip and print settings are sanitised, a font record
+// keeps only what a QFont holds), so only the second trip must be exact.
+//
 // Thread: the fuzzer's thread only.
 
 #include <algorithm>
