@@ -81,7 +81,7 @@ test-tsan: deps
 # clang warns about other things than g++ does; the g++ builds are the ones
 # that hold warnings to errors, so a clang-only warning does not stop fuzzing.
 fuzz:
-	@scripts/install-deps --fuzz
+	@scripts/install-deps fuzz
 	$(CMAKE) -S . -B $(FUZZ) $(GEN) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
 	    -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DBRIVEL_FUZZ=ON -DBRIVEL_BUILD_TESTS=OFF -DBRIVEL_BUILD_BENCH=OFF \
 	    -DBRIVEL_WERROR=OFF
