@@ -17,6 +17,9 @@
 #   make bench-gate  Brivel against QTableView (scripts/compare-qtableview):
 #               fails when a figure misses its goal by more than the noise
 #               of its runs (docs/benchmarks.md)
+#   make fuzz   builds the libFuzzer targets (fuzz/) with clang, ASan and
+#               UBSan in build/fuzz and runs each for FUZZ_SECONDS (30);
+#               part of `make test` under CI
 
 JOBS    ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD   ?= build
@@ -28,6 +31,9 @@ REL     := $(BUILD)/release
 ASAN    := $(BUILD)/asan
 TSAN    := $(BUILD)/tsan
 DOCS    := $(BUILD)/docs
+FUZZ    := $(BUILD)/fuzz
+
+FUZZ_SECONDS ?= 30
 
 export QT_QPA_PLATFORM ?= offscreen
 
@@ -36,7 +42,7 @@ SAN_ENV := ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:strict_s
            LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
            TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 
-.PHONY: all deps build run test test-release test-package test-asan test-tsan bench bench-gate docs clean
+.PHONY: all deps build run test test-release test-package test-asan test-tsan fuzz bench bench-gate docs clean
 
 all: build
 
@@ -57,6 +63,7 @@ test: test-release
 ifeq ($(CI),true)
 	$(MAKE) --no-print-directory test-asan
 	$(MAKE) --no-print-directory test-tsan
+	$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=30
 endif
 
 test-release: build
@@ -77,6 +84,17 @@ test-tsan: deps
 	$(CMAKE) --build $(TSAN) -j $(JOBS)
 	# ThreadSanitizer needs a low-entropy address layout on some kernels.
 	$(SAN_ENV) setarch $(shell uname -m) -R $(CTEST) --test-dir $(TSAN) --output-on-failure -j $(JOBS) --stop-on-failure
+
+# Only the fuzz targets and the libraries they link are built (brivel_fuzzers).
+# clang warns about other things than g++ does; the g++ builds are the ones
+# that hold warnings to errors, so a clang-only warning does not stop fuzzing.
+fuzz:
+	@scripts/install-deps fuzz
+	$(CMAKE) -S . -B $(FUZZ) $(GEN) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug \
+	    -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DBRIVEL_FUZZ=ON -DBRIVEL_BUILD_TESTS=OFF -DBRIVEL_BUILD_BENCH=OFF \
+	    -DBRIVEL_WERROR=OFF
+	$(CMAKE) --build $(FUZZ) -j $(JOBS) --target brivel_fuzzers
+	scripts/run-fuzzers $(FUZZ) $(FUZZ_SECONDS)
 
 bench: build
 	@scripts/run-micro-benchmarks $(REL)
