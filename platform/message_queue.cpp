@@ -47,6 +47,10 @@ constexpr auto kSendSpin = std::chrono::microseconds(100);
 constexpr auto kDrainSpin = std::chrono::microseconds(100);
 // Pauses between two yields and two looks at the clock.
 constexpr unsigned kSpinBatch = 8;
+// How long both spins go without yielding first: longer than a round trip
+// between two threads on free cores, short enough that on a shared core the
+// thread waited for loses little.
+constexpr auto kPureSpin = std::chrono::microseconds(3);
 
 // Longest a drain keeps its thread before it lets the event loop run (painting,
 // input, timers); the rest is drained on the next pass.
@@ -59,6 +63,28 @@ inline void CpuRelax()
 #elif defined(__aarch64__)
     asm volatile("yield");
 #endif
+}
+
+// Spins while `waiting()` holds, until `deadline`: without yielding for the
+// first kPureSpin (a reply between two awake threads comes within it, and a
+// yield is a system call of about a microsecond that the reply would wait
+// behind), then yielding every kSpinBatch pauses (see above).
+template <class Waiting>
+void SpinWhile(Clock::time_point deadline, Waiting waiting)
+{
+    const auto pureEnd = std::min(Clock::now() + kPureSpin, deadline);
+    bool pure = true;
+    for (unsigned n = 1; waiting(); ++n) {
+        CpuRelax();
+        if (n % kSpinBatch == 0) {
+            const auto now = Clock::now();
+            if (now >= deadline)
+                return;
+            pure = pure && now < pureEnd;
+            if (!pure)
+                std::this_thread::yield();
+        }
+    }
 }
 
 QEvent::Type WakeEventType()
@@ -118,17 +144,9 @@ LRESULT WaitForReply(CSyncCall& call, CMessageQueue* ownQueue)
 {
     CSyncWaiter& waiter = *CSyncWaiter::ForCurrentThread();
 
-    const auto spinEnd = Clock::now() + kSendSpin;
-    for (unsigned n = 1; !call.done.load(std::memory_order_acquire); ++n) {
-        if (ownQueue && ownQueue->HasPendingSends())
-            break;
-        CpuRelax();
-        if (n % kSpinBatch == 0) {
-            if (Clock::now() >= spinEnd)
-                break;
-            std::this_thread::yield();
-        }
-    }
+    SpinWhile(Clock::now() + kSendSpin, [&] {
+        return !call.done.load(std::memory_order_acquire) && !(ownQueue && ownQueue->HasPendingSends());
+    });
     if (call.done.load(std::memory_order_acquire))
         return call.result;
 
@@ -320,15 +338,8 @@ bool CMessageQueue::SpinForMore(std::unique_lock<std::mutex>& lock, Clock::time_
 {
     // m_activeDrain stays set, so producers add without posting a wake-up.
     lock.unlock();
-    const auto spinEnd = std::min(Clock::now() + kDrainSpin, sliceEnd);
-    for (unsigned n = 1; m_size.load(std::memory_order_acquire) == 0; ++n) {
-        CpuRelax();
-        if (n % kSpinBatch == 0) {
-            if (Clock::now() >= spinEnd)
-                break;
-            std::this_thread::yield();
-        }
-    }
+    SpinWhile(std::min(Clock::now() + kDrainSpin, sliceEnd),
+              [this] { return m_size.load(std::memory_order_acquire) == 0; });
     lock.lock();
     return !m_items.empty();
 }
