@@ -29,6 +29,9 @@ int32_t CGridImpl::Compare(const CGridItem& a, const CGridItem& b, const std::ve
     const auto slotsB = b.GetSortValues();
     const size_t count = std::min(keys.size(), static_cast<size_t>(CGridItem::kSortValueCount));
     for (size_t k = 0; k < count; ++k) {
+        if (k >= slotsA.size() || k >= slotsB.size())
+            return 0; // not read yet: compares as no value
+
         const Common::CFieldValue& va = slotsA[k];
         const Common::CFieldValue& vb = slotsB[k];
         if (va.GetKind() != vb.GetKind() || va.GetKind() == Common::KindNone)
@@ -52,13 +55,10 @@ void CGridImpl::RefreshSortValues(CGridItem& item, const CRowList& list) const
     if (object == nullptr)
         return;
     const std::vector<CSortInfo>& keys = GetListKeys(list);
+    item.ResizeSortValues(keys.size());
     const auto values = item.GetSortValues();
-    for (size_t k = 0; k < values.size(); ++k) {
-        if (k < keys.size())
-            values[k] = object->GetValue(keys[k].GetFieldId());
-        else
-            values[k].Clear();
-    }
+    for (size_t k = 0; k < values.size(); ++k)
+        values[k] = object->GetValue(keys[k].GetFieldId());
 }
 
 int32_t CGridImpl::SortedChildIndex(const CGridItem& parentNode, const CGridItem& item,
@@ -110,8 +110,14 @@ void CGridImpl::SortSubtree(CRowList& list, CGridItem& node)
 
 void CGridImpl::Resort(CRowList& list)
 {
-    if (GetListKeys(list).empty())
+    if (GetListKeys(list).empty()) {
+        // Unsorted: the rows give their sort values back.
+        list.GetRoot()->ForEachDescendant([](CGridItem* item) {
+            item->ResizeSortValues(0);
+            return true;
+        });
         return;
+    }
     SortSubtree(list, *list.GetRoot());
 }
 

@@ -11,62 +11,99 @@ using Common::CDataObject;
 
 // ---- Entry ----
 
+namespace {
+
+// Frees a heap array of rows that an entry owned.
+void FreeRowArray(CGridItem** rows) noexcept
+{
+    const std::unique_ptr<CGridItem*[]> owned(rows);
+}
+
+} // namespace
+
 bool CBindingTable::CEntry::ContainsRow(const CGridItem* row) const noexcept
 {
     const std::span<CGridItem* const> rows = Rows();
     return std::find(rows.begin(), rows.end(), row) != rows.end();
 }
 
+CBindingTable::CEntry& CBindingTable::CEntry::operator=(CEntry&& other) noexcept
+{
+    if (this != &other) {
+        FreeRows();
+        TakeFrom(other);
+    }
+    return *this;
+}
+
+void CBindingTable::CEntry::TakeFrom(CEntry& other) noexcept
+{
+    m_object = std::exchange(other.m_object, nullptr);
+    m_sequence = std::exchange(other.m_sequence, 0);
+    m_count = std::exchange(other.m_count, 0);
+    m_capacityLog2 = std::exchange(other.m_capacityLog2, 0);
+    m_dying = std::exchange(other.m_dying, false);
+    if (m_count > 1)
+        m_many = other.m_many; // the array changes hands
+    else
+        m_one = other.m_one;
+    other.m_one = nullptr;
+}
+
+void CBindingTable::CEntry::FreeRows() noexcept
+{
+    if (m_count > 1)
+        FreeRowArray(m_many);
+    m_one = nullptr;
+    m_count = 0;
+    m_capacityLog2 = 0;
+}
+
 void CBindingTable::CEntry::AddRow(CGridItem* row)
 {
-    if (!m_many) {
-        if (m_count == 0) {
-            m_one = row;
-            m_count = 1;
-            return;
-        }
-        // A second row: both move to a heap array (allocated before anything
-        // changes, so a failure leaves the entry as it was).
-        auto many = std::make_unique<CGridItem*[]>(4);
-        many[0] = m_one;
-        many[1] = row;
-        m_many = std::move(many);
-        m_capacity = 4;
-        m_count = 2;
-        m_one = nullptr;
+    if (m_count == 0) {
+        m_one = row;
+        m_count = 1;
         return;
     }
-    if (m_count == m_capacity) {
-        const uint32_t capacity = m_capacity * 2; // rows are items in memory: far below 2^31
-        auto grown = std::make_unique<CGridItem*[]>(capacity);
-        std::copy(m_many.get(), m_many.get() + m_count, grown.get());
-        m_many = std::move(grown);
-        m_capacity = capacity;
+    const uint32_t capacity = m_count == 1 ? 1 : 1u << m_capacityLog2;
+    if (m_count == capacity) {
+        // Full (or a second row): a larger heap array, made before anything
+        // changes, so that a failure leaves the entry as it was.
+        const uint32_t log2 = m_count == 1 ? 2 : m_capacityLog2 + 1; // rows are items in memory: far below 2^31
+        auto grown = std::make_unique<CGridItem*[]>(size_t{1} << log2);
+        std::copy_n(Rows().begin(), m_count, grown.get());
+        if (m_count > 1)
+            FreeRowArray(m_many);
+        m_many = grown.release(); // owned by the entry from here
+        m_capacityLog2 = static_cast<uint8_t>(log2);
     }
     m_many[m_count++] = row;
 }
 
 bool CBindingTable::CEntry::RemoveRow(const CGridItem* row) noexcept
 {
-    if (!m_many) {
+    if (m_count <= 1) {
         if (m_count == 0 || m_one != row)
             return false;
         m_one = nullptr;
         m_count = 0;
         return true;
     }
-    CGridItem** const begin = m_many.get();
+    CGridItem** const begin = m_many;
     CGridItem** const end = begin + m_count;
     CGridItem** const found = std::find(begin, end, row);
     if (found == end)
         return false;
     std::copy(found + 1, end, found);
-    --m_count;
-    if (m_count == 1) {
-        m_one = begin[0];
-        m_many.reset();
-        m_capacity = 0;
+    if (m_count == 2) {
+        CGridItem* const last = begin[0];
+        FreeRows();
+        m_one = last;
+        m_count = 1;
+        return true;
     }
+    --m_count;
     return true;
 }
 
@@ -209,7 +246,7 @@ std::string CBindingTable::CheckInvariantsForTesting() const
     for (size_t slot = 0; slot < m_capacity; ++slot) {
         const CEntry& entry = m_slots[slot];
         if (!entry.m_object) {
-            if (entry.m_count || entry.m_many)
+            if (entry.m_count || entry.m_one)
                 return "a free slot holds rows";
             continue;
         }
@@ -217,8 +254,10 @@ std::string CBindingTable::CheckInvariantsForTesting() const
         bindings += entry.m_count;
         if (entry.m_count == 0)
             return "an entry without rows";
-        if ((entry.m_many != nullptr) != (entry.m_count > 1))
-            return "rows stored inline and on the heap disagree with the count";
+        if (entry.m_count > 1 && (entry.m_many == nullptr || (1u << entry.m_capacityLog2) < entry.m_count))
+            return "the heap array of rows is missing or too small";
+        if (entry.m_count == 1 && entry.m_one == nullptr)
+            return "an entry's one row is null";
         if (FindSlot(entry.m_object) != slot)
             return "an entry is not reachable from its home slot";
     }

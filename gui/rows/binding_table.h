@@ -43,15 +43,20 @@ public:
     // number of its first binding and its dying flag.
     class CEntry {
     public:
+        CEntry() noexcept { m_one = nullptr; }
+        CEntry(CEntry&& other) noexcept { TakeFrom(other); }
+        CEntry& operator=(CEntry&& other) noexcept;
+        ~CEntry() { FreeRows(); }
+
         Common::CDataObject* Object() const noexcept { return m_object; } // the key; null: a free slot
         uint64_t Sequence() const noexcept { return m_sequence; } // the dispatcher's sequence number at the first binding
         bool IsDying() const noexcept { return m_dying; } // the object announced its destruction
         void SetDying() noexcept { m_dying = true; } // marks it so
-        // The rows in binding order; valid until the next change of the table.
-        // The rows bound to the object, in binding order.
+        // The rows bound to the object, in binding order; valid until the
+        // next change of the table.
         std::span<CGridItem* const> Rows() const noexcept
         {
-            return {m_many ? m_many.get() : &m_one, m_count};
+            return {m_count > 1 ? m_many : &m_one, m_count};
         }
         bool ContainsRow(const CGridItem* row) const noexcept; // `row` is one of them
 
@@ -59,13 +64,20 @@ public:
         friend class CBindingTable;
         void AddRow(CGridItem* row);
         bool RemoveRow(const CGridItem* row) noexcept;
+        void TakeFrom(CEntry& other) noexcept; // this must hold no rows
+        void FreeRows() noexcept;
 
+        // 32 bytes, half a cache line: a million bound objects take a table
+        // of two million of these.
         Common::CDataObject* m_object = nullptr; // null: free slot
         uint64_t m_sequence = 0;
-        std::unique_ptr<CGridItem*[]> m_many; // rows while more than one; m_capacity slots
-        CGridItem* m_one = nullptr;           // the row while m_many is null
+        union {
+            CGridItem* m_one;   // the row, while m_count is at most 1
+            CGridItem** m_many; // while m_count > 1: 1 << m_capacityLog2 slots,
+                                // owned (made and freed by AddRow, RemoveRow, FreeRows)
+        };
         uint32_t m_count = 0;
-        uint32_t m_capacity = 0;
+        uint8_t m_capacityLog2 = 0;
         bool m_dying = false;
     };
 
@@ -117,6 +129,7 @@ public:
 
 private:
     static constexpr size_t kMinCapacity = 16;
+    static_assert(sizeof(CEntry) == 32, "one slot per bound object, doubled at most: keep it small");
 
     size_t HomeOf(const Common::CDataObject* object) const noexcept;
     size_t FindSlot(const Common::CDataObject* object) const noexcept; // m_capacity when absent

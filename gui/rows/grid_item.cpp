@@ -3,6 +3,7 @@
 // Data object                SetDataObject, DetachDataObjects
 // Tree and state             GetListKind, GetLastShownDescendant, Expand, ...
 // Change and highlight state OnDataChanged, GetChangeAge, highlight records
+// Sort values                ResizeSortValues
 
 #include "gui/rows/grid_item.h"
 
@@ -236,6 +237,17 @@ HighlightRecord* CGridItem::InsertHighlightRecord(int32_t fieldId, int32_t now, 
     begin[slot] = HighlightRecord{fieldId, now, expiry};
     ++m_highlightCount;
     return begin + slot;
+}
+
+// ---- Sort values ----
+
+void CGridItem::ResizeSortValues(size_t count)
+{
+    count = std::min(count, static_cast<size_t>(kSortValueCount));
+    if (count == m_sortValueCount)
+        return;
+    m_sortValues = count ? std::make_unique<Common::CFieldValue[]>(count) : nullptr;
+    m_sortValueCount = static_cast<uint8_t>(count);
 }
 
 } // namespace Brivel::GUI

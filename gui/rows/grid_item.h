@@ -54,8 +54,6 @@ namespace Brivel::GUI {
 
 class CDataObjectRegistry;
 class CRowList;
-// In-place editing's per-column embedded controls of one row (not built yet).
-class CEmbeddedControlMap;
 
 // One field's highlight state on one row.
 struct HighlightRecord {
@@ -164,9 +162,14 @@ public:
     bool SetRowHeight(int32_t height);
 
     // ---- Sort values ----
-    // Slot k holds the item's value for sort key k; the grid fills them.
-    std::span<Common::CFieldValue, kSortValueCount> GetSortValues() noexcept { return m_sortValues; }
-    std::span<const Common::CFieldValue, kSortValueCount> GetSortValues() const noexcept { return m_sortValues; }
+    // Slot k holds the item's value for sort key k of its list; the grid
+    // sizes and fills them, so that a row of an unsorted list holds none.
+    std::span<Common::CFieldValue> GetSortValues() noexcept { return {m_sortValues.get(), m_sortValueCount}; }
+    std::span<const Common::CFieldValue> GetSortValues() const noexcept { return {m_sortValues.get(), m_sortValueCount}; }
+    // Gives the item `count` slots (at most kSortValueCount), keeping the
+    // values when the count is unchanged and clearing them otherwise; 0 frees
+    // them. Throws std::bad_alloc, leaving the slots as they were.
+    void ResizeSortValues(size_t count);
 
     // ---- Change and highlight state ----
     // The item step of a data change, on the process clock: a real field id
@@ -237,11 +240,9 @@ private:
     uint16_t m_highlightCount = 0;
     uint16_t m_highlightCapacity = 0;
     uint8_t m_flags = 0;
-    Common::CFieldValue m_sortValues[kSortValueCount];
+    uint8_t m_sortValueCount = 0;
+    std::unique_ptr<Common::CFieldValue[]> m_sortValues; // m_sortValueCount slots, while the list is sorted
     std::unique_ptr<HighlightRecord[]> m_highlights; // m_highlightCapacity slots, lazily
-    // Reserved for in-place editing, which will create and own it on first
-    // use; always null until then.
-    CEmbeddedControlMap* m_embeddedControls = nullptr;
 };
 
 template <class Visit>
@@ -265,9 +266,10 @@ void CGridItem::ForEachDescendant(Visit&& visit) const
 }
 
 // Every row of every grid is one of these, and a benchmark grid holds a
-// million: growing the item is a decision, not an accident. 192 bytes, three
-// cache lines: the vtable, two hooks, five pointers, the two-word children
-// list, 24 bytes of counts, times and flags, and the five 16-byte sort values.
-static_assert(sizeof(CGridItem) <= 192, "CGridItem is allocated per row; keep it small");
+// million: growing the item is a decision, not an accident. 112 bytes (a
+// 128-byte heap block): the vtable, two hooks, seven pointers, the two-word
+// children list and 26 bytes of counts, times and flags. The sort values
+// live in a block of their own, as many as the list has keys.
+static_assert(sizeof(CGridItem) <= 112, "CGridItem is allocated per row; keep it small");
 
 } // namespace Brivel::GUI
