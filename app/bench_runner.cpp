@@ -9,6 +9,7 @@
 
 #include "app/soak_run.h"
 
+#include "app/bench_figures.h"
 #include "app/bench_support.h"
 #include "app/benchmark_app.h"
 #include "app/commands.h"
@@ -118,17 +119,8 @@ void RunAdd(Context& c)
                                            c.options.fromWorker);
     const double cpuPct = cpu.CpuPercent();
     Pump(50);
-    c.out << CJsonLine()
-                 .Add("scenario", "add")
-                 .Add("rows", c.options.rows)
-                 .Add("pos", kPositionWords[c.options.position])
-                 .Add("thread", c.options.fromWorker ? "worker" : "gui")
-                 .Add("seconds", seconds, 4)
-                 .Add("rows_per_s", seconds > 0 ? static_cast<int64_t>(c.options.rows / seconds) : int64_t{0})
-                 .Add("rows_in_grid", c.frame.GetTestGrid()->GetRowCount())
-                 .Add("cpu_pct", cpuPct, 1)
-                 .Add("paints", paints.Count())
-                 .Add("rss_mb", RssMb(), 1)
+    c.out << ToJson(AddFigures{c.options.rows, c.options.position, c.options.fromWorker, seconds,
+                               c.frame.GetTestGrid()->GetRowCount(), cpuPct, paints.Count()})
                  .Text()
           << "\n";
 }
@@ -142,16 +134,8 @@ void RunRemove(Context& c)
                                            c.options.fromWorker);
     const double cpuPct = cpu.CpuPercent();
     Pump(50);
-    c.out << CJsonLine()
-                 .Add("scenario", "remove")
-                 .Add("rows", rows)
-                 .Add("thread", c.options.fromWorker ? "worker" : "gui")
-                 .Add("seconds", seconds, 4)
-                 .Add("rows_per_s", seconds > 0 ? static_cast<int64_t>(rows / seconds) : int64_t{0})
-                 .Add("rows_left", c.frame.GetTestGrid()->GetRowCount())
-                 .Add("cpu_pct", cpuPct, 1)
-                 .Add("paints", paints.Count())
-                 .Add("rss_mb", RssMb(), 1)
+    c.out << ToJson(RemoveFigures{rows, c.options.fromWorker, seconds, c.frame.GetTestGrid()->GetRowCount(), cpuPct,
+                                  paints.Count()})
                  .Text()
           << "\n";
 }
@@ -218,23 +202,10 @@ CJsonLine MeasureUpdates(Context& c, int32_t rate, int32_t source, int32_t highl
     frame.OnCommand(kCmdEnableUpdates);
     probe.Flush(60'000);
     const bool inOrder = !sorted || RowsInSortOrder(grid);
-    CJsonLine line;
-    line.Add("scenario", "updates")
-        .Add("rows", grid.GetRowCount())
-        .Add("rate", rate)
-        .Add("source", source == 1 ? "timer" : "gui")
-        .Add("highlight", kHighlightWords[highlight])
-        .Add("sorted", sorted)
-        .Add("seconds", wall, 2)
-        .Add("updates_per_s", static_cast<int64_t>(static_cast<double>(made) / wall))
-        .Add("cpu_pct", cpuPct, 1)
-        .Add("max_delay_ms", maxDelay, 2)
-        .Add("last_s_max_delay_ms", lastSecondMax, 2)
-        .Add("delay_samples", samples)
-        .Add("dropped", dispatcher.GetDroppedUpdateCount() - dropped0)
-        .Add("paints", paints.Count())
-        .Add("in_order", inOrder)
-        .Add("rss_mb", RssMb(), 1);
+    const CJsonLine line = ToJson(UpdatesFigures{grid.GetRowCount(), rate, source, highlight, sorted, wall, made, cpuPct,
+                                                 maxDelay, lastSecondMax, samples,
+                                                 dispatcher.GetDroppedUpdateCount() - dropped0, paints.Count(),
+                                                 inOrder});
     if (sorted)
         grid.ClearSort();
     return line;
@@ -277,25 +248,10 @@ void RunMixed(Context& c)
     frame.OnCommand(kCmdEnableUpdates); // the stream stops; what is queued is handled
     probe.Flush(60'000);
 
-    const auto rate = [&](double s) { return s > 0 ? static_cast<int64_t>(c.options.rows / s) : int64_t{0}; };
-    c.out << CJsonLine()
-                 .Add("scenario", "mixed")
-                 .Add("rows", c.options.rows)
-                 .Add("pos", kPositionWords[c.options.position])
-                 .Add("rate", c.options.rate)
-                 .Add("highlight", kHighlightWords[c.options.highlight])
-                 .Add("quiet_seconds", quietSeconds, 4)
-                 .Add("quiet_rows_per_s", rate(quietSeconds))
-                 .Add("seconds", seconds, 4)
-                 .Add("rows_per_s", rate(seconds))
-                 .Add("rows_ratio", quietSeconds > 0 && seconds > 0 ? quietSeconds / seconds : 0.0, 2)
-                 .Add("updates_per_s", wall > 0 ? static_cast<int64_t>(static_cast<double>(made) / wall) : int64_t{0})
-                 .Add("max_delay_ms", maxDelay, 2)
-                 .Add("delay_samples", samples)
-                 .Add("dropped", dispatcher.GetDroppedUpdateCount() - dropped0)
-                 .Add("cpu_pct", cpuPct, 1)
-                 .Add("rows_in_grid", frame.GetTestGrid()->GetRowCount())
-                 .Add("rss_mb", RssMb(), 1)
+    c.out << ToJson(MixedFigures{c.options.rows, c.options.position, c.options.rate, c.options.highlight, quietSeconds,
+                                 seconds, wall, made, maxDelay, samples,
+                                 dispatcher.GetDroppedUpdateCount() - dropped0, cpuPct,
+                                 frame.GetTestGrid()->GetRowCount()})
                  .Text()
           << "\n";
 }
@@ -318,17 +274,8 @@ void RunPaint(Context& c)
     for (int32_t frame = 0; frame < c.options.frames; ++frame)
         grid.repaint(); // a full, synchronous repaint of the test grid
     const double seconds = NowSeconds() - start;
-    c.out << CJsonLine()
-                 .Add("scenario", "paint")
-                 .Add("rows", grid.GetRowCount())
-                 .Add("width", c.options.width)
-                 .Add("height", c.options.height)
-                 .Add("grid_width", grid.width())
-                 .Add("grid_height", grid.height())
-                 .Add("frames", c.options.frames)
-                 .Add("ms_per_frame", seconds * 1000.0 / c.options.frames, 3)
-                 .Add("paints", paints.Count() - paints0)
-                 .Add("rss_mb", RssMb(), 1)
+    c.out << ToJson(PaintFigures{grid.GetRowCount(), c.options.width, c.options.height, grid.width(), grid.height(),
+                                 c.options.frames, seconds, paints.Count() - paints0})
                  .Text()
           << "\n";
 }
@@ -356,16 +303,8 @@ void RunMemory(Context& c)
     const double seconds = NowSeconds() - start;
     Pump(50);
     const MemorySample shown = SampleMemory();
-    const auto perRow = [rows](int64_t bytes) { return rows > 0 ? static_cast<double>(bytes) / rows : 0.0; };
-    c.out << CJsonLine()
-                 .Add("scenario", "memory")
-                 .Add("rows", grid.GetRowCount())
-                 .Add("seconds", seconds, 4)
-                 .Add("object_bytes_per_row", perRow(made.heapBytes - empty.heapBytes), 1)
-                 .Add("grid_bytes_per_row", perRow(shown.rssBytes - made.rssBytes), 1)
-                 .Add("grid_heap_bytes_per_row", perRow(shown.heapBytes - made.heapBytes), 1)
-                 .Add("row_item_bytes", static_cast<int64_t>(sizeof(Brivel::GUI::CGridItem)))
-                 .Add("rss_mb", RssMb(), 1)
+    c.out << ToJson(MemoryFigures{grid.GetRowCount(), seconds, empty, made, shown,
+                                  static_cast<int64_t>(sizeof(Brivel::GUI::CGridItem))})
                  .Text()
           << "\n";
     // Each object's deletion takes its row with it.

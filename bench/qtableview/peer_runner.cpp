@@ -5,6 +5,7 @@
 #include "bench/qtableview/peer_frame.h"
 #include "bench/qtableview/peer_model.h"
 
+#include "app/bench_figures.h"
 #include "app/bench_support.h"
 #include "app/test_object.h"
 
@@ -22,21 +23,15 @@ using Quellon::BenchScenario;
 using Quellon::CCpuMeter;
 using Quellon::CJsonLine;
 using Quellon::CPaintCounter;
-using Quellon::kHighlightWords;
-using Quellon::kPositionWords;
 using Quellon::NowSeconds;
+using Quellon::PerSecond;
+using Quellon::ToJson;
 using Quellon::Pump;
-using Quellon::RssMb;
 
 namespace {
 
 constexpr PeerHighlight::Mode kHighlightModes[] = {PeerHighlight::Mode::None, PeerHighlight::Mode::Alpha,
                                                    PeerHighlight::Mode::Fade};
-
-int64_t PerSecond(int32_t count, double seconds)
-{
-    return seconds > 0 ? static_cast<int64_t>(count / seconds) : int64_t{0};
-}
 
 // One add or remove run; its seconds (a worker run: until it ended).
 template <typename Start>
@@ -63,17 +58,8 @@ void RunAdd(Context& c)
     });
     const double cpuPct = cpu.CpuPercent();
     Pump(50);
-    c.out << CJsonLine()
-                 .Add("scenario", "add")
-                 .Add("rows", c.options.rows)
-                 .Add("pos", kPositionWords[c.options.position])
-                 .Add("thread", c.options.fromWorker ? "worker" : "gui")
-                 .Add("seconds", seconds, 4)
-                 .Add("rows_per_s", PerSecond(c.options.rows, seconds))
-                 .Add("rows_in_grid", c.frame.GetModel().rowCount())
-                 .Add("cpu_pct", cpuPct, 1)
-                 .Add("paints", paints.Count())
-                 .Add("rss_mb", RssMb(), 1)
+    c.out << ToJson(Quellon::AddFigures{c.options.rows, c.options.position, c.options.fromWorker, seconds,
+                                        c.frame.GetModel().rowCount(), cpuPct, paints.Count()})
                  .Text()
           << "\n";
 }
@@ -86,16 +72,8 @@ void RunRemove(Context& c)
     const double seconds = TimeRun(c.frame, [&] { c.frame.RemoveItems(rows, c.options.fromWorker); });
     const double cpuPct = cpu.CpuPercent();
     Pump(50);
-    c.out << CJsonLine()
-                 .Add("scenario", "remove")
-                 .Add("rows", rows)
-                 .Add("thread", c.options.fromWorker ? "worker" : "gui")
-                 .Add("seconds", seconds, 4)
-                 .Add("rows_per_s", PerSecond(rows, seconds))
-                 .Add("rows_left", c.frame.GetModel().rowCount())
-                 .Add("cpu_pct", cpuPct, 1)
-                 .Add("paints", paints.Count())
-                 .Add("rss_mb", RssMb(), 1)
+    c.out << ToJson(Quellon::RemoveFigures{rows, c.options.fromWorker, seconds, c.frame.GetModel().rowCount(), cpuPct,
+                                           paints.Count()})
                  .Text()
           << "\n";
 }
@@ -133,24 +111,8 @@ CJsonLine MeasureUpdates(Context& c, int32_t rate, int32_t source, int32_t highl
     frame.SetUpdatesEnabled(false);
     frame.Flush(60'000);
     const bool inOrder = !sorted || frame.RowsInSortOrder();
-    CJsonLine line;
-    line.Add("scenario", "updates")
-        .Add("rows", frame.GetModel().rowCount())
-        .Add("rate", rate)
-        .Add("source", source == 1 ? "timer" : "gui")
-        .Add("highlight", kHighlightWords[highlight])
-        .Add("sorted", sorted)
-        .Add("seconds", wall, 2)
-        .Add("updates_per_s", static_cast<int64_t>(static_cast<double>(made) / wall))
-        .Add("cpu_pct", cpuPct, 1)
-        .Add("max_delay_ms", maxDelay, 2)
-        .Add("last_s_max_delay_ms", lastSecondMax, 2)
-        .Add("delay_samples", samples)
-        .Add("dropped", uint64_t{0})
-        .Add("paints", paints.Count())
-        .Add("in_order", inOrder)
-        .Add("rss_mb", RssMb(), 1);
-    return line;
+    return ToJson(Quellon::UpdatesFigures{frame.GetModel().rowCount(), rate, source, highlight, sorted, wall, made,
+                                          cpuPct, maxDelay, lastSecondMax, samples, 0, paints.Count(), inOrder});
 }
 
 void RunUpdates(Context& c)
@@ -176,17 +138,8 @@ void RunPaint(Context& c)
         view.viewport()->repaint();
     }
     const double seconds = NowSeconds() - start;
-    c.out << CJsonLine()
-                 .Add("scenario", "paint")
-                 .Add("rows", c.frame.GetModel().rowCount())
-                 .Add("width", c.options.width)
-                 .Add("height", c.options.height)
-                 .Add("grid_width", view.width())
-                 .Add("grid_height", view.height())
-                 .Add("frames", c.options.frames)
-                 .Add("ms_per_frame", seconds * 1000.0 / c.options.frames, 3)
-                 .Add("paints", paints.Count() - paints0)
-                 .Add("rss_mb", RssMb(), 1)
+    c.out << ToJson(Quellon::PaintFigures{c.frame.GetModel().rowCount(), c.options.width, c.options.height, view.width(),
+                                          view.height(), c.options.frames, seconds, paints.Count() - paints0})
                  .Text()
           << "\n";
 }
@@ -218,24 +171,9 @@ void RunMixed(Context& c)
     frame.StopProbe();
     frame.SetUpdatesEnabled(false);
     frame.Flush(60'000);
-    c.out << CJsonLine()
-                 .Add("scenario", "mixed")
-                 .Add("rows", c.options.rows)
-                 .Add("pos", kPositionWords[c.options.position])
-                 .Add("rate", c.options.rate)
-                 .Add("highlight", kHighlightWords[c.options.highlight])
-                 .Add("quiet_seconds", quietSeconds, 4)
-                 .Add("quiet_rows_per_s", PerSecond(c.options.rows, quietSeconds))
-                 .Add("seconds", seconds, 4)
-                 .Add("rows_per_s", PerSecond(c.options.rows, seconds))
-                 .Add("rows_ratio", quietSeconds > 0 && seconds > 0 ? quietSeconds / seconds : 0.0, 2)
-                 .Add("updates_per_s", wall > 0 ? static_cast<int64_t>(static_cast<double>(made) / wall) : int64_t{0})
-                 .Add("max_delay_ms", maxDelay, 2)
-                 .Add("delay_samples", samples)
-                 .Add("dropped", uint64_t{0})
-                 .Add("cpu_pct", cpuPct, 1)
-                 .Add("rows_in_grid", frame.GetModel().rowCount())
-                 .Add("rss_mb", RssMb(), 1)
+    c.out << ToJson(Quellon::MixedFigures{c.options.rows, c.options.position, c.options.rate, c.options.highlight,
+                                          quietSeconds, seconds, wall, made, maxDelay, samples, 0, cpuPct,
+                                          frame.GetModel().rowCount()})
                  .Text()
           << "\n";
 }
@@ -258,16 +196,8 @@ void RunMemory(Context& c)
     const double seconds = NowSeconds() - start;
     Pump(50);
     const Quellon::MemorySample shown = Quellon::SampleMemory();
-    const auto perRow = [rows](int64_t bytes) { return rows > 0 ? static_cast<double>(bytes) / rows : 0.0; };
-    c.out << CJsonLine()
-                 .Add("scenario", "memory")
-                 .Add("rows", c.frame.GetModel().rowCount())
-                 .Add("seconds", seconds, 4)
-                 .Add("object_bytes_per_row", perRow(made.heapBytes - empty.heapBytes), 1)
-                 .Add("grid_bytes_per_row", perRow(shown.rssBytes - made.rssBytes), 1)
-                 .Add("grid_heap_bytes_per_row", perRow(shown.heapBytes - made.heapBytes), 1)
-                 .Add("row_item_bytes", static_cast<int64_t>(sizeof(Quellon::CTestObject*)))
-                 .Add("rss_mb", RssMb(), 1)
+    c.out << ToJson(Quellon::MemoryFigures{c.frame.GetModel().rowCount(), seconds, empty, made, shown,
+                                           static_cast<int64_t>(sizeof(Quellon::CTestObject*))})
                  .Text()
           << "\n";
     c.frame.AdoptObjects(std::move(objects));
