@@ -36,8 +36,10 @@ bool IsKeyField(const std::vector<CSortInfo>& keys, int32_t fieldId)
 
 void CGridImpl::OnItemDataChanged(CGridItem& item, int32_t fieldId)
 {
-    CRowList* const list = ListOf(&item);
-    if (list == nullptr || item.GetParent() == nullptr)
+    // The item itself calls this, so it is live: no look-up in the live-item
+    // set (ListOf), which would cost every delivered change a cache miss.
+    CRowList* const list = item.GetRowList();
+    if ((list != &m_pinned && list != &m_body) || item.GetParent() == nullptr)
         return;
     if (m_rowFilter != nullptr && list->ApplyFilter(&item)) // sends 8 when the shown state changed
         m_selection.ClearFocus();

@@ -100,6 +100,14 @@ public:
     // Erases the object's entry with all its rows; false when it had none.
     bool Erase(const Common::CDataObject* object) noexcept;
 
+    // Starts loading the cache line where the object's entry would begin
+    // its search, ahead of a Find; a hint only, changing nothing.
+    void Prefetch(const Common::CDataObject* object) const noexcept
+    {
+        if (m_capacity != 0)
+            __builtin_prefetch(&m_slots[HomeOf(object)]);
+    }
+
     // The object's entry; null when it has none.
     CEntry* Find(const Common::CDataObject* object) noexcept;
     const CEntry* Find(const Common::CDataObject* object) const noexcept;

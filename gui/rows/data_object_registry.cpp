@@ -235,6 +235,39 @@ bool CDataObjectRegistry::DeliverUpdate(const CUpdatePacket& packet)
     if (!packet.object || !m_dispatcher.IsGuiThread())
         return false;
     CLockGuard guard(m_lock);
+    return DeliverUpdateLocked(packet);
+}
+
+size_t CDataObjectRegistry::DeliverUpdates(std::span<const CUpdatePacket> packets)
+{
+    if (!m_dispatcher.IsGuiThread())
+        return 0;
+    // Two stages ahead of the delivery: the binding slot of the packet
+    // kSlotAhead on, then (its slot loaded by now) the first row of the
+    // packet kRowAhead on. Only hints: nothing found ahead is kept, since
+    // the handlers may change the table in between.
+    constexpr size_t kSlotAhead = 8;
+    constexpr size_t kRowAhead = 4;
+    CLockGuard guard(m_lock);
+    size_t delivered = 0;
+    for (size_t i = 0; i < packets.size(); ++i) {
+        if (i + kSlotAhead < packets.size())
+            m_bindings.Prefetch(packets[i + kSlotAhead].object);
+        if (i + kRowAhead < packets.size()) {
+            if (const CBindingTable::CEntry* ahead = m_bindings.Find(packets[i + kRowAhead].object)) {
+                const CGridItem* const row = ahead->Rows().front();
+                __builtin_prefetch(row);
+                __builtin_prefetch(reinterpret_cast<const char*>(row) + 64);
+            }
+        }
+        if (packets[i].object && DeliverUpdateLocked(packets[i]))
+            ++delivered;
+    }
+    return delivered;
+}
+
+bool CDataObjectRegistry::DeliverUpdateLocked(const CUpdatePacket& packet)
+{
     const auto current = [&]() -> const CBindingTable::CEntry* {
         const CBindingTable::CEntry* const entry = m_bindings.Find(packet.object);
         return entry && !entry->IsDying() && packet.sequence >= entry->Sequence() ? entry : nullptr;

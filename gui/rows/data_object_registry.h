@@ -42,6 +42,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,11 @@ public:
     // unbound one, or a call off the GUI thread. An exception from a row's
     // handler is swallowed; the other rows still get the change.
     bool DeliverUpdate(const CUpdatePacket& packet);
+    // DeliverUpdate of each packet in order, under one taking of the lock,
+    // loading the bindings and rows of the packets a few ahead while it
+    // delivers (a long stream's objects are seldom in the cache). Answers
+    // how many were delivered. GUI thread only (0 elsewhere).
+    size_t DeliverUpdates(std::span<const CUpdatePacket> packets);
     // Removes every row of `object` (see the top of this file). On another
     // thread it only clears the object from its rows (as at shutdown) and
     // returns false. Never throws: a failing removal still leaves the row
@@ -117,6 +123,7 @@ private:
     void WaitForSubscriptionCalls(const Common::CDataObject* object) const;
 
     bool IsDisposingLocked(const Common::CDataObject* object) const;
+    bool DeliverUpdateLocked(const CUpdatePacket& packet); // requires m_lock
     void BeginSubscriptionCall(const Common::CDataObject* object);
     void EndSubscriptionCall(const Common::CDataObject* object) noexcept;
 

@@ -13,9 +13,12 @@
 #include <QObject>
 #include <QThread>
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <span>
 #include <vector>
 
 namespace Brivel::GUI {
@@ -288,7 +291,7 @@ void CDispatcher::DrainUpdates()
     const Clock::time_point sliceEnd = Clock::now() + std::chrono::milliseconds(kDrainSliceMs);
     Clock::time_point nextSendService = Clock::now();
     Clock::time_point batchTaken = Clock::now(); // when the batch being delivered was taken
-    for (uint32_t delivered = 1;; ++delivered) {
+    for (;;) {
         if (d.drainPosition >= d.draining.size()) {
             // The batch is done: take the next one. The old batch's capacity
             // goes back to the producers, so steady state allocates nothing.
@@ -320,10 +323,16 @@ void CDispatcher::DrainUpdates()
                 return;
             continue;
         }
-        const CUpdatePacket packet = d.draining[d.drainPosition++];
-        d.registry.DeliverUpdate(packet); // catches what a row's handler throws
-        if (delivered % 64 != 0)
-            continue;
+        // A run of up to kDeliveryRun packets at a time: the registry loads
+        // the next packets' bindings and rows while it delivers (and catches
+        // what a row's handler throws). The run is copied out first, since
+        // a handler that runs a nested event loop drains the batch further.
+        // The queue's own checks come between runs.
+        std::array<CUpdatePacket, kDeliveryRun> run;
+        const size_t count = std::min(run.size(), d.draining.size() - d.drainPosition);
+        std::copy_n(d.draining.begin() + static_cast<ptrdiff_t>(d.drainPosition), count, run.begin());
+        d.drainPosition += count;
+        d.registry.DeliverUpdates(std::span<const CUpdatePacket>(run.data(), count));
         if (Platform::HasWaitingSends() && Clock::now() >= nextSendService &&
             Clock::now() - batchTaken < std::chrono::microseconds(d.maxLagForCallsUs)) {
             // Other threads wait in their grid calls: answer them now rather

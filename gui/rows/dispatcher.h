@@ -102,6 +102,7 @@ public:
     // The queue's buffers keep at most this many packets' room while no
     // change waits (1.5 MB); more is freed when the queue runs empty.
     static constexpr size_t kIdleBufferPackets = size_t{1} << 16;
+    static constexpr size_t kDeliveryRun = 64; // packets delivered between two looks at the clock and the waiting calls
     static constexpr int kDrainSliceMs = 8; // the longest drain before the event loop runs again
     // The longest burst of other threads' synchronous calls answered within a
     // drain, and the deliveries that run at least between two bursts.
