@@ -242,12 +242,14 @@ size_t CDataObjectRegistry::DeliverUpdates(std::span<const CUpdatePacket> packet
 {
     if (!m_dispatcher.IsGuiThread())
         return 0;
-    // Two stages ahead of the delivery: the binding slot of the packet
+    // Three stages ahead of the delivery: the binding slot of the packet
     // kSlotAhead on, then (its slot loaded by now) the first row of the
-    // packet kRowAhead on. Only hints: nothing found ahead is kept, since
-    // the handlers may change the table in between.
+    // packet kRowAhead on, then (that row loaded) its highlight records for
+    // the packet kRecordsAhead on. Only hints: nothing found ahead is kept,
+    // since the handlers may change the table in between.
     constexpr size_t kSlotAhead = 8;
     constexpr size_t kRowAhead = 4;
+    constexpr size_t kRecordsAhead = 2;
     CLockGuard guard(m_lock);
     size_t delivered = 0;
     for (size_t i = 0; i < packets.size(); ++i) {
@@ -259,6 +261,10 @@ size_t CDataObjectRegistry::DeliverUpdates(std::span<const CUpdatePacket> packet
                 __builtin_prefetch(row);
                 __builtin_prefetch(reinterpret_cast<const char*>(row) + 64);
             }
+        }
+        if (i + kRecordsAhead < packets.size()) {
+            if (const CBindingTable::CEntry* ahead = m_bindings.Find(packets[i + kRecordsAhead].object))
+                ahead->Rows().front()->PrefetchChangeState();
         }
         if (packets[i].object && DeliverUpdateLocked(packets[i]))
             ++delivered;

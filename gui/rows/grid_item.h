@@ -172,6 +172,9 @@ public:
     void ResizeSortValues(size_t count);
 
     // ---- Change and highlight state ----
+    // Starts loading the highlight records a change will look up; a hint
+    // for a run of deliveries, changing nothing.
+    void PrefetchChangeState() const noexcept { __builtin_prefetch(m_highlights.get()); }
     // The item step of a data change, on the process clock: a real field id
     // records the field's change time (one record per field, the latest
     // change); kAllFields sets the row change time; kNoFieldSet records
