@@ -23,6 +23,20 @@ namespace Brivel::GUI {
 
 using CGridImpl = CGrid::CGridImpl;
 
+namespace {
+
+// Unsorted, the rows give their sort values back (32 bytes a row for one
+// key, in a list of a million).
+void DropSortValues(CRowList& list)
+{
+    list.GetRoot()->ForEachDescendant([](CGridItem* item) {
+        item->ResizeSortValues(0);
+        return true;
+    });
+}
+
+} // namespace
+
 int32_t CGridImpl::Compare(const CGridItem& a, const CGridItem& b, const std::vector<CSortInfo>& keys)
 {
     const auto slotsA = a.GetSortValues();
@@ -111,11 +125,7 @@ void CGridImpl::SortSubtree(CRowList& list, CGridItem& node)
 void CGridImpl::Resort(CRowList& list)
 {
     if (GetListKeys(list).empty()) {
-        // Unsorted: the rows give their sort values back.
-        list.GetRoot()->ForEachDescendant([](CGridItem* item) {
-            item->ResizeSortValues(0);
-            return true;
-        });
+        DropSortValues(list);
         return;
     }
     SortSubtree(list, *list.GetRoot());
@@ -166,6 +176,8 @@ void CGridImpl::ClearSort(bool repaint)
     }
     m_keys[CRowList::kPinnedList].clear();
     m_keys[CRowList::kBodyList].clear();
+    DropSortValues(m_pinned);
+    DropSortValues(m_body);
     if (repaint)
         InvalidateAll();
 }

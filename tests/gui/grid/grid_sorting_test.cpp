@@ -130,6 +130,8 @@ TEST_F(GridSortingTest, SecondKeyOrdersRowsEqualInTheFirst)
         others.push_back(ObjectOf(item).GetOther());
     EXPECT_EQ(ValuesOf(*grid), (std::vector<int32_t>{0, 0, 0, 1, 1, 1}));
     EXPECT_EQ(others, (std::vector<int32_t>{4, 2, 0, 5, 3, 1}));
+    for (CGridItem* item : RowsOf(*grid))
+        EXPECT_EQ(item->GetSortValues().size(), 2u); // one slot a key
 }
 
 TEST_F(GridSortingTest, ClearSortKeepsTheCurrentOrder)
@@ -138,9 +140,12 @@ TEST_F(GridSortingTest, ClearSortKeepsTheCurrentOrder)
     AddValue(1);
     AddValue(3);
     AddValue(2);
+    EXPECT_EQ(RowsOf(*grid)[0]->GetSortValues().size(), 1u);
     grid->ClearSort(true);
     EXPECT_EQ(grid->GetSortKeyCount(), 0);
     EXPECT_EQ(ValuesOf(*grid), (std::vector<int32_t>{3, 2, 1}));
+    for (CGridItem* item : RowsOf(*grid))
+        EXPECT_TRUE(item->GetSortValues().empty()); // unsorted rows hold no sort values
     AddValue(9); // unsorted: the tail
     EXPECT_EQ(ValuesOf(*grid), (std::vector<int32_t>{3, 2, 1, 9}));
 }
