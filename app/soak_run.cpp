@@ -7,6 +7,8 @@
 #include "gui/header/column.h"
 #include "gui/header/header.h"
 #include "gui/header/sort_info.h"
+#include "gui/rows/data_object_registry.h"
+#include "gui/rows/dispatcher.h"
 #include "gui/rows/grid_item.h"
 
 #include <QCoreApplication>
@@ -150,7 +152,12 @@ int RunSoak(int32_t rows, double seconds, std::ostream& out)
     PumpUntil([&] { return counters.running.load() == 0; }, 60'000);
     for (std::thread& worker : workers)
         worker.join();
-    Pump(500); // the last changes are delivered and placed
+    // The last changes are delivered and placed: however long the backlog
+    // (a slow machine, or one under a sanitizer, may still be working
+    // through seconds of changes), then the deferred layout and paint.
+    const Brivel::GUI::CDispatcher& dispatcher = Brivel::GUI::CDataObjectRegistry::GetInstance().GetDispatcher();
+    PumpUntil([&] { return dispatcher.GetQueuedUpdateCountForTesting() == 0; }, 120'000);
+    Pump(200);
 
     // The checks, on what the grid shows now.
     const int32_t rowCount = g.GetRowCount();
