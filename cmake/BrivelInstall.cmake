@@ -16,13 +16,15 @@ include(CMakePackageConfigHelpers)
 # installed header may include one of them (scripts/test-package compiles
 # every installed header against the install tree alone).
 set(BRIVEL_PRIVATE_HEADERS
+  common/number_text.h
   common/timer_impl.h
   gui/grid/grid_call.h
   gui/grid/grid_impl.h
   gui/grid/scroll_state.h
   gui/header/header_impl.h
   gui/paint/cell_paint_detail.h
-  gui/rows/live_items.h)
+  gui/rows/live_items.h
+  gui/rows/row_list_operation.h)
 
 set(_brivel_public_headers)
 foreach(_dir common platform gui)
