@@ -43,10 +43,10 @@ public:
     // number of its first binding and its dying flag.
     class CEntry {
     public:
-        CEntry() noexcept { m_one = nullptr; }
-        CEntry(CEntry&& other) noexcept { TakeFrom(other); }
-        CEntry& operator=(CEntry&& other) noexcept;
-        ~CEntry() { FreeRows(); }
+        CEntry() noexcept { m_one = nullptr; } // a free slot
+        CEntry(CEntry&& other) noexcept { TakeFrom(other); } // takes the entry and its rows; `other` becomes a free slot
+        CEntry& operator=(CEntry&& other) noexcept; // frees this entry's rows, then takes `other`'s
+        ~CEntry() { FreeRows(); } // frees the heap array of rows, if any
 
         Common::CDataObject* Object() const noexcept { return m_object; } // the key; null: a free slot
         uint64_t Sequence() const noexcept { return m_sequence; } // the dispatcher's sequence number at the first binding
