@@ -29,13 +29,17 @@ using Clock = std::chrono::steady_clock;
 // Spinning saves a sleep and a wake-up: a reply from an awake owner thread
 // comes within a microsecond or two, while waking a thread asleep in its event
 // loop or on a futex takes 60 to 90 us on the project's virtual machines.
-// Both spins yield the processor every few hundred nanoseconds: on a machine
-// with more runnable threads than cores (two cores, and compilers running
-// beside us) a pure spin keeps the very thread it waits for from running, and
-// the sender and the owner then share one core, handing it over at each yield.
+// After their first kPureSpin, both spins yield the processor every few
+// hundred nanoseconds: on a machine with more runnable threads than cores (two
+// cores, and compilers running beside us) a pure spin keeps the very thread it
+// waits for from running, and the sender and the owner then share one core,
+// handing it over at each yield.
 // Measured there (pause 32 ns, sched_yield 0.5 us): pure spins let back-to-back
 // sends range up to 220 us; a yield every 64 pauses gave 9 us on a shared core,
 // every 8 pauses under 5 us on a shared core and 1 to 2 us on two free cores.
+// Yielding from the first pause cost a worker's one-call-per-row add a fifth
+// of its rate on two free cores (each yield about a microsecond of system
+// call), hence the short pure spin first.
 //
 // A sender spins this long for its reply before it sleeps, long enough to cover
 // the owner thread's wake-up, so that both sides are not asleep in turn.
@@ -92,6 +96,13 @@ void SpinWhile(Clock::time_point deadline, Waiting waiting)
 // two it takes the event's construction on one thread and its reading on
 // the other for a race. Nothing happens in other builds.
 #if defined(__SANITIZE_THREAD__)
+#define BRIVEL_THREAD_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define BRIVEL_THREAD_SANITIZER 1
+#endif
+#endif
+#if defined(BRIVEL_THREAD_SANITIZER)
 extern "C" void __tsan_acquire(void* address);
 extern "C" void __tsan_release(void* address);
 inline void ReleaseToReceiver(QEvent* event)

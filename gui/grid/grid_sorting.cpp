@@ -45,7 +45,6 @@ int32_t CGridImpl::Compare(const CGridItem& a, const CGridItem& b, const std::ve
     for (size_t k = 0; k < count; ++k) {
         if (k >= slotsA.size() || k >= slotsB.size())
             return 0; // not read yet: compares as no value
-
         const Common::CFieldValue& va = slotsA[k];
         const Common::CFieldValue& vb = slotsB[k];
         if (va.GetKind() != vb.GetKind() || va.GetKind() == Common::KindNone)
