@@ -221,7 +221,7 @@ void CBindingTable::EraseSlot(size_t slot) noexcept
 
 void CBindingTable::Rehash(size_t capacity)
 {
-    auto slots = std::make_unique<CEntry[]>(capacity); // may throw: nothing changed yet
+    Common::CLargeArray<CEntry> slots(capacity); // may throw: nothing changed yet
     const int shift = 64 - std::countr_zero(capacity);
     const size_t mask = capacity - 1;
     for (size_t old = 0; old < m_capacity; ++old) {

@@ -22,6 +22,8 @@
 //
 // Thread: one thread at a time (the registry's lock).
 
+#include "common/large_array.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -144,7 +146,7 @@ private:
     void EraseSlot(size_t slot) noexcept;
     void Rehash(size_t capacity);
 
-    std::unique_ptr<CEntry[]> m_slots;
+    Common::CLargeArray<CEntry> m_slots;
     size_t m_capacity = 0; // 0 or a power of two
     int m_shift = 64;      // 64 - log2(m_capacity)
     size_t m_objects = 0;

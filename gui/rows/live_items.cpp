@@ -1,5 +1,7 @@
 #include "gui/rows/live_items.h"
 
+#include "common/large_array.h"
+
 #include <bit>
 #include <memory>
 #include <new>
@@ -88,7 +90,7 @@ private:
     {
         auto old = std::move(m_slots);
         const size_t oldCapacity = m_capacity;
-        m_slots = std::make_unique<uintptr_t[]>(capacity); // zeroed: every slot empty
+        m_slots = Common::CLargeArray<uintptr_t>(capacity); // zeroed: every slot empty
         m_capacity = capacity;
         m_mask = capacity - 1;
         m_shift = 64 - std::countr_zero(capacity);
@@ -98,7 +100,7 @@ private:
                 Insert(old[i]);
     }
 
-    std::unique_ptr<uintptr_t[]> m_slots;
+    Common::CLargeArray<uintptr_t> m_slots;
     size_t m_capacity = 0;
     size_t m_mask = 0;
     int m_shift = 64;

@@ -1,0 +1,50 @@
+#include "common/large_array.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <utility>
+
+namespace Brivel::Common {
+namespace {
+
+struct CCounted {
+    static inline int live = 0;
+    int value = 7;
+    CCounted() noexcept { ++live; }
+    ~CCounted() { --live; }
+};
+
+TEST(LargeArrayTest, SmallAndHugeBlocksStartValueInitialisedAndMoveTheirElements)
+{
+    for (const size_t count : {size_t{16}, (size_t{4} << 20) / sizeof(uint64_t)}) {
+        CLargeArray<uint64_t> array(count);
+        ASSERT_EQ(array.Size(), count);
+        EXPECT_EQ(array[0], 0u);
+        EXPECT_EQ(array[count - 1], 0u);
+        array[count - 1] = 42;
+        if (count * sizeof(uint64_t) >= LargeArrayDetail::kHugePage) {
+            EXPECT_EQ(reinterpret_cast<uintptr_t>(&array[0]) % LargeArrayDetail::kHugePage, 0u);
+        }
+        CLargeArray<uint64_t> moved(std::move(array));
+        EXPECT_EQ(array.Size(), 0u);
+        EXPECT_EQ(moved[count - 1], 42u);
+        array = std::move(moved);
+        EXPECT_EQ(array[count - 1], 42u);
+    }
+}
+
+TEST(LargeArrayTest, ElementsAreConstructedAndDestroyedOnce)
+{
+    {
+        CLargeArray<CCounted> array(1000);
+        EXPECT_EQ(CCounted::live, 1000);
+        EXPECT_EQ(array[999].value, 7);
+        array = CLargeArray<CCounted>(10); // the old elements go first
+        EXPECT_EQ(CCounted::live, 10);
+    }
+    EXPECT_EQ(CCounted::live, 0);
+}
+
+} // namespace
+} // namespace Brivel::Common
