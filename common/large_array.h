@@ -45,12 +45,14 @@ public:
         m_data = static_cast<T*>(block);
         std::uninitialized_value_construct_n(m_data, count); // T's constructor does not throw here
     }
+    // Takes `other`'s block; `other` is left empty.
     CLargeArray(CLargeArray&& other) noexcept
         : m_data(std::exchange(other.m_data, nullptr)), m_count(std::exchange(other.m_count, 0)),
           m_huge(std::exchange(other.m_huge, false))
     {
     }
-    CLargeArray& operator=(CLargeArray&& other) noexcept // frees this array, then takes `other`'s
+    // Frees this array, then takes `other`'s block; `other` is left empty.
+    CLargeArray& operator=(CLargeArray&& other) noexcept
     {
         if (this != &other) {
             Free();
