@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <memory>
 #include <new>
+#include <type_traits>
 #include <utility>
 
 namespace Brivel::Common {
@@ -30,6 +31,9 @@ void AdviseHugePages(void* address, size_t bytes) noexcept;
 // See the top of this file.
 template <class T>
 class CLargeArray {
+    static_assert(std::is_nothrow_default_constructible_v<T> && std::is_nothrow_destructible_v<T>,
+                  "the block is filled and emptied without a way back");
+
 public:
     CLargeArray() noexcept = default; // no elements
     // `count` value-initialised elements; throws std::bad_alloc (nothing held).
@@ -43,7 +47,7 @@ public:
         if (m_huge)
             LargeArrayDetail::AdviseHugePages(block, bytes);
         m_data = static_cast<T*>(block);
-        std::uninitialized_value_construct_n(m_data, count); // T's constructor does not throw here
+        std::uninitialized_value_construct_n(m_data, count); // cannot throw (see the static_assert)
     }
     // Takes `other`'s block; `other` is left empty.
     CLargeArray(CLargeArray&& other) noexcept
