@@ -37,6 +37,48 @@ struct RemoveFigures {
 };
 CJsonLine ToJson(const RemoveFigures& f);
 
+// The update stream over a measured stretch: its wall and CPU time, the
+// changes made, and the delay probe's maximum and sample count.
+struct StreamFigures {
+    double wallSeconds = 0;
+    uint64_t updates = 0; // changes made during the wall time
+    double cpuPct = 0;
+    double maxDelayMs = 0;
+    uint64_t delaySamples = 0;
+};
+
+// Measures a stretch of the stream, from construction to Finish, given the
+// program's running count of changes made at both ends.
+class CStreamWindow {
+public:
+    explicit CStreamWindow(uint64_t updatesSoFar) : m_updates0(updatesSoFar) {}
+    StreamFigures Finish(uint64_t updatesSoFar, double maxDelayMs, uint64_t delaySamples) const
+    {
+        return {m_cpu.WallSeconds(), updatesSoFar - m_updates0, m_cpu.CpuPercent(), maxDelayMs, delaySamples};
+    }
+
+private:
+    uint64_t m_updates0;
+    CCpuMeter m_cpu;
+};
+
+// Runs the event loop for `seconds` and answers the largest delay of the
+// last second; takeWindowMax() answers the probe's largest delay since its
+// previous call.
+template <class TakeWindowMax>
+double PumpAndTakeLastSecondMax(double seconds, TakeWindowMax takeWindowMax)
+{
+    const int wholeMs = static_cast<int>(seconds * 1000);
+    if (wholeMs > 1000) {
+        Pump(wholeMs - 1000);
+        takeWindowMax();
+        Pump(1000);
+    } else {
+        Pump(wholeMs);
+    }
+    return takeWindowMax();
+}
+
 // An update stream measured for a while.
 struct UpdatesFigures {
     int64_t rows = 0;
@@ -44,12 +86,8 @@ struct UpdatesFigures {
     int32_t source = 0;    // 0 GUI thread, 1 timer thread
     int32_t highlight = 0; // index into kHighlightWords
     bool sorted = false;
-    double wallSeconds = 0;
-    uint64_t updates = 0; // changes made during the wall time
-    double cpuPct = 0;
-    double maxDelayMs = 0;
+    StreamFigures stream;
     double lastSecondMaxDelayMs = 0;
-    uint64_t delaySamples = 0;
     uint64_t dropped = 0;
     uint64_t paints = 0;
     bool inOrder = true;
@@ -76,13 +114,9 @@ struct MixedFigures {
     int32_t rate = 0;
     int32_t highlight = 0;
     double quietSeconds = 0;
-    double seconds = 0;
-    double wallSeconds = 0;
-    uint64_t updates = 0;
-    double maxDelayMs = 0;
-    uint64_t delaySamples = 0;
+    double seconds = 0;  // the add with the stream on
+    StreamFigures stream; // over that add
     uint64_t dropped = 0;
-    double cpuPct = 0;
     int64_t rowsInGrid = 0;
 };
 CJsonLine ToJson(const MixedFigures& f);

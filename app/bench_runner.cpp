@@ -179,33 +179,19 @@ CJsonLine MeasureUpdates(Context& c, int32_t rate, int32_t source, int32_t highl
     frame.SetDialogRunner(nullptr);
     if (!frame.IsUpdatesEnabled())
         frame.OnCommand(kCmdEnableUpdates);
-    const uint64_t updates0 = frame.GetTotalUpdateCount();
-    CCpuMeter cpu;
-    double lastSecondMax = 0;
-    const int wholeMs = static_cast<int>(seconds * 1000);
-    if (wholeMs > 1000) {
-        Pump(wholeMs - 1000);
-        probe.TakeWindowMaxDelayMs();
-        Pump(1000);
-    } else {
-        Pump(wholeMs);
-    }
-    lastSecondMax = probe.TakeWindowMaxDelayMs();
-    const double wall = cpu.WallSeconds();
-    const uint64_t made = frame.GetTotalUpdateCount() - updates0;
-    const double cpuPct = cpu.CpuPercent();
-    const double maxDelay = probe.GetMaxDelayMs();
-    const uint64_t samples = probe.GetSampleCount();
+    const CStreamWindow window(frame.GetTotalUpdateCount());
+    const double lastSecondMax = PumpAndTakeLastSecondMax(seconds, [&] { return probe.TakeWindowMaxDelayMs(); });
+    const StreamFigures stream =
+        window.Finish(frame.GetTotalUpdateCount(), probe.GetMaxDelayMs(), probe.GetSampleCount());
     probe.Stop();
 
     // Stop the stream and let the grid handle what is still queued.
     frame.OnCommand(kCmdEnableUpdates);
     probe.Flush(60'000);
     const bool inOrder = !sorted || RowsInSortOrder(grid);
-    const CJsonLine line = ToJson(UpdatesFigures{grid.GetRowCount(), rate, source, highlight, sorted, wall, made, cpuPct,
-                                                 maxDelay, lastSecondMax, samples,
-                                                 dispatcher.GetDroppedUpdateCount() - dropped0, paints.Count(),
-                                                 inOrder});
+    const CJsonLine line = ToJson(UpdatesFigures{grid.GetRowCount(), rate, source, highlight, sorted, stream,
+                                                 lastSecondMax, dispatcher.GetDroppedUpdateCount() - dropped0,
+                                                 paints.Count(), inOrder});
     if (sorted)
         grid.ClearSort();
     return line;
@@ -236,21 +222,16 @@ void RunMixed(Context& c)
         frame.OnCommand(kCmdEnableUpdates);
     Pump(300); // the stream runs before the add starts
     probe.Start();
-    const uint64_t updates0 = frame.GetTotalUpdateCount();
-    CCpuMeter cpu;
+    const CStreamWindow window(frame.GetTotalUpdateCount());
     const double seconds = add();
-    const double wall = cpu.WallSeconds();
-    const double cpuPct = cpu.CpuPercent();
-    const uint64_t made = frame.GetTotalUpdateCount() - updates0;
-    const double maxDelay = probe.GetMaxDelayMs();
-    const uint64_t samples = probe.GetSampleCount();
+    const StreamFigures stream =
+        window.Finish(frame.GetTotalUpdateCount(), probe.GetMaxDelayMs(), probe.GetSampleCount());
     probe.Stop();
     frame.OnCommand(kCmdEnableUpdates); // the stream stops; what is queued is handled
     probe.Flush(60'000);
 
     c.out << ToJson(MixedFigures{c.options.rows, c.options.position, c.options.rate, c.options.highlight, quietSeconds,
-                                 seconds, wall, made, maxDelay, samples,
-                                 dispatcher.GetDroppedUpdateCount() - dropped0, cpuPct,
+                                 seconds, stream, dispatcher.GetDroppedUpdateCount() - dropped0,
                                  frame.GetTestGrid()->GetRowCount()})
                  .Text()
           << "\n";

@@ -90,29 +90,18 @@ CJsonLine MeasureUpdates(Context& c, int32_t rate, int32_t source, int32_t highl
     frame.StartProbe();
     frame.SetUpdateSettings(rate, source); // the stream starts now
     frame.SetUpdatesEnabled(true);
-    const uint64_t updates0 = frame.GetTotalUpdateCount();
-    CCpuMeter cpu;
-    const int wholeMs = static_cast<int>(seconds * 1000);
-    if (wholeMs > 1000) {
-        Pump(wholeMs - 1000);
-        frame.TakeWindowMaxDelayMs();
-        Pump(1000);
-    } else {
-        Pump(wholeMs);
-    }
-    const double lastSecondMax = frame.TakeWindowMaxDelayMs();
-    const double wall = cpu.WallSeconds();
-    const uint64_t made = frame.GetTotalUpdateCount() - updates0;
-    const double cpuPct = cpu.CpuPercent();
-    const double maxDelay = frame.GetMaxDelayMs();
-    const uint64_t samples = frame.GetProbeSamples();
+    const Quellon::CStreamWindow window(frame.GetTotalUpdateCount());
+    const double lastSecondMax =
+        Quellon::PumpAndTakeLastSecondMax(seconds, [&] { return frame.TakeWindowMaxDelayMs(); });
+    const Quellon::StreamFigures stream =
+        window.Finish(frame.GetTotalUpdateCount(), frame.GetMaxDelayMs(), frame.GetProbeSamples());
     frame.StopProbe();
 
     frame.SetUpdatesEnabled(false);
     frame.Flush(60'000);
     const bool inOrder = !sorted || frame.RowsInSortOrder();
-    return ToJson(Quellon::UpdatesFigures{frame.GetModel().rowCount(), rate, source, highlight, sorted, wall, made,
-                                          cpuPct, maxDelay, lastSecondMax, samples, 0, paints.Count(), inOrder});
+    return ToJson(Quellon::UpdatesFigures{frame.GetModel().rowCount(), rate, source, highlight, sorted, stream,
+                                          lastSecondMax, 0, paints.Count(), inOrder});
 }
 
 void RunUpdates(Context& c)
@@ -160,20 +149,15 @@ void RunMixed(Context& c)
     frame.SetUpdatesEnabled(true);
     Pump(300); // the stream runs before the add starts
     frame.StartProbe();
-    const uint64_t updates0 = frame.GetTotalUpdateCount();
-    CCpuMeter cpu;
+    const Quellon::CStreamWindow window(frame.GetTotalUpdateCount());
     const double seconds = add();
-    const double wall = cpu.WallSeconds();
-    const double cpuPct = cpu.CpuPercent();
-    const uint64_t made = frame.GetTotalUpdateCount() - updates0;
-    const double maxDelay = frame.GetMaxDelayMs();
-    const uint64_t samples = frame.GetProbeSamples();
+    const Quellon::StreamFigures stream =
+        window.Finish(frame.GetTotalUpdateCount(), frame.GetMaxDelayMs(), frame.GetProbeSamples());
     frame.StopProbe();
     frame.SetUpdatesEnabled(false);
     frame.Flush(60'000);
     c.out << ToJson(Quellon::MixedFigures{c.options.rows, c.options.position, c.options.rate, c.options.highlight,
-                                          quietSeconds, seconds, wall, made, maxDelay, samples, 0, cpuPct,
-                                          frame.GetModel().rowCount()})
+                                          quietSeconds, seconds, stream, 0, frame.GetModel().rowCount()})
                  .Text()
           << "\n";
 }
