@@ -2,17 +2,72 @@
 
 #include <sys/mman.h>
 
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
 namespace Brivel::Common::LargeArrayDetail {
 
-void AdviseHugePages(void* address, size_t bytes) noexcept
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kMapLargeBlocks = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kMapLargeBlocks = false;
+#else
+constexpr bool kMapLargeBlocks = true;
+#endif
+#else
+constexpr bool kMapLargeBlocks = true;
+#endif
+
+bool IsMapped(size_t bytes) noexcept
 {
+    return kMapLargeBlocks && bytes >= kHugePage;
+}
+
+// A mapping of `bytes` (a multiple of nothing in particular) starting on a
+// 2 MiB boundary: map 2 MiB more, then unmap the ends around the aligned part.
+void* MapAligned(size_t bytes)
+{
+    const size_t length = (bytes + kHugePage - 1) & ~(kHugePage - 1);
+    const size_t mapped = length + kHugePage;
+    void* const raw = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED)
+        throw std::bad_alloc();
+    const uintptr_t start = reinterpret_cast<uintptr_t>(raw);
+    const uintptr_t aligned = (start + kHugePage - 1) & ~(kHugePage - 1);
+    if (aligned > start)
+        munmap(raw, aligned - start);
+    const uintptr_t end = start + mapped;
+    if (end > aligned + length)
+        munmap(reinterpret_cast<void*>(aligned + length), end - (aligned + length));
 #ifdef MADV_HUGEPAGE
     // Fails harmlessly where transparent huge pages are off or unknown.
-    (void)madvise(address, bytes, MADV_HUGEPAGE);
-#else
-    (void)address;
-    (void)bytes;
+    (void)madvise(reinterpret_cast<void*>(aligned), length, MADV_HUGEPAGE);
 #endif
+    return reinterpret_cast<void*>(aligned);
+}
+
+} // namespace
+
+void* AllocateZeroed(size_t bytes)
+{
+    if (IsMapped(bytes))
+        return MapAligned(bytes);
+    void* const block = std::calloc(1, bytes); // 16-byte aligned on this platform
+    if (block == nullptr)
+        throw std::bad_alloc();
+    return block;
+}
+
+void Free(void* block, size_t bytes) noexcept
+{
+    if (IsMapped(bytes))
+        munmap(block, (bytes + kHugePage - 1) & ~(kHugePage - 1));
+    else
+        std::free(block);
 }
 
 } // namespace Brivel::Common::LargeArrayDetail

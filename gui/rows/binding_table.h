@@ -10,19 +10,19 @@
 // flag (the object announced its destruction; updates for it are no longer
 // delivered).
 //
-// Structure: open addressing with linear probing over a power-of-two array,
-// Fibonacci hashing of the address, at most 3/4 full, shrinking below 1/8;
-// erasure shifts the following entries back, so there are no tombstones and a
-// steady churn of bindings never degrades lookups. Add and Remove are O(1)
-// expected plus O(rows of the object); nothing is allocated per binding while
-// an object has one row and the table does not grow.
+// Structure: a COpenHashTable of entries keyed by the object's address
+// (common/open_hash_table.h: linear probing, no tombstones, growing and
+// shrinking a part at a time, so no Add or Remove pays for a whole rehash).
+// Add and Remove are O(1) expected plus O(rows of the object); nothing is
+// allocated per binding while an object has one row and the table does not
+// grow.
 //
 // Ownership: owns its slots and the heap arrays of rows; borrows the objects
 // and rows (plain addresses).
 //
 // Thread: one thread at a time (the registry's lock).
 
-#include "common/large_array.h"
+#include "common/open_hash_table.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -42,14 +42,11 @@ class CGridItem;
 class CBindingTable {
 public:
     // One bound object: its address, its rows in binding order, the sequence
-    // number of its first binding and its dying flag.
+    // number of its first binding and its dying flag. A plain record, moved
+    // as bytes by the table; the table frees its heap array of rows, if any,
+    // when it erases the entry. All zero: a free slot.
     class CEntry {
     public:
-        CEntry() noexcept { m_one = nullptr; } // a free slot
-        CEntry(CEntry&& other) noexcept { TakeFrom(other); } // takes the entry and its rows; `other` becomes a free slot
-        CEntry& operator=(CEntry&& other) noexcept; // frees this entry's rows, then takes `other`'s
-        ~CEntry() { FreeRows(); } // frees the heap array of rows, if any
-
         Common::CDataObject* Object() const noexcept { return m_object; } // the key; null: a free slot
         uint64_t Sequence() const noexcept { return m_sequence; } // the dispatcher's sequence number at the first binding
         bool IsDying() const noexcept { return m_dying; } // the object announced its destruction
@@ -66,17 +63,16 @@ public:
         friend class CBindingTable;
         void AddRow(CGridItem* row);
         bool RemoveRow(const CGridItem* row) noexcept;
-        void TakeFrom(CEntry& other) noexcept; // this must hold no rows
-        void FreeRows() noexcept;
+        void FreeRows() noexcept; // frees the heap array of rows, if any; no rows after
 
         // 32 bytes, half a cache line: a million bound objects take a table
         // of two million of these.
         Common::CDataObject* m_object = nullptr; // null: free slot
         uint64_t m_sequence = 0;
         union {
-            CGridItem* m_one;   // the row, while m_count is at most 1
-            CGridItem** m_many; // while m_count > 1: 1 << m_capacityLog2 slots,
-                                // owned (made and freed by AddRow, RemoveRow, FreeRows)
+            CGridItem* m_one = nullptr; // the row, while m_count is at most 1
+            CGridItem** m_many;         // while m_count > 1: 1 << m_capacityLog2 slots,
+                                        // owned (made and freed by AddRow, RemoveRow, FreeRows)
         };
         uint32_t m_count = 0;
         uint8_t m_capacityLog2 = 0;
@@ -92,7 +88,7 @@ public:
     CBindingTable() = default;
     CBindingTable(const CBindingTable&) = delete;
     CBindingTable& operator=(const CBindingTable&) = delete;
-    ~CBindingTable() = default;
+    ~CBindingTable(); // frees the entries' heap arrays of rows
 
     // Appends `row` to the object's rows. When the object had no entry, it is
     // created with `sequence` and the result is true.
@@ -104,15 +100,11 @@ public:
 
     // Starts loading the cache line where the object's entry would begin
     // its search, ahead of a Find; a hint only, changing nothing.
-    void Prefetch(const Common::CDataObject* object) const noexcept
-    {
-        if (m_capacity != 0)
-            __builtin_prefetch(&m_slots[HomeOf(object)]);
-    }
+    void Prefetch(const Common::CDataObject* object) const noexcept { m_entries.Prefetch(KeyOf(object)); }
 
     // The object's entry; null when it has none.
-    CEntry* Find(const Common::CDataObject* object) noexcept;
-    const CEntry* Find(const Common::CDataObject* object) const noexcept;
+    CEntry* Find(const Common::CDataObject* object) noexcept { return m_entries.Find(KeyOf(object)); }
+    const CEntry* Find(const Common::CDataObject* object) const noexcept { return m_entries.Find(KeyOf(object)); }
     // Whether the pair (object, row) is bound.
     bool Contains(const Common::CDataObject* object, const CGridItem* row) const noexcept
     {
@@ -120,36 +112,34 @@ public:
         return entry && entry->ContainsRow(row);
     }
 
-    size_t ObjectCount() const noexcept { return m_objects; } // objects with an entry
+    size_t ObjectCount() const noexcept { return m_entries.Size(); } // objects with an entry
     size_t BindingCount() const noexcept { return m_bindings; } // (object, row) pairs
 
     // Calls f(const CEntry&) for every entry; f must not change the table.
     template <class F>
     void ForEach(F&& f) const
     {
-        for (size_t slot = 0; slot < m_capacity; ++slot)
-            if (m_slots[slot].m_object)
-                f(m_slots[slot]);
+        m_entries.ForEach([&f](const CEntry& entry) { f(entry); });
     }
 
     // Probe chains unbroken, counts right, every entry non-empty. Empty when
     // they hold, else the first fault found.
     std::string CheckInvariantsForTesting() const;
-    size_t CapacityForTesting() const noexcept { return m_capacity; } // for tests: the slot count
+    size_t CapacityForTesting() const noexcept { return m_entries.CapacityForTesting(); } // for tests: the slot count
+    bool IsResizingForTesting() const noexcept { return m_entries.IsResizingForTesting(); } // for tests: a resize is under way
 
 private:
-    static constexpr size_t kMinCapacity = 16;
     static_assert(sizeof(CEntry) == 32, "one slot per bound object, doubled at most: keep it small");
 
-    size_t HomeOf(const Common::CDataObject* object) const noexcept;
-    size_t FindSlot(const Common::CDataObject* object) const noexcept; // m_capacity when absent
-    void EraseSlot(size_t slot) noexcept;
-    void Rehash(size_t capacity);
+    struct CKeyOf {
+        uintptr_t operator()(const CEntry& entry) const noexcept { return KeyOf(entry.Object()); }
+    };
+    static uintptr_t KeyOf(const Common::CDataObject* object) noexcept
+    {
+        return reinterpret_cast<uintptr_t>(object);
+    }
 
-    Common::CLargeArray<CEntry> m_slots;
-    size_t m_capacity = 0; // 0 or a power of two
-    int m_shift = 64;      // 64 - log2(m_capacity)
-    size_t m_objects = 0;
+    Common::COpenHashTable<CEntry, CKeyOf> m_entries;
     size_t m_bindings = 0;
 };
 

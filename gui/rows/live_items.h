@@ -10,11 +10,12 @@
 // a new item; the handle then names that new item, which the grid checks
 // like any other (its list, its grid).
 //
-// The set is an open-addressing hash table of pointers with linear probing
-// and backward-shift deletion: one multiply and, at the load kept here
-// (at most 3/4), one or two cache lines per lookup; 8 bytes a slot, 11 to
-// 22 bytes per live item. It shrinks when it falls below 1/8 full, so a
-// grid that cleared a million rows gives the memory back.
+// The set is an open-addressing hash table of pointers (COpenHashTable, with
+// linear probing, backward-shift deletion and resizing a part at a time): one
+// multiply and, at the load kept here (at most 3/4), one or two cache lines
+// per lookup; 8 bytes a slot, 11 to 22 bytes per live item. It shrinks when
+// it falls below 1/8 full, so a grid that cleared a million rows gives the
+// memory back.
 //
 // Thread: GUI thread only, like the items themselves. After the process's
 // static objects are destroyed at exit the set is gone: Add and Remove do
