@@ -23,6 +23,7 @@ set(BRIVEL_PRIVATE_HEADERS
   gui/grid/scroll_state.h
   gui/header/header_impl.h
   gui/paint/cell_paint_detail.h
+  gui/rows/item_pool.h
   gui/rows/live_items.h
   gui/rows/row_list_operation.h)
 

@@ -56,6 +56,14 @@ void* AllocateZeroed(size_t bytes)
 {
     if (IsMapped(bytes))
         return MapAligned(bytes);
+    if (bytes >= kHugePage) {
+        // From the heap, but aligned as a mapping would be.
+        void* const block = std::aligned_alloc(kHugePage, (bytes + kHugePage - 1) & ~(kHugePage - 1));
+        if (block == nullptr)
+            throw std::bad_alloc();
+        std::memset(block, 0, bytes);
+        return block;
+    }
     void* const block = std::calloc(1, bytes); // 16-byte aligned on this platform
     if (block == nullptr)
         throw std::bad_alloc();

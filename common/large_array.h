@@ -31,7 +31,7 @@ namespace Brivel::Common {
 namespace LargeArrayDetail {
 inline constexpr size_t kHugePage = size_t{2} << 20;
 // A zero-filled block of `bytes`, aligned to 16 bytes, or to 2 MiB when it is
-// that large; throws std::bad_alloc.
+// that large (in every build); throws std::bad_alloc.
 void* AllocateZeroed(size_t bytes);
 // Frees a block that AllocateZeroed returned for the same `bytes`.
 void Free(void* block, size_t bytes) noexcept;

@@ -9,6 +9,7 @@
 
 #include "common/process_clock.h"
 #include "gui/rows/data_object_registry.h"
+#include "gui/rows/item_pool.h"
 #include "gui/rows/live_items.h"
 #include "gui/rows/row_list.h"
 
@@ -41,6 +42,22 @@ CGridItem* CGridItem::Adopt(std::unique_ptr<CGridItem> item, CDataObject* object
     }
     raw->SetDataObject(object);
     return raw;
+}
+
+static_assert(sizeof(CGridItem) <= CItemPool::kCellSize && alignof(CGridItem) <= CItemPool::kCellAlignment,
+              "an item must fit a pool cell");
+
+void* CGridItem::operator new(std::size_t size)
+{
+    return size <= CItemPool::kCellSize ? CItemPool::Allocate() : ::operator new(size);
+}
+
+void CGridItem::operator delete(void* block, std::size_t size) noexcept
+{
+    if (CItemPool::CellOf(block) != CItemPool::ECell::kNone)
+        CItemPool::Free(block);
+    else
+        ::operator delete(block, size);
 }
 
 CGridItem::CGridItem()

@@ -43,6 +43,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <span>
 #include <vector>
 
@@ -90,6 +91,21 @@ public:
 
     CGridItem(const CGridItem&) = delete;
     CGridItem& operator=(const CGridItem&) = delete;
+
+    // Items of this class's size live in the item pool (item_pool.h: no heap
+    // block per row, huge pages, a handle check without a hash lookup);
+    // larger ones, of derived classes, on the heap.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size) noexcept;
+    static void* operator new(std::size_t size, std::align_val_t alignment) // over-aligned derived classes
+    {
+        return ::operator new(size, alignment);
+    }
+    static void operator delete(void* block, std::size_t size, std::align_val_t alignment) noexcept // their pair
+    {
+        ::operator delete(block, size, alignment);
+    }
+
     // Destroys the subtree too. Prefer CRowList::DestroyItem, which refuses
     // a root.
     virtual ~CGridItem();

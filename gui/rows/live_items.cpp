@@ -1,6 +1,7 @@
 #include "gui/rows/live_items.h"
 
 #include "common/open_hash_table.h"
+#include "gui/rows/item_pool.h"
 
 namespace Brivel::GUI {
 
@@ -11,9 +12,9 @@ struct CIdentity {
 };
 using CPointerSet = Common::COpenHashTable<uintptr_t, CIdentity>;
 
-// The table keeps at least this many slots: a process with a grid has
-// hundreds of items before its first row.
-constexpr size_t kMinCapacity = 1024;
+// The table holds only the items outside the pool (of derived classes larger
+// than CGridItem): few, so it starts small.
+constexpr size_t kMinCapacity = 16;
 
 bool g_liveItemsGone = false;
 
@@ -37,12 +38,20 @@ CPointerSet* Set()
 
 void CLiveItems::Add(const CGridItem* item)
 {
+    if (CItemPool::CellOf(item) != CItemPool::ECell::kNone) {
+        CItemPool::SetLive(item, true);
+        return;
+    }
     if (CPointerSet* const set = Set())
         set->Insert(reinterpret_cast<uintptr_t>(item)); // new: the address's last item left the set
 }
 
 void CLiveItems::Remove(const CGridItem* item) noexcept
 {
+    if (CItemPool::CellOf(item) != CItemPool::ECell::kNone) {
+        CItemPool::SetLive(item, false);
+        return;
+    }
     if (CPointerSet* const set = Set())
         if (uintptr_t* const slot = set->Find(reinterpret_cast<uintptr_t>(item)))
             set->Erase(slot);
@@ -50,6 +59,14 @@ void CLiveItems::Remove(const CGridItem* item) noexcept
 
 bool CLiveItems::Contains(const void* handle) noexcept
 {
+    switch (CItemPool::CellOf(handle)) {
+    case CItemPool::ECell::kLive:
+        return true;
+    case CItemPool::ECell::kFree:
+        return false;
+    case CItemPool::ECell::kNone:
+        break;
+    }
     const CPointerSet* const set = Set();
     return set != nullptr && set->Find(reinterpret_cast<uintptr_t>(handle)) != nullptr;
 }
@@ -57,7 +74,7 @@ bool CLiveItems::Contains(const void* handle) noexcept
 size_t CLiveItems::Count() noexcept
 {
     const CPointerSet* const set = Set();
-    return set ? set->Size() : 0;
+    return CItemPool::LiveCount() + (set ? set->Size() : 0);
 }
 
 } // namespace Brivel::GUI

@@ -10,12 +10,10 @@
 // a new item; the handle then names that new item, which the grid checks
 // like any other (its list, its grid).
 //
-// The set is an open-addressing hash table of pointers (COpenHashTable, with
-// linear probing, backward-shift deletion and resizing a part at a time): one
-// multiply and, at the load kept here (at most 3/4), one or two cache lines
-// per lookup; 8 bytes a slot, 11 to 22 bytes per live item. It shrinks when
-// it falls below 1/8 full, so a grid that cleared a million rows gives the
-// memory back.
+// Items of CGridItem's size live in the item pool (item_pool.h), which keeps
+// a live bit per cell: for them the answer comes from the address's chunk,
+// with no table of its own. Larger items (of derived classes) come from the
+// heap and are kept in an open-addressing set of pointers (COpenHashTable).
 //
 // Thread: GUI thread only, like the items themselves. After the process's
 // static objects are destroyed at exit the set is gone: Add and Remove do
@@ -30,6 +28,7 @@ class CGridItem;
 
 class CLiveItems {
 public:
+    // The item's constructor and destructor call these.
     static void Add(const CGridItem* item);
     static void Remove(const CGridItem* item) noexcept;
     // Whether `handle` is the address of a live item. Never dereferences it.

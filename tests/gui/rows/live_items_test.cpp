@@ -4,6 +4,7 @@
 #include "gui/rows/live_items.h"
 
 #include "gui/rows/grid_item.h"
+#include "gui/rows/item_pool.h"
 #include "gui/rows/row_list.h"
 
 #include <gtest/gtest.h>
@@ -47,6 +48,45 @@ TEST(LiveItemsTest, ItemsAreFoundFromCreationToDestructionThroughGrowthAndShrink
     EXPECT_FALSE(CLiveItems::Contains(nullptr));
     int notAnItem = 0;
     EXPECT_FALSE(CLiveItems::Contains(&notAnItem));
+}
+
+// A derived item too large for a pool cell: made on the heap, known to the
+// set all the same.
+class CLargeItem : public CGridItem {
+public:
+    CLargeItem() = default;
+    char payload[256] = {};
+};
+
+TEST(LiveItemsTest, PoolCellsAndHeapItemsAreBothCheckedAndEmptyChunksGoBack)
+{
+    CRowList list(CRowList::kBodyList, nullptr);
+    CGridItem* const pooled = CGridItem::Create();
+    CGridItem* const large = CGridItem::Adopt(std::make_unique<CLargeItem>());
+    ASSERT_TRUE(pooled && large);
+    EXPECT_EQ(CItemPool::CellOf(pooled), CItemPool::ECell::kLive);
+    EXPECT_EQ(CItemPool::CellOf(large), CItemPool::ECell::kNone);
+    EXPECT_TRUE(CLiveItems::Contains(pooled));
+    EXPECT_TRUE(CLiveItems::Contains(large));
+    // Inside a live cell, or in a chunk's header: not an item.
+    EXPECT_FALSE(CLiveItems::Contains(reinterpret_cast<const char*>(pooled) + 16));
+    EXPECT_FALSE(CLiveItems::Contains(reinterpret_cast<const void*>(reinterpret_cast<uintptr_t>(pooled) & ~uintptr_t{0x1FFFFF})));
+    ASSERT_TRUE(CRowList::DestroyItem(pooled));
+    ASSERT_TRUE(CRowList::DestroyItem(large));
+    EXPECT_EQ(CItemPool::CellOf(pooled), CItemPool::ECell::kFree);
+    EXPECT_FALSE(CLiveItems::Contains(pooled));
+    EXPECT_FALSE(CLiveItems::Contains(large));
+
+    // Three chunks' worth of items, then none: the chunks go back but one.
+    const size_t chunksBefore = CItemPool::ChunkCountForTesting();
+    std::vector<CGridItem*> items;
+    for (int i = 0; i < 60000; ++i) {
+        items.push_back(CGridItem::Create());
+        ASSERT_TRUE(list.InsertChild(nullptr, CRowList::kTail, items.back(), true));
+    }
+    EXPECT_GE(CItemPool::ChunkCountForTesting(), chunksBefore + 2);
+    list.DestroyAll();
+    EXPECT_LE(CItemPool::ChunkCountForTesting(), std::max<size_t>(chunksBefore, 1));
 }
 
 } // namespace
