@@ -17,7 +17,6 @@ using Platform::CRect;
 
 namespace {
 
-constexpr int32_t kPinned = CRowList::kPinnedList;
 constexpr int32_t kBody = CRowList::kBodyList;
 
 } // namespace
