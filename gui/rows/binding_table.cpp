@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <new>
 #include <utility>
 
 namespace Brivel::GUI {
@@ -10,15 +11,18 @@ using Common::CDataObject;
 
 // ---- Entry ----
 
-namespace {
-
-// Frees a heap array of rows that an entry owned.
-void FreeRowArray(CGridItem** rows) noexcept
+// A block of rows for `capacity` slots: raw memory, a header and pointers,
+// nothing to construct beyond the header.
+CBindingTable::CEntry::CRowBlock* CBindingTable::CEntry::NewRowBlock(uint32_t capacity)
 {
-    const std::unique_ptr<CGridItem*[]> owned(rows);
+    void* const raw = ::operator new(sizeof(CRowBlock) + size_t{capacity} * sizeof(CGridItem*)); // owned by the entry (FreeRowBlock)
+    return new (raw) CRowBlock{0, capacity};
 }
 
-} // namespace
+void CBindingTable::CEntry::FreeRowBlock(CRowBlock* block) noexcept
+{
+    ::operator delete(static_cast<void*>(block));
+}
 
 bool CBindingTable::CEntry::ContainsRow(const CGridItem* row) const noexcept
 {
@@ -28,58 +32,52 @@ bool CBindingTable::CEntry::ContainsRow(const CGridItem* row) const noexcept
 
 void CBindingTable::CEntry::FreeRows() noexcept
 {
-    if (m_count > 1)
-        FreeRowArray(m_many);
+    if (m_state & kManyBit)
+        FreeRowBlock(m_many);
     m_one = nullptr;
-    m_count = 0;
-    m_capacityLog2 = 0;
+    m_state &= ~kManyBit;
 }
 
 void CBindingTable::CEntry::AddRow(CGridItem* row)
 {
-    if (m_count == 0) {
+    if (!(m_state & kManyBit) && !m_one) {
         m_one = row;
-        m_count = 1;
         return;
     }
-    const uint32_t capacity = m_count == 1 ? 1 : 1u << m_capacityLog2;
-    if (m_count == capacity) {
-        // Full (or a second row): a larger heap array, made before anything
+    const std::span<CGridItem* const> rows = Rows();
+    const uint32_t count = static_cast<uint32_t>(rows.size()); // rows are items in memory: far below 2^32
+    if (!(m_state & kManyBit) || count == m_many->capacity) {
+        // A second row, or full: a larger block, made before anything
         // changes, so that a failure leaves the entry as it was.
-        const uint32_t log2 = m_count == 1 ? 2 : m_capacityLog2 + 1; // rows are items in memory: far below 2^31
-        auto grown = std::make_unique<CGridItem*[]>(size_t{1} << log2);
-        std::copy_n(Rows().begin(), m_count, grown.get());
-        if (m_count > 1)
-            FreeRowArray(m_many);
-        m_many = grown.release(); // owned by the entry from here
-        m_capacityLog2 = static_cast<uint8_t>(log2);
+        CRowBlock* const grown = NewRowBlock(count == 1 ? 4 : count * 2);
+        std::copy_n(rows.begin(), count, grown->Rows());
+        grown->count = count;
+        FreeRows();
+        m_many = grown; // owned by the entry from here
+        m_state |= kManyBit;
     }
-    m_many[m_count++] = row;
+    m_many->Rows()[m_many->count++] = row;
 }
 
 bool CBindingTable::CEntry::RemoveRow(const CGridItem* row) noexcept
 {
-    if (m_count <= 1) {
-        if (m_count == 0 || m_one != row)
+    if (!(m_state & kManyBit)) {
+        if (!m_one || m_one != row)
             return false;
         m_one = nullptr;
-        m_count = 0;
         return true;
     }
-    CGridItem** const begin = m_many;
-    CGridItem** const end = begin + m_count;
+    CGridItem** const begin = m_many->Rows();
+    CGridItem** const end = begin + m_many->count;
     CGridItem** const found = std::find(begin, end, row);
     if (found == end)
         return false;
     std::copy(found + 1, end, found);
-    if (m_count == 2) {
+    if (--m_many->count == 1) {
         CGridItem* const last = begin[0];
         FreeRows();
         m_one = last;
-        m_count = 1;
-        return true;
     }
-    --m_count;
     return true;
 }
 
@@ -100,7 +98,7 @@ bool CBindingTable::Add(CDataObject* object, CGridItem* row, uint64_t sequence)
     }
     CEntry entry;
     entry.m_object = object;
-    entry.m_sequence = sequence;
+    entry.SetSequence(sequence);
     entry.AddRow(row); // the first row: no allocation
     m_entries.Insert(entry);
     ++m_bindings;
@@ -115,7 +113,7 @@ CBindingTable::RemoveResult CBindingTable::Remove(const CDataObject* object, con
     if (!entry->RemoveRow(row))
         return {false, true};
     --m_bindings;
-    if (entry->m_count > 0)
+    if (entry->RowCount() > 0)
         return {true, true};
     m_entries.Erase(entry);
     return {true, false};
@@ -126,7 +124,7 @@ bool CBindingTable::Erase(const CDataObject* object) noexcept
     CEntry* const entry = Find(object);
     if (!entry)
         return false;
-    m_bindings -= entry->m_count;
+    m_bindings -= entry->RowCount();
     entry->FreeRows();
     m_entries.Erase(entry);
     return true;
@@ -137,15 +135,13 @@ std::string CBindingTable::CheckInvariantsForTesting() const
     std::string fault = m_entries.CheckInvariantsForTesting();
     size_t bindings = 0;
     m_entries.ForEach([&](const CEntry& entry) {
-        bindings += entry.m_count;
+        bindings += entry.RowCount();
         if (!fault.empty())
             return;
-        if (entry.m_count == 0)
+        if (entry.RowCount() == 0)
             fault = "an entry without rows";
-        else if (entry.m_count > 1 && (entry.m_many == nullptr || (1u << entry.m_capacityLog2) < entry.m_count))
-            fault = "the heap array of rows is missing or too small";
-        else if (entry.m_count == 1 && entry.m_one == nullptr)
-            fault = "an entry's one row is null";
+        else if ((entry.m_state & CEntry::kManyBit) && (entry.m_many->count < 2 || entry.m_many->count > entry.m_many->capacity))
+            fault = "a block of rows holds fewer than two rows, or more than it has room for";
     });
     if (fault.empty() && bindings != m_bindings)
         fault = "the binding count is wrong";

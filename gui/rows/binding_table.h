@@ -24,6 +24,7 @@
 
 #include "common/open_hash_table.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -43,40 +44,61 @@ class CBindingTable {
 public:
     // One bound object: its address, its rows in binding order, the sequence
     // number of its first binding and its dying flag. A plain record, moved
-    // as bytes by the table; the table frees its heap array of rows, if any,
+    // as bytes by the table; the table frees its heap block of rows, if any,
     // when it erases the entry. All zero: a free slot.
     class CEntry {
     public:
         Common::CDataObject* Object() const noexcept { return m_object; } // the key; null: a free slot
-        uint64_t Sequence() const noexcept { return m_sequence; } // the dispatcher's sequence number at the first binding
-        bool IsDying() const noexcept { return m_dying; } // the object announced its destruction
-        void SetDying() noexcept { m_dying = true; } // marks it so
+        // The dispatcher's sequence number at the first binding (kept in 56
+        // bits: numbers from 2^56 on, some centuries of changes away, are
+        // kept as 2^56 - 1).
+        uint64_t Sequence() const noexcept { return m_state & kSequenceMask; }
+        bool IsDying() const noexcept { return (m_state & kDyingBit) != 0; } // the object announced its destruction
+        void SetDying() noexcept { m_state |= kDyingBit; } // marks it so
         // The rows bound to the object, in binding order; valid until the
         // next change of the table.
         std::span<CGridItem* const> Rows() const noexcept
         {
-            return {m_count > 1 ? m_many : &m_one, m_count};
+            if (m_state & kManyBit)
+                return {m_many->Rows(), m_many->count};
+            return {&m_one, m_one ? 1u : 0u};
         }
+        size_t RowCount() const noexcept { return Rows().size(); } // how many rows
         bool ContainsRow(const CGridItem* row) const noexcept; // `row` is one of them
 
     private:
         friend class CBindingTable;
+
+        // The rows while there are more than one: a header, then `capacity`
+        // row slots, in one block of raw memory owned by the entry (made by
+        // AddRow, freed by RemoveRow and FreeRows).
+        struct CRowBlock {
+            uint32_t count;
+            uint32_t capacity;
+            CGridItem** Rows() noexcept { return reinterpret_cast<CGridItem**>(this + 1); }
+        };
+
+        static constexpr uint64_t kSequenceMask = (uint64_t{1} << 56) - 1;
+        static constexpr uint64_t kDyingBit = uint64_t{1} << 62;
+        static constexpr uint64_t kManyBit = uint64_t{1} << 63; // m_many holds the rows
+
+        void SetSequence(uint64_t sequence) noexcept
+        {
+            m_state = (m_state & ~kSequenceMask) | std::min(sequence, kSequenceMask);
+        }
+        static CRowBlock* NewRowBlock(uint32_t capacity); // throws std::bad_alloc
+        static void FreeRowBlock(CRowBlock* block) noexcept;
         void AddRow(CGridItem* row);
         bool RemoveRow(const CGridItem* row) noexcept;
-        void FreeRows() noexcept; // frees the heap array of rows, if any; no rows after
+        void FreeRows() noexcept; // frees the heap block of rows, if any; no rows after
 
-        // 32 bytes, half a cache line: a million bound objects take a table
-        // of two million of these.
+        // 24 bytes: a million bound objects take a table of two million of these.
         Common::CDataObject* m_object = nullptr; // null: free slot
-        uint64_t m_sequence = 0;
+        uint64_t m_state = 0; // the sequence number (bits 0 to 55), kDyingBit, kManyBit
         union {
-            CGridItem* m_one = nullptr; // the row, while m_count is at most 1
-            CGridItem** m_many;         // while m_count > 1: 1 << m_capacityLog2 slots,
-                                        // owned (made and freed by AddRow, RemoveRow, FreeRows)
+            CGridItem* m_one = nullptr; // the row or null, while kManyBit is clear
+            CRowBlock* m_many;          // while kManyBit is set
         };
-        uint32_t m_count = 0;
-        uint8_t m_capacityLog2 = 0;
-        bool m_dying = false;
     };
 
     // What Remove did.
@@ -129,7 +151,7 @@ public:
     bool IsResizingForTesting() const noexcept { return m_entries.IsResizingForTesting(); } // for tests: a resize is under way
 
 private:
-    static_assert(sizeof(CEntry) == 32, "one slot per bound object, doubled at most: keep it small");
+    static_assert(sizeof(CEntry) == 24, "one slot per bound object, doubled at most: keep it small");
 
     struct CKeyOf {
         uintptr_t operator()(const CEntry& entry) const noexcept { return KeyOf(entry.Object()); }

@@ -85,5 +85,24 @@ TEST(BindingTable, EraseDropsEveryRowAndTheTableShrinksBack)
     EXPECT_EQ(table.Find(nullptr), nullptr);
 }
 
+TEST(BindingTable, SequenceAndDyingFlagShareAWordWithoutTouchingEachOther)
+{
+    CBindingTable table;
+    const uint64_t huge = uint64_t{1} << 60; // past the 56 bits kept: kept as their maximum
+    table.Add(ObjectAt(1), RowAt(1), huge);
+    table.Add(ObjectAt(2), RowAt(2), 12345);
+    CBindingTable::CEntry* entry = table.Find(ObjectAt(1));
+    EXPECT_EQ(entry->Sequence(), (uint64_t{1} << 56) - 1);
+    EXPECT_FALSE(entry->IsDying());
+    entry->SetDying();
+    table.Add(ObjectAt(1), RowAt(3), 0); // a second row moves the rows to a block
+    entry = table.Find(ObjectAt(1));
+    EXPECT_TRUE(entry->IsDying());
+    EXPECT_EQ(entry->Sequence(), (uint64_t{1} << 56) - 1);
+    EXPECT_EQ(entry->RowCount(), 2u);
+    EXPECT_EQ(table.Find(ObjectAt(2))->Sequence(), 12345u);
+    EXPECT_FALSE(table.Find(ObjectAt(2))->IsDying());
+}
+
 } // namespace
 } // namespace Brivel::GUI
