@@ -286,7 +286,7 @@ void CGridItem::ForEachDescendant(Visit&& visit) const
 
 // Every row of every grid is one of these, and a benchmark grid holds a
 // million: growing the item is a decision, not an accident. 112 bytes (a
-// 128-byte heap block): the vtable, two hooks, seven pointers, the two-word
+// cell of the item pool, item_pool.h): the vtable, two hooks, seven pointers, the two-word
 // children list and 26 bytes of counts, times and flags. The sort values
 // live in a block of their own, as many as the list has keys.
 static_assert(sizeof(CGridItem) <= 112, "CGridItem is allocated per row; keep it small");
