@@ -240,14 +240,16 @@ HighlightRecord* CGridItem::InsertHighlightRecord(int32_t fieldId, int32_t now, 
         return nullptr;
     HighlightRecord* begin = m_highlights.get();
     const size_t slot = static_cast<size_t>(std::lower_bound(begin, begin + m_highlightCount, fieldId, FieldIdLess()) - begin);
-    if (m_highlightCount == m_highlightCapacity) {
+    if (m_highlightCount == HighlightCapacity()) {
         // Slow path, the first change of a field on this row: 4 records, then
-        // doubling (a row usually has a handful of changing columns).
-        const int32_t capacity = std::min<int32_t>(m_highlightCapacity ? 2 * m_highlightCapacity : 4, kMaxHighlightRecords);
+        // doubling (a row usually has a handful of changing columns), the
+        // last step to kMaxHighlightRecords.
+        const uint8_t code = m_highlightCapacityCode == 0 ? 2 : m_highlightCapacityCode + 1;
+        const int32_t capacity = code < 16 ? int32_t{1} << code : kMaxHighlightRecords;
         auto grown = std::make_unique<HighlightRecord[]>(static_cast<size_t>(capacity));
         std::copy(begin, begin + m_highlightCount, grown.get());
         m_highlights = std::move(grown);
-        m_highlightCapacity = static_cast<uint16_t>(capacity);
+        m_highlightCapacityCode = code & 0x1F;
         begin = m_highlights.get();
     }
     std::copy_backward(begin + slot, begin + m_highlightCount, begin + m_highlightCount + 1);
@@ -264,7 +266,7 @@ void CGridItem::ResizeSortValues(size_t count)
     if (count == m_sortValueCount)
         return;
     m_sortValues = count ? std::make_unique<Common::CFieldValue[]>(count) : nullptr;
-    m_sortValueCount = static_cast<uint8_t>(count);
+    m_sortValueCount = static_cast<uint8_t>(count) & 0x7;
 }
 
 } // namespace Brivel::GUI

@@ -246,6 +246,12 @@ private:
     void ClearDisposedDataObject() noexcept { m_dataObject.store(nullptr, std::memory_order_release); }
 
     HighlightRecord* InsertHighlightRecord(int32_t fieldId, int32_t now, int32_t expiry);
+    int32_t HighlightCapacity() const noexcept
+    {
+        return m_highlightCapacityCode == 0 ? 0
+               : m_highlightCapacityCode < 16 ? int32_t{1} << m_highlightCapacityCode
+                                              : kMaxHighlightRecords;
+    }
 
     std::atomic<Common::CDataObject*> m_dataObject{nullptr}; // Not owned; bound through the registry.
     CGridItem* m_parent = nullptr;    // Not owned; owns this.
@@ -257,11 +263,13 @@ private:
     int32_t m_rowChangeTime = kNever;
     int32_t m_rowHighlightExpiry = kNever;
     uint16_t m_highlightCount = 0;
-    uint16_t m_highlightCapacity = 0;
     uint8_t m_flags = 0;
-    uint8_t m_sortValueCount = 0;
+    // The highlight records' room, coded to share a byte (HighlightCapacity):
+    // 0 none, 2 to 15 that power of two, 16 kMaxHighlightRecords.
+    uint8_t m_highlightCapacityCode : 5 = 0;
+    uint8_t m_sortValueCount : 3 = 0; // at most kSortValueCount
     std::unique_ptr<Common::CFieldValue[]> m_sortValues; // m_sortValueCount slots, while the list is sorted
-    std::unique_ptr<HighlightRecord[]> m_highlights; // m_highlightCapacity slots, lazily
+    std::unique_ptr<HighlightRecord[]> m_highlights; // HighlightCapacity() slots, lazily
 };
 
 template <class Visit>
@@ -285,10 +293,11 @@ void CGridItem::ForEachDescendant(Visit&& visit) const
 }
 
 // Every row of every grid is one of these, and a benchmark grid holds a
-// million: growing the item is a decision, not an accident. 112 bytes (a
-// cell of the item pool, item_pool.h): the vtable, two hooks, seven pointers, the two-word
-// children list and 26 bytes of counts, times and flags. The sort values
-// live in a block of their own, as many as the list has keys.
-static_assert(sizeof(CGridItem) <= 112, "CGridItem is allocated per row; keep it small");
+// million: growing the item is a decision, not an accident. 104 bytes (a
+// cell of the item pool, item_pool.h): the vtable, two hooks, seven pointers,
+// the two-word children list and 24 bytes of counts, times and flags. The
+// sort values live in a block of their own, as many as the list has keys.
+static_assert(sizeof(CGridItem) <= 104, "CGridItem is allocated per row; keep it small");
+static_assert(CGridItem::kSortValueCount < 8, "the sort value count has three bits");
 
 } // namespace Brivel::GUI

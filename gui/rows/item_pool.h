@@ -30,8 +30,8 @@ namespace Brivel::GUI {
 
 class CItemPool {
 public:
-    static constexpr size_t kCellSize = 112; // CGridItem's size, checked beside it
-    static constexpr size_t kCellAlignment = 16;
+    static constexpr size_t kCellSize = 104; // CGridItem's size, checked beside it
+    static constexpr size_t kCellAlignment = 8;
 
     // What an address is to the pool.
     enum class ECell { kNone, kFree, kLive };

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <climits>
 
 namespace Brivel::GUI {
@@ -53,6 +55,24 @@ TEST_F(GridItemChangeTest, FieldChangesKeepOneSortedRecordPerField)
     ASSERT_EQ(m_owner.dataChanges.size(), 4u);
     EXPECT_EQ(m_owner.dataChanges[3].fieldId, 12);
     EXPECT_EQ(m_owner.dataChanges[3].item, m_item);
+}
+
+TEST_F(GridItemChangeTest, RecordsGrowThroughEveryCapacityUpToTheirLimit)
+{
+    // 4, 8, ... 32 768, then the limit: every field kept, in order, until
+    // the limit, and nothing past it.
+    const int32_t fields = CGridItem::kMaxHighlightRecords + 10;
+    for (int32_t field = 2 * (fields / 2) - 1; field > 0; field -= 2) // odd ones, descending
+        m_item->OnDataChanged(field);
+    for (int32_t field = 0; field < fields; field += 2) // even ones, ascending
+        m_item->OnDataChanged(field);
+    const auto records = m_item->GetHighlightRecords();
+    ASSERT_EQ(records.size(), static_cast<size_t>(CGridItem::kMaxHighlightRecords));
+    EXPECT_TRUE(std::is_sorted(records.begin(), records.end(),
+                               [](const HighlightRecord& a, const HighlightRecord& b) { return a.fieldId < b.fieldId; }));
+    EXPECT_EQ(std::adjacent_find(records.begin(), records.end(),
+                                 [](const HighlightRecord& a, const HighlightRecord& b) { return a.fieldId == b.fieldId; }),
+              records.end());
 }
 
 TEST_F(GridItemChangeTest, RowChangesAndAges)
