@@ -105,6 +105,8 @@ public:
     {
         ::operator delete(block, size, alignment);
     }
+    static void* operator new(std::size_t, void* place) noexcept { return place; } // placement, as the global one
+    static void operator delete(void*, void*) noexcept {} // its pair
 
     // Destroys the subtree too. Prefer CRowList::DestroyItem, which refuses
     // a root.
