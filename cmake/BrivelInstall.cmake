@@ -17,6 +17,7 @@ include(CMakePackageConfigHelpers)
 # every installed header against the install tree alone).
 set(BRIVEL_PRIVATE_HEADERS
   common/number_text.h
+  common/sanitizers.h
   common/timer_impl.h
   gui/grid/grid_call.h
   gui/grid/grid_impl.h

@@ -1,5 +1,7 @@
 #include "common/large_array.h"
 
+#include "common/sanitizers.h"
+
 #include <sys/mman.h>
 
 #include <cstdlib>
@@ -10,14 +12,10 @@ namespace Brivel::Common::LargeArrayDetail {
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
+// Under AddressSanitizer every block comes from the heap, which its leak
+// checker scans for pointers; mappings it does not look into.
+#if defined(BRIVEL_ADDRESS_SANITIZER)
 constexpr bool kMapLargeBlocks = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kMapLargeBlocks = false;
-#else
-constexpr bool kMapLargeBlocks = true;
-#endif
 #else
 constexpr bool kMapLargeBlocks = true;
 #endif

@@ -6,6 +6,7 @@
 
 #include "platform/message_queue.h"
 
+#include "common/sanitizers.h"
 #include "platform/message_window.h"
 #include "platform/window_table.h"
 
@@ -95,13 +96,6 @@ void SpinWhile(Clock::time_point deadline, Waiting waiting)
 // which ThreadSanitizer cannot see (Qt is not built with it): without these
 // two it takes the event's construction on one thread and its reading on
 // the other for a race. Nothing happens in other builds.
-#if defined(__SANITIZE_THREAD__)
-#define BRIVEL_THREAD_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define BRIVEL_THREAD_SANITIZER 1
-#endif
-#endif
 #if defined(BRIVEL_THREAD_SANITIZER)
 extern "C" void __tsan_acquire(void* address);
 extern "C" void __tsan_release(void* address);

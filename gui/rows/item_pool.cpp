@@ -1,6 +1,7 @@
 #include "gui/rows/item_pool.h"
 
 #include "common/large_array.h"
+#include "common/sanitizers.h"
 
 #include <algorithm>
 #include <cassert>
@@ -8,14 +9,7 @@
 #include <new>
 #include <vector>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define BRIVEL_ITEM_POOL_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define BRIVEL_ITEM_POOL_ASAN 1
-#endif
-#endif
-#ifdef BRIVEL_ITEM_POOL_ASAN
+#ifdef BRIVEL_ADDRESS_SANITIZER
 #include <sanitizer/asan_interface.h>
 #endif
 
@@ -27,13 +21,13 @@ namespace {
 // destroyed item is still reported although its memory stays in the pool.
 void Poison([[maybe_unused]] const void* address, [[maybe_unused]] size_t bytes) noexcept
 {
-#ifdef BRIVEL_ITEM_POOL_ASAN
+#ifdef BRIVEL_ADDRESS_SANITIZER
     ASAN_POISON_MEMORY_REGION(address, bytes);
 #endif
 }
 void Unpoison([[maybe_unused]] const void* address, [[maybe_unused]] size_t bytes) noexcept
 {
-#ifdef BRIVEL_ITEM_POOL_ASAN
+#ifdef BRIVEL_ADDRESS_SANITIZER
     ASAN_UNPOISON_MEMORY_REGION(address, bytes);
 #endif
 }

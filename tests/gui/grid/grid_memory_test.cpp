@@ -2,6 +2,7 @@
 // the process-wide parts (the live-item set, the registry, the dispatcher's
 // queue, the text cache) stay bounded across a thousand windows.
 
+#include "common/sanitizers.h"
 #include "tests/gui/grid/grid_test_support.h"
 
 #include <malloc.h>
@@ -27,7 +28,7 @@ double HeapInUseMb()
 
 TEST(GridMemoryTest, AThousandWindowsOfAThousandRowsKeepNoMemoryPerWindow)
 {
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#if defined(BRIVEL_ADDRESS_SANITIZER) || defined(BRIVEL_THREAD_SANITIZER)
     GTEST_SKIP() << "the sanitizers' allocators keep freed memory on purpose; their leak check covers this build";
 #endif
     std::vector<std::unique_ptr<CRowObject>> objects;
