@@ -54,9 +54,7 @@ void* CGridItem::operator new(std::size_t size)
 
 void CGridItem::operator delete(void* block, std::size_t size) noexcept
 {
-    if (CItemPool::CellOf(block) != CItemPool::ECell::kNone)
-        CItemPool::Free(block);
-    else
+    if (!CItemPool::Free(block))
         ::operator delete(block, size);
 }
 

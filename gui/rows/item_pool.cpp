@@ -56,6 +56,11 @@ struct CChunk {
 };
 static_assert(offsetof(CChunk, liveBits) <= kFieldBytes && sizeof(CChunk) <= kHeaderBytes);
 
+bool IsLiveAt(const CChunk& chunk, size_t index) noexcept
+{
+    return (chunk.liveBits[index / 64] & (uint64_t{1} << (index % 64))) != 0;
+}
+
 char* CellAt(CChunk* chunk, size_t index) noexcept
 {
     return reinterpret_cast<char*>(chunk) + kHeaderBytes + index * kCellSize;
@@ -65,7 +70,7 @@ struct CPool {
     std::vector<uintptr_t> chunks; // the chunks' addresses, sorted
     CChunk* partial = nullptr;     // chunks with a free or untouched cell
     CChunk* spare = nullptr;       // an empty chunk kept while every other one is full
-    size_t live = 0;               // cells marked live
+    size_t liveCount = 0;          // cells marked live
 
     void AddPartial(CChunk* chunk) noexcept
     {
@@ -105,6 +110,13 @@ struct CPool {
         chunks.erase(std::lower_bound(chunks.begin(), chunks.end(), base));
         Unpoison(CellAt(chunk, 0), kCells * kCellSize);
         Common::LargeArrayDetail::Free(chunk, kChunkBytes);
+    }
+    void MarkLive(CChunk* chunk, size_t index, bool live) noexcept
+    {
+        if (IsLiveAt(*chunk, index) == live)
+            return;
+        chunk->liveBits[index / 64] ^= uint64_t{1} << (index % 64);
+        live ? ++liveCount : --liveCount;
     }
     // The chunk and cell index of `address`; false when it is no cell's start.
     bool Locate(const void* address, CChunk*& chunk, size_t& index) const noexcept
@@ -151,17 +163,15 @@ void* CItemPool::Allocate()
     return cell;
 }
 
-void CItemPool::Free(void* cell) noexcept
+bool CItemPool::Free(void* cell) noexcept
 {
     CPool& pool = Pool();
     CChunk* chunk = nullptr;
     size_t index = 0;
-    const bool found = pool.Locate(cell, chunk, index);
-    assert(found && chunk->allocated > 0 && "a cell of the pool");
-    if (!found)
-        return;
-    if (chunk->liveBits[index / 64] & (uint64_t{1} << (index % 64)))
-        SetLive(cell, false); // normally cleared by the item's destructor
+    if (!pool.Locate(cell, chunk, index))
+        return false;
+    assert(chunk->allocated > 0 && "a cell handed out");
+    pool.MarkLive(chunk, index, false); // normally done by the item's destructor already
     *static_cast<void**>(cell) = chunk->freeList;
     chunk->freeList = cell;
     Poison(cell, kCellSize);
@@ -179,21 +189,18 @@ void CItemPool::Free(void* cell) noexcept
         else
             pool.spare = chunk;
     }
+    return true;
 }
 
-void CItemPool::SetLive(const void* cell, bool live) noexcept
+bool CItemPool::SetLive(const void* cell, bool live) noexcept
 {
     CPool& pool = Pool();
     CChunk* chunk = nullptr;
     size_t index = 0;
     if (!pool.Locate(cell, chunk, index))
-        return;
-    uint64_t& word = chunk->liveBits[index / 64];
-    const uint64_t bit = uint64_t{1} << (index % 64);
-    if (((word & bit) != 0) == live)
-        return;
-    word ^= bit;
-    live ? ++pool.live : --pool.live;
+        return false;
+    pool.MarkLive(chunk, index, live);
+    return true;
 }
 
 CItemPool::ECell CItemPool::CellOf(const void* address) noexcept
@@ -203,12 +210,12 @@ CItemPool::ECell CItemPool::CellOf(const void* address) noexcept
     size_t index = 0;
     if (!pool.Locate(address, chunk, index))
         return ECell::kNone;
-    return (chunk->liveBits[index / 64] & (uint64_t{1} << (index % 64))) ? ECell::kLive : ECell::kFree;
+    return IsLiveAt(*chunk, index) ? ECell::kLive : ECell::kFree;
 }
 
 size_t CItemPool::LiveCount() noexcept
 {
-    return Pool().live;
+    return Pool().liveCount;
 }
 
 size_t CItemPool::ChunkCountForTesting() noexcept

@@ -38,10 +38,12 @@ public:
 
     // A cell of kCellSize bytes; throws std::bad_alloc.
     static void* Allocate();
-    // Gives back a cell that Allocate returned.
-    static void Free(void* cell) noexcept;
-    // Marks a cell as holding a live item, or not.
-    static void SetLive(const void* cell, bool live) noexcept;
+    // Gives back a cell that Allocate returned; false, doing nothing, when
+    // `cell` is not one of the pool's cells.
+    static bool Free(void* cell) noexcept;
+    // Marks a cell as holding a live item, or not; false, doing nothing,
+    // when `cell` is not one of the pool's cells.
+    static bool SetLive(const void* cell, bool live) noexcept;
     // kNone when `address` is not the start of one of the pool's cells.
     // Never dereferences `address`.
     static ECell CellOf(const void* address) noexcept;

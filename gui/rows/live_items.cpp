@@ -38,20 +38,16 @@ CPointerSet* Set()
 
 void CLiveItems::Add(const CGridItem* item)
 {
-    if (CItemPool::CellOf(item) != CItemPool::ECell::kNone) {
-        CItemPool::SetLive(item, true);
+    if (CItemPool::SetLive(item, true))
         return;
-    }
     if (CPointerSet* const set = Set())
         set->Insert(reinterpret_cast<uintptr_t>(item)); // new: the address's last item left the set
 }
 
 void CLiveItems::Remove(const CGridItem* item) noexcept
 {
-    if (CItemPool::CellOf(item) != CItemPool::ECell::kNone) {
-        CItemPool::SetLive(item, false);
+    if (CItemPool::SetLive(item, false))
         return;
-    }
     if (CPointerSet* const set = Set())
         if (uintptr_t* const slot = set->Find(reinterpret_cast<uintptr_t>(item)))
             set->Erase(slot);
