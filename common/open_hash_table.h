@@ -102,14 +102,12 @@ public:
     template <class F>
     void ForEach(F&& f) const
     {
-        m_table.ForEach(f);
-        m_draining.ForEach(f);
+        VisitUsed(*this, f);
     }
     template <class F>
     void ForEach(F&& f)
     {
-        m_table.ForEach(f);
-        m_draining.ForEach(f);
+        VisitUsed(*this, f);
     }
 
     // Probe chains unbroken, counts right, load within bounds. Empty when
@@ -172,21 +170,17 @@ private:
             return &slots[index];
         }
         void EraseAt(size_t index) noexcept;
-        template <class F>
-        void ForEach(F& f) const
-        {
-            for (size_t index = 0; index < slots.Size() && size != 0; ++index)
-                if (KeyOf(slots[index]) != 0)
-                    f(slots[index]);
-        }
-        template <class F>
-        void ForEach(F& f)
-        {
-            for (size_t index = 0; index < slots.Size() && size != 0; ++index)
-                if (KeyOf(slots[index]) != 0)
-                    f(slots[index]);
-        }
     };
+
+    // ForEach for a const or non-const table: `self`'s constness reaches f.
+    template <class Self, class F>
+    static void VisitUsed(Self& self, F& f)
+    {
+        for (auto* array : {&self.m_table, &self.m_draining})
+            for (size_t index = 0; index < array->slots.Size() && array->size != 0; ++index)
+                if (KeyOf(array->slots[index]) != 0)
+                    f(array->slots[index]);
+    }
 
     static CArray MakeArray(size_t capacity); // may throw std::bad_alloc
     void StartResize(size_t capacity);        // may throw std::bad_alloc: nothing changed then
