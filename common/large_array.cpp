@@ -8,7 +8,7 @@
 #include <cstring>
 #include <new>
 
-namespace Brivel::Common::LargeArrayDetail {
+namespace Brivel::Common {
 
 namespace {
 
@@ -22,20 +22,20 @@ constexpr bool kMapLargeBlocks = true;
 
 bool IsMapped(size_t bytes) noexcept
 {
-    return kMapLargeBlocks && bytes >= kHugePage;
+    return kMapLargeBlocks && bytes >= kHugePageBytes;
 }
 
 // A mapping of `bytes` (a multiple of nothing in particular) starting on a
 // 2 MiB boundary: map 2 MiB more, then unmap the ends around the aligned part.
 void* MapAligned(size_t bytes)
 {
-    const size_t length = (bytes + kHugePage - 1) & ~(kHugePage - 1);
-    const size_t mapped = length + kHugePage;
+    const size_t length = (bytes + kHugePageBytes - 1) & ~(kHugePageBytes - 1);
+    const size_t mapped = length + kHugePageBytes;
     void* const raw = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (raw == MAP_FAILED)
         throw std::bad_alloc();
     const uintptr_t start = reinterpret_cast<uintptr_t>(raw);
-    const uintptr_t aligned = (start + kHugePage - 1) & ~(kHugePage - 1);
+    const uintptr_t aligned = (start + kHugePageBytes - 1) & ~(kHugePageBytes - 1);
     if (aligned > start)
         munmap(raw, aligned - start);
     const uintptr_t end = start + mapped;
@@ -50,13 +50,13 @@ void* MapAligned(size_t bytes)
 
 } // namespace
 
-void* AllocateZeroed(size_t bytes)
+void* AllocateZeroedBlock(size_t bytes)
 {
     if (IsMapped(bytes))
         return MapAligned(bytes);
-    if (bytes >= kHugePage) {
+    if (bytes >= kHugePageBytes) {
         // From the heap, but aligned as a mapping would be.
-        void* const block = std::aligned_alloc(kHugePage, (bytes + kHugePage - 1) & ~(kHugePage - 1));
+        void* const block = std::aligned_alloc(kHugePageBytes, (bytes + kHugePageBytes - 1) & ~(kHugePageBytes - 1));
         if (block == nullptr)
             throw std::bad_alloc();
         std::memset(block, 0, bytes);
@@ -68,12 +68,12 @@ void* AllocateZeroed(size_t bytes)
     return block;
 }
 
-void Free(void* block, size_t bytes) noexcept
+void FreeZeroedBlock(void* block, size_t bytes) noexcept
 {
     if (IsMapped(bytes))
-        munmap(block, (bytes + kHugePage - 1) & ~(kHugePage - 1));
+        munmap(block, (bytes + kHugePageBytes - 1) & ~(kHugePageBytes - 1));
     else
         std::free(block);
 }
 
-} // namespace Brivel::Common::LargeArrayDetail
+} // namespace Brivel::Common

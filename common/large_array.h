@@ -28,14 +28,15 @@
 
 namespace Brivel::Common {
 
-namespace LargeArrayDetail {
-inline constexpr size_t kHugePage = size_t{2} << 20;
+// The blocks under CLargeArray, also used on their own (the grid's item
+// pool takes its 2 MiB chunks from here).
+inline constexpr size_t kHugePageBytes = size_t{2} << 20;
 // A zero-filled block of `bytes`, aligned to 16 bytes, or to 2 MiB when it is
-// that large (in every build); throws std::bad_alloc.
-void* AllocateZeroed(size_t bytes);
-// Frees a block that AllocateZeroed returned for the same `bytes`.
-void Free(void* block, size_t bytes) noexcept;
-} // namespace LargeArrayDetail
+// that large (in every build), mapped as described at the top of this file;
+// throws std::bad_alloc.
+void* AllocateZeroedBlock(size_t bytes);
+// Frees a block that AllocateZeroedBlock returned for the same `bytes`.
+void FreeZeroedBlock(void* block, size_t bytes) noexcept;
 
 // See the top of this file.
 template <class T>
@@ -53,7 +54,7 @@ public:
             return;
         if (count > SIZE_MAX / sizeof(T))
             throw std::bad_array_new_length();
-        m_data = static_cast<T*>(LargeArrayDetail::AllocateZeroed(count * sizeof(T)));
+        m_data = static_cast<T*>(AllocateZeroedBlock(count * sizeof(T)));
         m_count = count;
     }
     // Takes `other`'s block; `other` is left empty.
@@ -85,7 +86,7 @@ private:
     {
         if (m_data == nullptr)
             return;
-        LargeArrayDetail::Free(m_data, m_count * sizeof(T));
+        FreeZeroedBlock(m_data, m_count * sizeof(T));
         m_data = nullptr;
         m_count = 0;
     }

@@ -32,7 +32,7 @@ void Unpoison([[maybe_unused]] const void* address, [[maybe_unused]] size_t byte
 #endif
 }
 
-constexpr size_t kChunkBytes = Common::LargeArrayDetail::kHugePage;
+constexpr size_t kChunkBytes = Common::kHugePageBytes;
 constexpr size_t kCellSize = CItemPool::kCellSize;
 static_assert(kCellSize % CItemPool::kCellAlignment == 0);
 
@@ -92,7 +92,7 @@ struct CPool {
     CChunk* AddChunk()
     {
         chunks.reserve(chunks.size() + 1); // may throw: nothing changed yet
-        void* const block = Common::LargeArrayDetail::AllocateZeroed(kChunkBytes); // 2 MiB aligned
+        void* const block = Common::AllocateZeroedBlock(kChunkBytes); // 2 MiB aligned
         const auto base = reinterpret_cast<uintptr_t>(block);
         chunks.insert(std::lower_bound(chunks.begin(), chunks.end(), base), base);
         CChunk* const chunk = new (block) CChunk(); // placement: the chunk owns its own header
@@ -109,7 +109,7 @@ struct CPool {
         const auto base = reinterpret_cast<uintptr_t>(chunk);
         chunks.erase(std::lower_bound(chunks.begin(), chunks.end(), base));
         Unpoison(CellAt(chunk, 0), kCells * kCellSize);
-        Common::LargeArrayDetail::Free(chunk, kChunkBytes);
+        Common::FreeZeroedBlock(chunk, kChunkBytes);
     }
     void MarkLive(CChunk* chunk, size_t index, bool live) noexcept
     {

@@ -16,8 +16,8 @@ TEST(LargeArrayTest, SmallAndHugeBlocksStartZeroedAndMoveTheirElements)
         EXPECT_EQ(array[0], 0u);
         EXPECT_EQ(array[count - 1], 0u);
         array[count - 1] = 42;
-        if (count * sizeof(uint64_t) >= LargeArrayDetail::kHugePage) {
-            EXPECT_EQ(reinterpret_cast<uintptr_t>(&array[0]) % LargeArrayDetail::kHugePage, 0u);
+        if (count * sizeof(uint64_t) >= kHugePageBytes) {
+            EXPECT_EQ(reinterpret_cast<uintptr_t>(&array[0]) % kHugePageBytes, 0u);
         }
         CLargeArray<uint64_t> moved(std::move(array));
         EXPECT_EQ(array.Size(), 0u);
