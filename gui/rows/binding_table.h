@@ -148,7 +148,6 @@ public:
     // they hold, else the first fault found.
     std::string CheckInvariantsForTesting() const;
     size_t CapacityForTesting() const noexcept { return m_entries.CapacityForTesting(); } // for tests: the slot count
-    bool IsResizingForTesting() const noexcept { return m_entries.IsResizingForTesting(); } // for tests: a resize is under way
 
 private:
     static_assert(sizeof(CEntry) == 24, "one slot per bound object, doubled at most: keep it small");
