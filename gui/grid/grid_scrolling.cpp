@@ -30,6 +30,18 @@ namespace Brivel::GUI {
 
 using CGridImpl = CGrid::CGridImpl;
 using Platform::CRect;
+using Platform::Detail::SaturateInt32;
+
+namespace {
+
+// The fixed and scrollable columns' width together. Each part is saturated on
+// its own (a loaded layout may hold absurd widths), so their sum is too.
+int32_t TotalWidth(const CHeader& header)
+{
+    return SaturateInt32(int64_t(header.GetFixedWidth()) + header.GetScrollableWidth());
+}
+
+} // namespace
 
 // ---- Client area and invalidation ----
 
@@ -273,14 +285,14 @@ void CGridImpl::HScroll(HScrollAction action, int32_t position)
             column = index > 0 ? m_header->GetColumn(index - 1) : nullptr;
         }
         if (column != nullptr)
-            next = pos + rectOf(column).left - fixed;
+            next = SaturateInt32(int64_t(pos) + rectOf(column).left - fixed);
         break;
     }
     case HScrollAction::LineRight: {
         if (const CColumn* column = m_header->HitTest(this, fixed)) {
             const Platform::CRect rect = rectOf(column);
             if (rect.right >= 1)
-                next = pos + rect.right - fixed;
+                next = SaturateInt32(int64_t(pos) + rect.right - fixed);
         }
         break;
     }
@@ -288,15 +300,15 @@ void CGridImpl::HScroll(HScrollAction action, int32_t position)
         if (const CColumn* column = m_header->HitTest(this, fixed)) {
             const Platform::CRect rect = rectOf(column);
             if (rect.right >= 1)
-                next = pos + rect.right - width - fixed;
+                next = SaturateInt32(int64_t(pos) + rect.right - width - fixed);
         }
         break;
     }
     case HScrollAction::PageRight: {
-        if (const CColumn* column = m_header->HitTest(this, fixed + width - 1)) {
+        if (const CColumn* column = m_header->HitTest(this, SaturateInt32(int64_t(fixed) + width - 1))) {
             const Platform::CRect rect = rectOf(column);
             if (rect.right >= 1)
-                next = pos + rect.left - fixed;
+                next = SaturateInt32(int64_t(pos) + rect.left - fixed);
         }
         break;
     }
@@ -309,7 +321,7 @@ void CGridImpl::HScroll(HScrollAction action, int32_t position)
         InvalidateAll();
         return;
     case HScrollAction::RightEnd:
-        SetHorizontalPos(m_header->GetScrollableWidth() + fixed);
+        SetHorizontalPos(TotalWidth(*m_header));
         InvalidateAll();
         return;
     case HScrollAction::EndScroll:
@@ -387,7 +399,7 @@ bool CGridImpl::NeedsHorizontalBar() const
 {
     if (m_header == nullptr)
         return false;
-    return m_header->GetFixedWidth() + m_header->GetScrollableWidth() > ClientRect().Width();
+    return TotalWidth(*m_header) > ClientRect().Width();
 }
 
 void CGridImpl::PlaceScrollBars()
@@ -431,8 +443,8 @@ void CGridImpl::UpdateLayout()
     {
         const QSignalBlocker block(m_scroll.hbar);
         const int32_t width = ClientRect().Width();
-        const int32_t total = m_header ? m_header->GetFixedWidth() + m_header->GetScrollableWidth() : 0;
-        m_scroll.hbar->setRange(0, std::max(total - width, 0));
+        const int32_t total = m_header ? TotalWidth(*m_header) : 0;
+        m_scroll.hbar->setRange(0, std::max(SaturateInt32(int64_t(total) - width), 0));
         m_scroll.hbar->setPageStep(std::max(width, 1));
         m_scroll.hbar->setSingleStep(std::max(width / 20, 1));
         m_scroll.hbar->setValue(GetHorizontalPos());
