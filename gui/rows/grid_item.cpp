@@ -172,7 +172,7 @@ void CGridItem::OnDataChanged(int32_t fieldId)
 {
     const int32_t now = Common::GetProcessClock();
     if (fieldId == kAllFields)
-        m_rowChangeTime = now;
+        SetRowChangeTime(now);
     else if (fieldId != kNoFieldSet)
         RecordFieldChange(fieldId, now);
     CRowList* const list = m_list;
@@ -182,7 +182,7 @@ void CGridItem::OnDataChanged(int32_t fieldId)
 
 int32_t CGridItem::GetChangeAge(int32_t fieldId, int32_t now) const noexcept
 {
-    int32_t changed = m_rowChangeTime;
+    int32_t changed = GetRowChangeTime();
     if (fieldId != kAllFields && fieldId != kNoFieldSet) {
         if (const HighlightRecord* record = FindHighlightRecord(fieldId); record && record->lastChangeTime != kNever)
             changed = record->lastChangeTime;
@@ -203,10 +203,9 @@ struct FieldIdLess {
 
 const HighlightRecord* CGridItem::FindHighlightRecord(int32_t fieldId) const noexcept
 {
-    const HighlightRecord* const begin = m_highlights.get();
-    const HighlightRecord* const end = begin + m_highlightCount;
-    const HighlightRecord* const found = std::lower_bound(begin, end, fieldId, FieldIdLess());
-    return found != end && found->fieldId == fieldId ? found : nullptr;
+    const std::span<HighlightRecord> fields = FieldRecords();
+    const auto found = std::lower_bound(fields.begin(), fields.end(), fieldId, FieldIdLess());
+    return found != fields.end() && found->fieldId == fieldId ? &*found : nullptr;
 }
 
 HighlightRecord* CGridItem::FindHighlightRecord(int32_t fieldId) noexcept
@@ -220,7 +219,9 @@ HighlightRecord* CGridItem::RecordFieldChange(int32_t fieldId, int32_t now)
         record->lastChangeTime = now;
         return record;
     }
-    return InsertHighlightRecord(fieldId, now, kNever);
+    const std::span<HighlightRecord> fields = FieldRecords();
+    const auto slot = std::lower_bound(fields.begin(), fields.end(), fieldId, FieldIdLess()) - fields.begin();
+    return InsertHighlightRecord((HasRowRecord() ? 1 : 0) + static_cast<size_t>(slot), {fieldId, now, kNever});
 }
 
 HighlightRecord* CGridItem::SetFieldHighlightExpiry(int32_t fieldId, int32_t now, int32_t expiry)
@@ -229,15 +230,42 @@ HighlightRecord* CGridItem::SetFieldHighlightExpiry(int32_t fieldId, int32_t now
         record->expiry = expiry;
         return record;
     }
-    return InsertHighlightRecord(fieldId, now, expiry);
+    const std::span<HighlightRecord> fields = FieldRecords();
+    const auto slot = std::lower_bound(fields.begin(), fields.end(), fieldId, FieldIdLess()) - fields.begin();
+    return InsertHighlightRecord((HasRowRecord() ? 1 : 0) + static_cast<size_t>(slot), {fieldId, now, expiry});
 }
 
-HighlightRecord* CGridItem::InsertHighlightRecord(int32_t fieldId, int32_t now, int32_t expiry)
+HighlightRecord* CGridItem::RowRecord()
+{
+    if (HasRowRecord())
+        return &m_highlights[0];
+    HighlightRecord* const record = InsertHighlightRecord(0, {kRowRecordField, kNever, kNever});
+    if (record != nullptr)
+        m_flags |= kRowRecordFlag;
+    return record;
+}
+
+void CGridItem::SetRowChangeTime(int32_t time)
+{
+    if (time == kNever && !HasRowRecord())
+        return;
+    if (HighlightRecord* const record = RowRecord())
+        record->lastChangeTime = time;
+}
+
+void CGridItem::SetRowHighlightExpiry(int32_t time)
+{
+    if (time == kNever && !HasRowRecord())
+        return;
+    if (HighlightRecord* const record = RowRecord())
+        record->expiry = time;
+}
+
+HighlightRecord* CGridItem::InsertHighlightRecord(size_t slot, const HighlightRecord& record)
 {
     if (m_highlightCount == kMaxHighlightRecords)
         return nullptr;
     HighlightRecord* begin = m_highlights.get();
-    const size_t slot = static_cast<size_t>(std::lower_bound(begin, begin + m_highlightCount, fieldId, FieldIdLess()) - begin);
     if (m_highlightCount == HighlightCapacity()) {
         // Slow path, the first change of a field on this row: 4 records, then
         // doubling (a row usually has a handful of changing columns), the
@@ -251,7 +279,7 @@ HighlightRecord* CGridItem::InsertHighlightRecord(int32_t fieldId, int32_t now, 
         begin = m_highlights.get();
     }
     std::copy_backward(begin + slot, begin + m_highlightCount, begin + m_highlightCount + 1);
-    begin[slot] = HighlightRecord{fieldId, now, expiry};
+    begin[slot] = record;
     ++m_highlightCount;
     return begin + slot;
 }

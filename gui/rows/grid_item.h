@@ -205,9 +205,11 @@ public:
     // has no record; -1 when never changed.
     int32_t GetChangeAge(int32_t fieldId, int32_t now) const noexcept;
 
-    // The records, sorted by field id; the grid resets expiries in place.
-    std::span<HighlightRecord> GetHighlightRecords() noexcept { return {m_highlights.get(), m_highlightCount}; }
-    std::span<const HighlightRecord> GetHighlightRecords() const noexcept { return {m_highlights.get(), m_highlightCount}; }
+    // The fields' records, sorted by field id; the grid resets expiries in
+    // place. (The row's own record, when it has one, comes before them and
+    // is not part of this span.)
+    std::span<HighlightRecord> GetHighlightRecords() noexcept { return FieldRecords(); }
+    std::span<const HighlightRecord> GetHighlightRecords() const noexcept { return FieldRecords(); }
     // The field's record; null when it has none.
     HighlightRecord* FindHighlightRecord(int32_t fieldId) noexcept;
     const HighlightRecord* FindHighlightRecord(int32_t fieldId) const noexcept;
@@ -219,12 +221,17 @@ public:
     // when it has no record. Null as for RecordFieldChange.
     HighlightRecord* SetFieldHighlightExpiry(int32_t fieldId, int32_t now, int32_t expiry);
 
-    // The row's last change time (process clock ms; kNever: none).
-    int32_t GetRowChangeTime() const noexcept { return m_rowChangeTime; }
-    void SetRowChangeTime(int32_t time) noexcept { m_rowChangeTime = time; }
-    // When the row's highlight ends (process clock ms; kNever: none).
-    int32_t GetRowHighlightExpiry() const noexcept { return m_rowHighlightExpiry; }
-    void SetRowHighlightExpiry(int32_t time) noexcept { m_rowHighlightExpiry = time; } // see the getter
+    // The row's last change time (process clock ms; kNever: none). Kept in
+    // the row's own highlight record, made by the first time or expiry set
+    // (so a row that never changes as a whole carries none); a row that
+    // already holds kMaxHighlightRecords field records keeps none. Setting
+    // throws std::bad_alloc when the record cannot be made.
+    int32_t GetRowChangeTime() const noexcept { return HasRowRecord() ? m_highlights[0].lastChangeTime : kNever; }
+    void SetRowChangeTime(int32_t time);
+    // When the row's highlight ends (process clock ms; kNever: none); kept
+    // as the change time is.
+    int32_t GetRowHighlightExpiry() const noexcept { return HasRowRecord() ? m_highlights[0].expiry : kNever; }
+    void SetRowHighlightExpiry(int32_t time);
 
     static constexpr int32_t kMaxHighlightRecords = UINT16_MAX; // the most field records an item holds
 
@@ -240,14 +247,30 @@ private:
         kSelectedFlag = 1 << 1,
         kFilteredFlag = 1 << 2,
         kRootFlag = 1 << 3,
+        kRowRecordFlag = 1 << 4, // m_highlights[0] is the row's own record
     };
+
+    // The row record's field id: it sorts before every field's, and no
+    // search by field id looks at it (FieldRecords leaves it out).
+    static constexpr int32_t kRowRecordField = INT32_MIN;
+
+    bool HasRowRecord() const noexcept { return (m_flags & kRowRecordFlag) != 0; }
+    std::span<HighlightRecord> FieldRecords() const noexcept
+    {
+        const size_t row = HasRowRecord() ? 1 : 0;
+        return {m_highlights.get() + row, m_highlightCount - row};
+    }
+    // The row's record, made (with kNever times) when it has none; null when
+    // the item holds kMaxHighlightRecords records already.
+    HighlightRecord* RowRecord();
 
     // Drops the binding of an object that is being destroyed without calling
     // back into it; the registry erases the pair itself. Thread: any thread,
     // under the registry's lock.
     void ClearDisposedDataObject() noexcept { m_dataObject.store(nullptr, std::memory_order_release); }
 
-    HighlightRecord* InsertHighlightRecord(int32_t fieldId, int32_t now, int32_t expiry);
+    // Inserts `record` at `slot` of the records, growing their room.
+    HighlightRecord* InsertHighlightRecord(size_t slot, const HighlightRecord& record);
     int32_t HighlightCapacity() const noexcept
     {
         return m_highlightCapacityCode == 0 ? 0
@@ -262,8 +285,6 @@ private:
     int32_t m_visibleDescendants = 0; // flat entries below this item
     int32_t m_rowHeight = 14;
     int32_t m_selectionIndex = -1;    // index in the list's selection set, -1 when not in it
-    int32_t m_rowChangeTime = kNever;
-    int32_t m_rowHighlightExpiry = kNever;
     uint16_t m_highlightCount = 0;
     uint8_t m_flags = 0;
     // The highlight records' room, coded to share a byte (HighlightCapacity):
@@ -295,11 +316,13 @@ void CGridItem::ForEachDescendant(Visit&& visit) const
 }
 
 // Every row of every grid is one of these, and a benchmark grid holds a
-// million: growing the item is a decision, not an accident. 104 bytes (a
+// million: growing the item is a decision, not an accident. 96 bytes (a
 // cell of the item pool, item_pool.h): the vtable, two hooks, seven pointers,
-// the two-word children list and 24 bytes of counts, times and flags. The
-// sort values live in a block of their own, as many as the list has keys.
-static_assert(sizeof(CGridItem) <= 104, "CGridItem is allocated per row; keep it small");
+// the two-word children list and 16 bytes of counts and flags. The sort
+// values live in a block of their own, as many as the list has keys; the
+// row's change time and expiry in its highlight records, made when it first
+// changes.
+static_assert(sizeof(CGridItem) <= 96, "CGridItem is allocated per row; keep it small");
 static_assert(CGridItem::kSortValueCount < 8, "the sort value count has three bits");
 
 } // namespace Brivel::GUI

@@ -98,6 +98,28 @@ TEST_F(GridItemChangeTest, RowChangesAndAges)
     EXPECT_EQ(m_owner.dataChanges.size(), 1u);
 }
 
+TEST_F(GridItemChangeTest, TheRowsTimesStayApartFromEveryFieldsRecord)
+{
+    m_item->SetRowHighlightExpiry(CGridItem::kNever); // nothing to keep: nothing made
+    EXPECT_EQ(m_item->GetRowHighlightExpiry(), CGridItem::kNever);
+    m_item->OnDataChanged(INT32_MIN); // a field with the lowest id of all
+    m_item->OnDataChanged(-7);
+    m_item->SetRowHighlightExpiry(4000);
+    AdvanceProcessClockForTesting(10);
+    m_item->OnDataChanged(CGridItem::kAllFields);
+    m_item->OnDataChanged(INT32_MIN);
+    EXPECT_EQ(m_item->GetRowChangeTime(), 1010);
+    EXPECT_EQ(m_item->GetRowHighlightExpiry(), 4000);
+    const auto records = m_item->GetHighlightRecords();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0], (HighlightRecord{INT32_MIN, 1010, CGridItem::kNever}));
+    EXPECT_EQ(records[1].fieldId, -7);
+    EXPECT_EQ(m_item->FindHighlightRecord(INT32_MIN), &records[0]);
+    m_item->SetRowHighlightExpiry(CGridItem::kNever);
+    EXPECT_EQ(m_item->GetRowHighlightExpiry(), CGridItem::kNever);
+    EXPECT_EQ(m_item->GetRowChangeTime(), 1010);
+}
+
 TEST_F(GridItemChangeTest, AgesAcrossTheClockWrap)
 {
     SetProcessClockForTesting(INT32_MAX - 10);
