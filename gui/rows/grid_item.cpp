@@ -238,7 +238,7 @@ HighlightRecord* CGridItem::SetFieldHighlightExpiry(int32_t fieldId, int32_t now
 HighlightRecord* CGridItem::RowRecord()
 {
     if (HasRowRecord())
-        return &m_highlights[0];
+        return &m_extras.Records()[0];
     HighlightRecord* const record = InsertHighlightRecord(0, {kRowRecordField, kNever, kNever});
     if (record != nullptr)
         m_flags |= kRowRecordFlag;
@@ -265,19 +265,14 @@ HighlightRecord* CGridItem::InsertHighlightRecord(size_t slot, const HighlightRe
 {
     if (m_highlightCount == kMaxHighlightRecords)
         return nullptr;
-    HighlightRecord* begin = m_highlights.get();
-    if (m_highlightCount == HighlightCapacity()) {
+    const int32_t room = m_extras.RecordCapacity();
+    if (m_highlightCount == room) {
         // Slow path, the first change of a field on this row: 4 records, then
         // doubling (a row usually has a handful of changing columns), the
         // last step to kMaxHighlightRecords.
-        const uint8_t code = m_highlightCapacityCode == 0 ? 2 : m_highlightCapacityCode + 1;
-        const int32_t capacity = code < 16 ? int32_t{1} << code : kMaxHighlightRecords;
-        auto grown = std::make_unique<HighlightRecord[]>(static_cast<size_t>(capacity));
-        std::copy(begin, begin + m_highlightCount, grown.get());
-        m_highlights = std::move(grown);
-        m_highlightCapacityCode = code & 0x1F;
-        begin = m_highlights.get();
+        m_extras.GrowRecords(room == 0 ? 4 : std::min(room * 2, kMaxHighlightRecords), m_highlightCount);
     }
+    HighlightRecord* const begin = m_extras.Records();
     std::copy_backward(begin + slot, begin + m_highlightCount, begin + m_highlightCount + 1);
     begin[slot] = record;
     ++m_highlightCount;
@@ -289,10 +284,9 @@ HighlightRecord* CGridItem::InsertHighlightRecord(size_t slot, const HighlightRe
 void CGridItem::ResizeSortValues(size_t count)
 {
     count = std::min(count, static_cast<size_t>(kSortValueCount));
-    if (count == m_sortValueCount)
+    if (count == m_extras.SortValues().size())
         return;
-    m_sortValues = count ? std::make_unique<Common::CFieldValue[]>(count) : nullptr;
-    m_sortValueCount = static_cast<uint8_t>(count) & 0x7;
+    m_extras.ResetSortValues(count, m_highlightCount);
 }
 
 } // namespace Brivel::GUI

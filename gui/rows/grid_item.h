@@ -39,6 +39,7 @@
 
 #include "common/field_value.h"
 #include "common/indexed_list.h"
+#include "gui/rows/row_extras.h"
 
 #include <atomic>
 #include <cstdint>
@@ -182,8 +183,8 @@ public:
     // ---- Sort values ----
     // Slot k holds the item's value for sort key k of its list; the grid
     // sizes and fills them, so that a row of an unsorted list holds none.
-    std::span<Common::CFieldValue> GetSortValues() noexcept { return {m_sortValues.get(), m_sortValueCount}; }
-    std::span<const Common::CFieldValue> GetSortValues() const noexcept { return {m_sortValues.get(), m_sortValueCount}; }
+    std::span<Common::CFieldValue> GetSortValues() noexcept { return m_extras.SortValues(); }
+    std::span<const Common::CFieldValue> GetSortValues() const noexcept { return m_extras.SortValues(); }
     // Gives the item `count` slots (at most kSortValueCount), keeping the
     // values when the count is unchanged and clearing them otherwise; 0 frees
     // them. Throws std::bad_alloc, leaving the slots as they were.
@@ -192,7 +193,7 @@ public:
     // ---- Change and highlight state ----
     // Starts loading the highlight records a change will look up; a hint
     // for a run of deliveries, changing nothing.
-    void PrefetchChangeState() const noexcept { __builtin_prefetch(m_highlights.get()); }
+    void PrefetchChangeState() const noexcept { __builtin_prefetch(m_extras.Address()); }
     // The item step of a data change, on the process clock: a real field id
     // records the field's change time (one record per field, the latest
     // change); kAllFields sets the row change time; kNoFieldSet records
@@ -226,11 +227,11 @@ public:
     // (so a row that never changes as a whole carries none); a row that
     // already holds kMaxHighlightRecords field records keeps none. Setting
     // throws std::bad_alloc when the record cannot be made.
-    int32_t GetRowChangeTime() const noexcept { return HasRowRecord() ? m_highlights[0].lastChangeTime : kNever; }
+    int32_t GetRowChangeTime() const noexcept { return HasRowRecord() ? m_extras.Records()[0].lastChangeTime : kNever; }
     void SetRowChangeTime(int32_t time);
     // When the row's highlight ends (process clock ms; kNever: none); kept
     // as the change time is.
-    int32_t GetRowHighlightExpiry() const noexcept { return HasRowRecord() ? m_highlights[0].expiry : kNever; }
+    int32_t GetRowHighlightExpiry() const noexcept { return HasRowRecord() ? m_extras.Records()[0].expiry : kNever; }
     void SetRowHighlightExpiry(int32_t time);
 
     static constexpr int32_t kMaxHighlightRecords = UINT16_MAX; // the most field records an item holds
@@ -247,7 +248,7 @@ private:
         kSelectedFlag = 1 << 1,
         kFilteredFlag = 1 << 2,
         kRootFlag = 1 << 3,
-        kRowRecordFlag = 1 << 4, // m_highlights[0] is the row's own record
+        kRowRecordFlag = 1 << 4, // the first highlight record is the row's own
     };
 
     // The row record's field id: it sorts before every field's, and no
@@ -258,7 +259,7 @@ private:
     std::span<HighlightRecord> FieldRecords() const noexcept
     {
         const size_t row = HasRowRecord() ? 1 : 0;
-        return {m_highlights.get() + row, m_highlightCount - row};
+        return {m_extras.Records() + row, m_highlightCount - row};
     }
     // The row's record, made (with kNever times) when it has none; null when
     // the item holds kMaxHighlightRecords records already.
@@ -271,12 +272,6 @@ private:
 
     // Inserts `record` at `slot` of the records, growing their room.
     HighlightRecord* InsertHighlightRecord(size_t slot, const HighlightRecord& record);
-    int32_t HighlightCapacity() const noexcept
-    {
-        return m_highlightCapacityCode == 0 ? 0
-               : m_highlightCapacityCode < 16 ? int32_t{1} << m_highlightCapacityCode
-                                              : kMaxHighlightRecords;
-    }
 
     std::atomic<Common::CDataObject*> m_dataObject{nullptr}; // Not owned; bound through the registry.
     CGridItem* m_parent = nullptr;    // Not owned; owns this.
@@ -285,14 +280,9 @@ private:
     int32_t m_visibleDescendants = 0; // flat entries below this item
     int32_t m_rowHeight = 14;
     int32_t m_selectionIndex = -1;    // index in the list's selection set, -1 when not in it
-    uint16_t m_highlightCount = 0;
+    uint16_t m_highlightCount = 0; // records in m_extras
     uint8_t m_flags = 0;
-    // The highlight records' room, coded to share a byte (HighlightCapacity):
-    // 0 none, 2 to 15 that power of two, 16 kMaxHighlightRecords.
-    uint8_t m_highlightCapacityCode : 5 = 0;
-    uint8_t m_sortValueCount : 3 = 0; // at most kSortValueCount
-    std::unique_ptr<Common::CFieldValue[]> m_sortValues; // m_sortValueCount slots, while the list is sorted
-    std::unique_ptr<HighlightRecord[]> m_highlights; // HighlightCapacity() slots, lazily
+    CRowExtras m_extras; // sort values while the list is sorted, highlight records once changed
 };
 
 template <class Visit>
@@ -316,13 +306,11 @@ void CGridItem::ForEachDescendant(Visit&& visit) const
 }
 
 // Every row of every grid is one of these, and a benchmark grid holds a
-// million: growing the item is a decision, not an accident. 96 bytes (a
-// cell of the item pool, item_pool.h): the vtable, two hooks, seven pointers,
-// the two-word children list and 16 bytes of counts and flags. The sort
-// values live in a block of their own, as many as the list has keys; the
-// row's change time and expiry in its highlight records, made when it first
-// changes.
-static_assert(sizeof(CGridItem) <= 96, "CGridItem is allocated per row; keep it small");
-static_assert(CGridItem::kSortValueCount < 8, "the sort value count has three bits");
+// million: growing the item is a decision, not an accident. 88 bytes (a
+// cell of the item pool, item_pool.h): the vtable, two hooks, seven pointers
+// (the last one to the row's extras: its sort values and highlight records,
+// made only when it needs them), the two-word children list and 16 bytes of
+// counts and flags.
+static_assert(sizeof(CGridItem) <= 88, "CGridItem is allocated per row; keep it small");
 
 } // namespace Brivel::GUI

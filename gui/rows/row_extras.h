@@ -1,0 +1,64 @@
+#pragma once
+// CRowExtras: the parts of a row item that most rows never need, kept in one
+// heap block behind one pointer: the cached sort values (while the row's list
+// is sorted) and the highlight records (once the row has changed). A row with
+// neither holds no block. A grid holds a million rows and more, so the item
+// itself carries only this pointer.
+//
+// Block layout: a header (the sort value count and the records' room), then
+// the sort values, then the records' room. The record count lives in the
+// item, which reads it without touching the block.
+//
+// Ownership: owns the block, its sort values and records.
+// Thread: that of its item (the GUI thread).
+
+#include "common/field_value.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace Brivel::GUI {
+
+struct HighlightRecord;
+
+// See the top of this file.
+class CRowExtras {
+public:
+    CRowExtras() noexcept = default;
+    CRowExtras(const CRowExtras&) = delete;
+    CRowExtras& operator=(const CRowExtras&) = delete;
+    ~CRowExtras() { Free(); }
+
+    // The cached sort values; empty without a block.
+    std::span<Common::CFieldValue> SortValues() const noexcept;
+    // The records' room: RecordCapacity() slots; null without a block.
+    HighlightRecord* Records() const noexcept;
+    // How many records the block has room for; 0 without a block.
+    int32_t RecordCapacity() const noexcept;
+    // The first cache line of the block (a hint for a run of changes).
+    const void* Address() const noexcept { return m_block; }
+
+    // Replaces the sort values by `count` empty ones, keeping the room and
+    // the first `recordCount` records. Throws std::bad_alloc, leaving
+    // everything as it was.
+    void ResetSortValues(size_t count, size_t recordCount);
+    // Gives the records room for `capacity`, keeping the first `recordCount`
+    // and the sort values. Throws std::bad_alloc, leaving everything as it
+    // was.
+    void GrowRecords(int32_t capacity, size_t recordCount);
+
+private:
+    struct CHeader;
+
+    // A new block with `sortCount` empty sort values and room for
+    // `capacity` records, the first `recordCount` copied from this one.
+    std::byte* MakeBlock(size_t sortCount, int32_t capacity, size_t recordCount) const;
+    // Destroys this block's sort values and frees it, taking `next` instead.
+    void Replace(std::byte* next) noexcept;
+    void Free() noexcept { Replace(nullptr); }
+
+    std::byte* m_block = nullptr; // CHeader, sort values, records; null: none
+};
+
+} // namespace Brivel::GUI
