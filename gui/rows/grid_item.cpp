@@ -38,7 +38,7 @@ CGridItem* CGridItem::Adopt(std::unique_ptr<CGridItem> item, CDataObject* object
         raw->m_list = detached;
         raw->m_rowHeight = detached->m_rowHeight;
         ++detached->m_memberCount;
-        detached->m_root->m_children.PushBack(raw);
+        detached->m_root->m_children->PushBack(raw);
     }
     raw->SetDataObject(object);
     return raw;
@@ -73,7 +73,7 @@ CGridItem::~CGridItem()
     if (list)
         list->Unlink(this, nullptr);
     else if (m_parent)
-        m_parent->m_children.Erase(this); // an item made after the detached list was torn down
+        m_parent->m_children->Erase(this); // an item made after the detached list was torn down
     m_parent = nullptr;
     CRowList::DestroyChildren(this);
     SetDataObject(nullptr);
@@ -81,6 +81,22 @@ CGridItem::~CGridItem()
         if (IsSelected())
             list->RemoveFromSelection(this);
         --list->m_memberCount;
+    }
+}
+
+// Constant-initialized: an item made by another file's static initializer
+// may already read it.
+constinit const CGridItem::ChildList CGridItem::kNoChildren;
+
+bool CGridItem::EnsureChildren() noexcept
+{
+    if (m_children)
+        return true;
+    try {
+        m_children = std::make_unique<ChildList>();
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
     }
 }
 

@@ -138,14 +138,14 @@ public:
     bool IsRoot() const noexcept { return (m_flags & kRootFlag) != 0; }
 
     // The number of children.
-    int32_t GetChildCount() const noexcept { return m_children.Size(); }
+    int32_t GetChildCount() const noexcept { return Children().Size(); }
     // The child at `index`; null when out of range.
-    CGridItem* GetChild(int32_t index) const noexcept { return m_children.At(index); }
+    CGridItem* GetChild(int32_t index) const noexcept { return Children().At(index); }
     // The index of `child` among the children; -1 when it is not a child.
-    int32_t GetChildIndex(const CGridItem* child) const noexcept { return m_children.IndexOf(child); }
+    int32_t GetChildIndex(const CGridItem* child) const noexcept { return Children().IndexOf(child); }
     // The children in display order (iterable; do not change the tree while
     // iterating).
-    const ChildList& GetChildren() const noexcept { return m_children; }
+    const ChildList& GetChildren() const noexcept { return Children(); }
     // Calls visit(CGridItem*) for every descendant in pre-order (display
     // order), descending into an item's children only when visit returns
     // true. Iterative: any depth. visit may change flat lists and item state,
@@ -255,6 +255,12 @@ private:
     // search by field id looks at it (FieldRecords leaves it out).
     static constexpr int32_t kRowRecordField = INT32_MIN;
 
+    // The children; a shared empty list while the item has never had any.
+    const ChildList& Children() const noexcept { return m_children ? *m_children : kNoChildren; }
+    // Makes the children list if there is none; false when it cannot be had.
+    bool EnsureChildren() noexcept;
+    static const ChildList kNoChildren;
+
     bool HasRowRecord() const noexcept { return (m_flags & kRowRecordFlag) != 0; }
     std::span<HighlightRecord> FieldRecords() const noexcept
     {
@@ -276,7 +282,7 @@ private:
     std::atomic<Common::CDataObject*> m_dataObject{nullptr}; // Not owned; bound through the registry.
     CGridItem* m_parent = nullptr;    // Not owned; owns this.
     CRowList* m_list = nullptr;       // Not owned.
-    ChildList m_children;             // owned items, display order
+    std::unique_ptr<ChildList> m_children; // owned items, display order; made with the first child
     int32_t m_visibleDescendants = 0; // flat entries below this item
     int32_t m_rowHeight = 14;
     int32_t m_selectionIndex = -1;    // index in the list's selection set, -1 when not in it
@@ -288,10 +294,10 @@ private:
 template <class Visit>
 void CGridItem::ForEachDescendant(Visit&& visit) const
 {
-    if (m_children.Empty())
+    if (Children().Empty())
         return;
     std::vector<ChildList::ConstIterator> stack; // one iterator per level below this item
-    stack.push_back(m_children.begin());
+    stack.push_back(m_children->begin());
     while (!stack.empty()) {
         ChildList::ConstIterator& next = stack.back();
         if (next == ChildList::ConstIterator()) {
@@ -300,17 +306,17 @@ void CGridItem::ForEachDescendant(Visit&& visit) const
         }
         CGridItem* const item = *next;
         ++next; // before the push below moves the stack
-        if (visit(item) && !item->m_children.Empty())
-            stack.push_back(item->m_children.begin());
+        if (visit(item) && !item->Children().Empty())
+            stack.push_back(item->m_children->begin());
     }
 }
 
 // Every row of every grid is one of these, and a benchmark grid holds a
-// million: growing the item is a decision, not an accident. 88 bytes (a
-// cell of the item pool, item_pool.h): the vtable, two hooks, seven pointers
-// (the last one to the row's extras: its sort values and highlight records,
-// made only when it needs them), the two-word children list and 16 bytes of
+// million: growing the item is a decision, not an accident. 80 bytes (a
+// cell of the item pool, item_pool.h): the vtable, two hooks, five pointers
+// (two of them to parts made only when the row needs them: its children list,
+// and its extras, the sort values and highlight records) and 16 bytes of
 // counts and flags.
-static_assert(sizeof(CGridItem) <= 88, "CGridItem is allocated per row; keep it small");
+static_assert(sizeof(CGridItem) <= 80, "CGridItem is allocated per row; keep it small");
 
 } // namespace Brivel::GUI

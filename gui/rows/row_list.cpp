@@ -134,6 +134,8 @@ void CRowList::Init()
     m_root->m_flags = CGridItem::kRootFlag | CGridItem::kExpandedFlag;
     m_root->m_list = this;
     m_root->m_rowHeight = m_rowHeight;
+    if (!m_root->EnsureChildren())
+        throw std::bad_alloc();
 }
 
 CRowList::~CRowList()
@@ -238,14 +240,14 @@ int32_t CRowList::FlatPositionFor(const CGridItem* item, int32_t childIndex) con
 {
     const CGridItem* const parent = TreeParentOf(item);
     if (childIndex < 0)
-        childIndex = parent->m_children.IndexOf(item);
+        childIndex = parent->Children().IndexOf(item);
     // The last top-level row (an add at the tail): every shown row of the
     // list lies before it. Saves the walk back to a shown sibling and its
     // index, two climbs of the trees.
-    if (parent->IsRoot() && childIndex == parent->m_children.Size() - 1 && !item->IsShown())
+    if (parent->IsRoot() && childIndex == parent->Children().Size() - 1 && !item->IsShown())
         return m_flat.Size();
     for (int32_t index = childIndex - 1; index >= 0; --index) {
-        const CGridItem* const sibling = parent->m_children.At(index);
+        const CGridItem* const sibling = parent->Children().At(index);
         if (sibling->IsShown())
             return m_flat.IndexOf(sibling) + sibling->m_visibleDescendants + 1;
     }
@@ -266,14 +268,14 @@ void CRowList::ShowSubtree(CGridItem* item, COperation& op, int32_t childIndex)
     op.Event(kNotifyItemShown, item);
     int32_t shown = 1; // rows inserted so far, from `row` on
     item->m_visibleDescendants = 0;
-    if (item->IsExpanded() && !item->m_children.Empty()) {
+    if (item->IsExpanded() && !item->Children().Empty()) {
         struct Level {
             CGridItem* item;
             ChildIterator next;
             int32_t firstBelow; // value of `shown` right after the item's own row
         };
         std::vector<Level> stack;
-        stack.push_back({item, item->m_children.begin(), shown});
+        stack.push_back({item, item->Children().begin(), shown});
         while (!stack.empty()) {
             Level& level = stack.back();
             if (level.next == ChildIterator()) {
@@ -289,8 +291,8 @@ void CRowList::ShowSubtree(CGridItem* item, COperation& op, int32_t childIndex)
             op.Event(kNotifyItemShown, child);
             ++shown;
             child->m_visibleDescendants = 0;
-            if (child->IsExpanded() && !child->m_children.Empty())
-                stack.push_back({child, child->m_children.begin(), shown});
+            if (child->IsExpanded() && !child->Children().Empty())
+                stack.push_back({child, child->Children().begin(), shown});
         }
     }
     AddToAncestors(TreeParentOf(item), shown);
@@ -376,24 +378,24 @@ bool CRowList::InsertChild(CGridItem* parent, int32_t childIndex, CGridItem* ite
         for (const CGridItem* ancestor = node; ancestor; ancestor = ancestor->m_parent)
             if (ancestor == item)
                 return false;
-    const int32_t childCount = node->m_children.Size();
+    const int32_t childCount = node->Children().Size();
     if (childIndex == kTail)
         childIndex = childCount;
-    if (childIndex < 0 || childIndex > childCount)
+    if (childIndex < 0 || childIndex > childCount || !node->EnsureChildren())
         return false;
 
     COperation op(*this);
     // Leave the detached list's top level (the item has no parent).
     if (CRowList* const from = item->m_list)
-        from->m_root->m_children.Erase(item);
+        from->m_root->m_children->Erase(item);
     MoveSubtreeToList(item, this);
-    node->m_children.Insert(childIndex, item);
+    node->m_children->Insert(childIndex, item);
     item->m_parent = node->IsRoot() && m_kind == kDetachedList ? nullptr : node;
 
     if (show && IsEligibleParent(node) && PassesFilter(item))
         ShowSubtree(item, op, childIndex);
     // The parent's expand button appears with its first child.
-    if (m_kind != kDetachedList && !node->IsRoot() && node->IsShown() && node->m_children.Size() == 1)
+    if (m_kind != kDetachedList && !node->IsRoot() && node->IsShown() && node->Children().Size() == 1)
         op.Invalidate(node);
     op.Finish();
     return true;
@@ -408,7 +410,7 @@ bool CRowList::DetachItem(CGridItem* item)
     CRowList* const detached = GetDetachedList();
     MoveSubtreeToList(item, detached);
     if (detached)
-        detached->m_root->m_children.PushBack(item);
+        detached->m_root->m_children->PushBack(item);
     op.Finish();
     return true;
 }
@@ -439,7 +441,7 @@ void CRowList::Unlink(CGridItem* item, COperation* op)
     CGridItem* const parent = TreeParentOf(item);
     if (!parent)
         return;
-    const bool parentLosesButton = !parent->IsRoot() && parent->IsShown() && parent->m_children.Size() == 1;
+    const bool parentLosesButton = !parent->IsRoot() && parent->IsShown() && parent->Children().Size() == 1;
     std::optional<COperation> local;
     if (!op && !m_tearingDown && (item->IsShown() || parentLosesButton)) {
         local.emplace(*this);
@@ -447,7 +449,7 @@ void CRowList::Unlink(CGridItem* item, COperation* op)
     }
     if (item->IsShown() && op)
         HideSubtree(item, *op);
-    parent->m_children.Erase(item);
+    parent->m_children->Erase(item);
     item->m_parent = nullptr;
     if (parentLosesButton && op)
         op->Invalidate(parent);
@@ -481,7 +483,7 @@ void CRowList::DestroyChildren(CGridItem* top)
     // `item`, so the walk needs no stack.
     CGridItem* item = top;
     for (;;) {
-        if (CGridItem* const last = item->m_children.Back()) {
+        if (CGridItem* const last = item->Children().Back()) {
             item = last;
             continue;
         }

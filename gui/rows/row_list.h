@@ -284,7 +284,7 @@ bool CRowList::SortChildren(CGridItem* parent, Less less)
     CGridItem* const node = parent ? parent : m_root.get();
     if (node->m_list != this)
         return false;
-    std::vector<CGridItem*> order(node->m_children.begin(), node->m_children.end());
+    std::vector<CGridItem*> order(node->Children().begin(), node->Children().end());
     std::sort(order.begin(), order.end(), [&](const CGridItem* a, const CGridItem* b) { return less(a, b); });
     return SetChildOrder(node, order);
 }

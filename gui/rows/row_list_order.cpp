@@ -33,12 +33,12 @@ bool CRowList::MoveToChildIndex(CGridItem* item, int32_t childIndex)
     CGridItem* const parent = TreeParentOf(item);
     if (!parent)
         return false;
-    const int32_t childCount = parent->m_children.Size();
+    const int32_t childCount = parent->Children().Size();
     if (childIndex == kTail)
         childIndex = childCount - 1;
     if (childIndex < 0 || childIndex >= childCount)
         return false;
-    const int32_t oldIndex = parent->m_children.IndexOf(item);
+    const int32_t oldIndex = parent->Children().IndexOf(item);
     if (oldIndex == childIndex)
         return true;
 
@@ -46,7 +46,7 @@ bool CRowList::MoveToChildIndex(CGridItem* item, int32_t childIndex)
     const bool shown = item->IsShown();
     const int32_t oldRow = shown ? m_flat.IndexOf(item) : -1;
     const int32_t blockSize = 1 + item->m_visibleDescendants;
-    parent->m_children.MoveBlock(oldIndex, 1, childIndex);
+    parent->m_children->MoveBlock(oldIndex, 1, childIndex);
     if (shown) {
         // FlatPositionFor reads rows of the list as it is, with the block
         // still at its old place; past the block the start shifts back.
@@ -64,12 +64,12 @@ bool CRowList::MoveToChildIndex(CGridItem* item, int32_t childIndex)
 bool CRowList::SetChildOrder(CGridItem* parent, std::span<CGridItem* const> order)
 {
     CGridItem* const node = parent ? parent : m_root.get();
-    if (node->m_list != this || order.size() != static_cast<size_t>(node->m_children.Size()))
+    if (node->m_list != this || order.size() != static_cast<size_t>(node->Children().Size()))
         return false;
     for (const CGridItem* child : order)
         if (!child || TreeParentOf(child) != node)
             return false;
-    return node->m_children.Assign(order); // refuses duplicates
+    return order.empty() || node->m_children->Assign(order); // refuses duplicates
 }
 
 void CRowList::RebuildFlatList()
@@ -135,7 +135,7 @@ void CRowList::Collapse(CGridItem* item, bool recursive)
             HideDescendants(item, op);
         } else if (recursive) {
             // The root stays expanded: its children stay, their subtrees go.
-            for (CGridItem* child : item->m_children)
+            for (CGridItem* child : item->Children())
                 HideDescendants(child, op);
         }
     }
@@ -294,7 +294,7 @@ std::string CRowList::CheckInvariantsForTesting() const
     int32_t row = 0;
     int32_t members = 0;
     std::vector<Level> stack;
-    stack.push_back({root, root->m_children.begin(), 0});
+    stack.push_back({root, root->Children().begin(), 0});
     while (!stack.empty()) {
         Level& level = stack.back();
         if (level.next == ChildIterator()) {
@@ -333,7 +333,7 @@ std::string CRowList::CheckInvariantsForTesting() const
             (static_cast<size_t>(item->m_selectionIndex) >= m_selection.size() ||
              m_selection[static_cast<size_t>(item->m_selectionIndex)] != item))
             return "selection back-index wrong";
-        stack.push_back({item, item->m_children.begin(), row});
+        stack.push_back({item, item->Children().begin(), row});
     }
     if (row != m_flat.Size())
         return "flat list holds rows the tree does not show";
