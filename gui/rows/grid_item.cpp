@@ -235,9 +235,7 @@ HighlightRecord* CGridItem::RecordFieldChange(int32_t fieldId, int32_t now)
         record->lastChangeTime = now;
         return record;
     }
-    const std::span<HighlightRecord> fields = FieldRecords();
-    const auto slot = std::lower_bound(fields.begin(), fields.end(), fieldId, FieldIdLess()) - fields.begin();
-    return InsertHighlightRecord((HasRowRecord() ? 1 : 0) + static_cast<size_t>(slot), {fieldId, now, kNever});
+    return InsertFieldRecord({fieldId, now, kNever});
 }
 
 HighlightRecord* CGridItem::SetFieldHighlightExpiry(int32_t fieldId, int32_t now, int32_t expiry)
@@ -246,9 +244,14 @@ HighlightRecord* CGridItem::SetFieldHighlightExpiry(int32_t fieldId, int32_t now
         record->expiry = expiry;
         return record;
     }
+    return InsertFieldRecord({fieldId, now, expiry});
+}
+
+HighlightRecord* CGridItem::InsertFieldRecord(const HighlightRecord& record)
+{
     const std::span<HighlightRecord> fields = FieldRecords();
-    const auto slot = std::lower_bound(fields.begin(), fields.end(), fieldId, FieldIdLess()) - fields.begin();
-    return InsertHighlightRecord((HasRowRecord() ? 1 : 0) + static_cast<size_t>(slot), {fieldId, now, expiry});
+    const auto slot = std::lower_bound(fields.begin(), fields.end(), record.fieldId, FieldIdLess()) - fields.begin();
+    return InsertHighlightRecord((HasRowRecord() ? 1 : 0) + static_cast<size_t>(slot), record);
 }
 
 HighlightRecord* CGridItem::RowRecord()

@@ -30,9 +30,11 @@
 //
 // Highlight state (what OnDataChanged records, what the paint pass reads): a
 // small vector of {field id, last change time, expiry} sorted by field id,
-// allocated on the first field change (a grid holds 100 000 items and more,
-// most never changed), the row change time and the row highlight expiry. Times
-// are on the process clock (common/process_clock.h); -1 means never / none.
+// made on the first change (a grid holds 100 000 items and more, most never
+// changed), with the row's own change time and highlight expiry in a record
+// of their own before the fields'. It shares a block with the cached sort
+// values (row_extras.h). Times are on the process clock
+// (common/process_clock.h); -1 means never / none.
 //
 // Thread: GUI thread only, except GetDataObject (any thread; the registry may
 // clear it from another thread when an object is destroyed at shutdown).
@@ -276,6 +278,8 @@ private:
     // under the registry's lock.
     void ClearDisposedDataObject() noexcept { m_dataObject.store(nullptr, std::memory_order_release); }
 
+    // Inserts a field's `record` (it has none yet) at its place by field id.
+    HighlightRecord* InsertFieldRecord(const HighlightRecord& record);
     // Inserts `record` at `slot` of the records, growing their room.
     HighlightRecord* InsertHighlightRecord(size_t slot, const HighlightRecord& record);
 

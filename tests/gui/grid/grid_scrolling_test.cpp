@@ -282,7 +282,7 @@ TEST_F(GridHorizontalScrollTest, AbsurdWidthsSaturateInsteadOfOverflowing)
     // Columns as wide as a loaded layout may claim: the total width and the
     // scroll positions saturate at the largest int.
     constexpr int32_t kHuge = std::numeric_limits<int32_t>::max() - 10;
-    grid->SetHeader(MakeHeader({{1, kHuge}, {2, kHuge}, {3, kHuge}}, 1));
+    const std::unique_ptr<CHeader> previous(grid->SetHeader(MakeHeader({{1, kHuge}, {2, kHuge}, {3, kHuge}}, 1)));
     Pump(20);
     EXPECT_EQ(Impl().HorizontalScrollBar()->maximum(), std::numeric_limits<int32_t>::max() - 200);
     EXPECT_EQ(After(HScrollAction::RightEnd), std::numeric_limits<int32_t>::max() - 200);
