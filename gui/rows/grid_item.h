@@ -230,11 +230,11 @@ public:
     // already holds kMaxHighlightRecords field records keeps none. Setting
     // throws std::bad_alloc when the record cannot be made.
     int32_t GetRowChangeTime() const noexcept { return HasRowRecord() ? m_extras.Records()[0].lastChangeTime : kNever; }
-    void SetRowChangeTime(int32_t time);
+    void SetRowChangeTime(int32_t time); // see the getter
     // When the row's highlight ends (process clock ms; kNever: none); kept
     // as the change time is.
     int32_t GetRowHighlightExpiry() const noexcept { return HasRowRecord() ? m_extras.Records()[0].expiry : kNever; }
-    void SetRowHighlightExpiry(int32_t time);
+    void SetRowHighlightExpiry(int32_t time); // see the getter
 
     static constexpr int32_t kMaxHighlightRecords = UINT16_MAX; // the most field records an item holds
 
