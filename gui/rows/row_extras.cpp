@@ -10,45 +10,8 @@ namespace Brivel::GUI {
 
 using Common::CFieldValue;
 
-struct CRowExtras::CHeader {
-    uint32_t sortCount;
-    int32_t capacity;
-};
-
-namespace {
-
-// The header, the sort values and the records, each aligned for what follows.
-static_assert(sizeof(CFieldValue) % alignof(HighlightRecord) == 0);
-constexpr size_t kValuesOffset = std::max(sizeof(uint32_t) + sizeof(int32_t), alignof(CFieldValue));
-static_assert(kValuesOffset % alignof(CFieldValue) == 0);
-
-size_t RecordsOffset(size_t sortCount) noexcept { return kValuesOffset + sortCount * sizeof(CFieldValue); }
-
-CFieldValue* ValuesOf(std::byte* block) noexcept
-{
-    return std::launder(reinterpret_cast<CFieldValue*>(block + kValuesOffset));
-}
-
-} // namespace
-
-std::span<CFieldValue> CRowExtras::SortValues() const noexcept
-{
-    if (!m_block)
-        return {};
-    return {ValuesOf(m_block), reinterpret_cast<const CHeader*>(m_block)->sortCount};
-}
-
-HighlightRecord* CRowExtras::Records() const noexcept
-{
-    if (!m_block)
-        return nullptr;
-    return reinterpret_cast<HighlightRecord*>(m_block + RecordsOffset(reinterpret_cast<const CHeader*>(m_block)->sortCount));
-}
-
-int32_t CRowExtras::RecordCapacity() const noexcept
-{
-    return m_block ? reinterpret_cast<const CHeader*>(m_block)->capacity : 0;
-}
+// The records follow the sort values, aligned for them.
+static_assert(sizeof(CFieldValue) % alignof(HighlightRecord) == 0 && alignof(CFieldValue) >= alignof(HighlightRecord));
 
 std::byte* CRowExtras::MakeBlock(size_t sortCount, int32_t capacity, size_t recordCount) const
 {
@@ -66,7 +29,7 @@ std::byte* CRowExtras::MakeBlock(size_t sortCount, int32_t capacity, size_t reco
 void CRowExtras::Replace(std::byte* next) noexcept
 {
     if (m_block) {
-        std::destroy_n(ValuesOf(m_block), reinterpret_cast<const CHeader*>(m_block)->sortCount);
+        std::destroy_n(ValuesOf(m_block), Header().sortCount);
         ::operator delete(m_block, std::align_val_t{alignof(CFieldValue)});
     }
     m_block = next;

@@ -14,8 +14,10 @@
 
 #include "common/field_value.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <span>
 
 namespace Brivel::GUI {
@@ -31,11 +33,19 @@ public:
     ~CRowExtras() { Free(); }
 
     // The cached sort values; empty without a block.
-    std::span<Common::CFieldValue> SortValues() const noexcept;
+    std::span<Common::CFieldValue> SortValues() const noexcept
+    {
+        if (!m_block)
+            return {};
+        return {ValuesOf(m_block), Header().sortCount};
+    }
     // The records' room: RecordCapacity() slots; null without a block.
-    HighlightRecord* Records() const noexcept;
+    HighlightRecord* Records() const noexcept
+    {
+        return m_block ? reinterpret_cast<HighlightRecord*>(m_block + RecordsOffset(Header().sortCount)) : nullptr;
+    }
     // How many records the block has room for; 0 without a block.
-    int32_t RecordCapacity() const noexcept;
+    int32_t RecordCapacity() const noexcept { return m_block ? Header().capacity : 0; }
     // The first cache line of the block (a hint for a run of changes).
     const void* Address() const noexcept { return m_block; }
 
@@ -49,7 +59,23 @@ public:
     void GrowRecords(int32_t capacity, size_t recordCount);
 
 private:
-    struct CHeader;
+    struct CHeader {
+        uint32_t sortCount;
+        int32_t capacity;
+    };
+    // Where the sort values begin, aligned for them; the records follow them.
+    static constexpr size_t kValuesOffset = std::max(sizeof(CHeader), alignof(Common::CFieldValue));
+    static_assert(kValuesOffset % alignof(Common::CFieldValue) == 0);
+
+    const CHeader& Header() const noexcept { return *std::launder(reinterpret_cast<const CHeader*>(m_block)); }
+    static Common::CFieldValue* ValuesOf(std::byte* block) noexcept
+    {
+        return std::launder(reinterpret_cast<Common::CFieldValue*>(block + kValuesOffset));
+    }
+    static size_t RecordsOffset(size_t sortCount) noexcept
+    {
+        return kValuesOffset + sortCount * sizeof(Common::CFieldValue);
+    }
 
     // A new block with `sortCount` empty sort values and room for
     // `capacity` records, the first `recordCount` copied from this one.
