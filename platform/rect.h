@@ -23,13 +23,15 @@
 
 namespace Brivel::Platform {
 
-namespace Detail {
-// Clamps a wide intermediate result to the int32 range.
+// Clamps a wide intermediate result to the int32 range: coordinates and
+// sizes computed in 64 bits and stored in 32.
 constexpr int32_t SaturateInt32(int64_t value)
 {
     return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
                                                     std::numeric_limits<int32_t>::max()));
 }
+
+namespace Detail {
 constexpr int32_t AddSat(int32_t a, int64_t b) { return SaturateInt32(static_cast<int64_t>(a) + b); }
 } // namespace Detail
 
@@ -105,8 +107,8 @@ struct CRect {
     QRect ToQRect() const { return QRect(left, top, Width(), Height()); }
 
     // right - left.
-    constexpr int32_t Width() const { return Detail::SaturateInt32(int64_t(right) - left); }
-    constexpr int32_t Height() const { return Detail::SaturateInt32(int64_t(bottom) - top); } // bottom - top
+    constexpr int32_t Width() const { return SaturateInt32(int64_t(right) - left); }
+    constexpr int32_t Height() const { return SaturateInt32(int64_t(bottom) - top); } // bottom - top
     constexpr CSize Size() const { return {Width(), Height()}; } // width and height
     constexpr CPoint TopLeft() const { return {left, top}; } // the first pixel's corner
     constexpr CPoint BottomRight() const { return {right, bottom}; } // the exclusive corner
@@ -152,7 +154,7 @@ struct CRect {
     constexpr void OffsetRect(CPoint p) { OffsetRect(p.x, p.y); }
     constexpr void OffsetRect(CSize s) { OffsetRect(s.cx, s.cy); }
     // Moves the rectangle so that its top-left corner is at (x, y), keeping its size.
-    constexpr void MoveToXY(int32_t x, int32_t y) { OffsetRect(Detail::SaturateInt32(int64_t(x) - left), Detail::SaturateInt32(int64_t(y) - top)); }
+    constexpr void MoveToXY(int32_t x, int32_t y) { OffsetRect(SaturateInt32(int64_t(x) - left), SaturateInt32(int64_t(y) - top)); }
     constexpr void MoveToX(int32_t x) { MoveToXY(x, top); } // MoveToXY keeping top
     constexpr void MoveToY(int32_t y) { MoveToXY(left, y); } // MoveToXY keeping left
 
@@ -209,7 +211,7 @@ struct CRect {
     constexpr CRect& operator&=(const CRect& o) { return *this = *this & o; }
     constexpr CRect& operator|=(const CRect& o) { return *this = *this | o; }
     constexpr CRect operator+(CPoint p) const { CRect r = *this; r.OffsetRect(p); return r; }
-    constexpr CRect operator-(CPoint p) const { CRect r = *this; r.OffsetRect(Detail::SaturateInt32(-int64_t(p.x)), Detail::SaturateInt32(-int64_t(p.y))); return r; }
+    constexpr CRect operator-(CPoint p) const { CRect r = *this; r.OffsetRect(SaturateInt32(-int64_t(p.x)), SaturateInt32(-int64_t(p.y))); return r; }
 };
 
 inline CRect CRect::FromQRect(const QRect& r)

@@ -30,7 +30,7 @@ namespace Brivel::GUI {
 
 using CGridImpl = CGrid::CGridImpl;
 using Platform::CRect;
-using Platform::Detail::SaturateInt32;
+using Platform::SaturateInt32;
 
 namespace {
 

@@ -14,21 +14,14 @@
 
 #include "gui/header/scroll_position.h"
 
+#include "platform/rect.h"
+
 #include <algorithm>
-#include <limits>
 #include <string>
 
 namespace Brivel::GUI {
 
-namespace {
-
-int32_t Saturate(int64_t value)
-{
-    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
-}
-
-} // namespace
+using Platform::SaturateInt32;
 
 using Common::CLockGuard;
 
@@ -59,11 +52,11 @@ std::string CHeader::CheckInvariantsForTesting() const
             return "visible order differs at index " + std::to_string(index);
         const int64_t width = std::max(slot.column->GetWidth(), 0);
         const Impl::VisibleSlot& layout = impl.m_visible[visibleIndex];
-        if (layout.left != Saturate(x) || layout.right != Saturate(x + width))
+        if (layout.left != SaturateInt32(x) || layout.right != SaturateInt32(x + width))
             return "layout differs at visible index " + std::to_string(visibleIndex);
         if (width > 0) {
             x += width;
-            if (edge >= impl.m_rightEdges.size() || impl.m_rightEdges[edge] != Saturate(x) ||
+            if (edge >= impl.m_rightEdges.size() || impl.m_rightEdges[edge] != SaturateInt32(x) ||
                 impl.m_edgeVisible[edge] != int32_t(visibleIndex))
                 return "right edge differs at visible index " + std::to_string(visibleIndex);
             ++edge;
@@ -77,7 +70,7 @@ std::string CHeader::CheckInvariantsForTesting() const
         return "right-edge list is longer than the columns of positive width";
     if (impl.m_byId.size() != impl.m_columns.size())
         return "identifier lookup has extra entries";
-    if (impl.m_fixedWidth != Saturate(fixedWidth) || impl.m_scrollableWidth != Saturate(scrollableWidth))
+    if (impl.m_fixedWidth != SaturateInt32(fixedWidth) || impl.m_scrollableWidth != SaturateInt32(scrollableWidth))
         return "fixed or scrollable width differs";
     if (impl.m_sort.size() > size_t(kMaxSortLevels))
         return "more than five sort levels";
@@ -325,17 +318,17 @@ void CHeader::Impl::Relayout()
         // A width below 1 can only come from construction or loading, which
         // store it unchecked: such a column occupies no pixels.
         const int64_t width = std::max(slot.column->GetWidth(), 0);
-        slot.left = Saturate(x);
-        slot.right = Saturate(x + width);
+        slot.left = SaturateInt32(x);
+        slot.right = SaturateInt32(x + width);
         if (width > 0) {
             x += width;
-            m_rightEdges.push_back(Saturate(x));
+            m_rightEdges.push_back(SaturateInt32(x));
             m_edgeVisible.push_back(int32_t(visibleIndex));
         }
         (int32_t(visibleIndex) < m_fixedCount ? fixedWidth : scrollableWidth) += width;
     }
-    m_fixedWidth = Saturate(fixedWidth);
-    m_scrollableWidth = Saturate(scrollableWidth);
+    m_fixedWidth = SaturateInt32(fixedWidth);
+    m_scrollableWidth = SaturateInt32(scrollableWidth);
 }
 
 // ---- Impl: column changes ----
