@@ -264,20 +264,12 @@ HighlightRecord* CGridItem::RowRecord()
     return record;
 }
 
-void CGridItem::SetRowChangeTime(int32_t time)
+void CGridItem::SetRowTime(int32_t HighlightRecord::*which, int32_t time)
 {
     if (time == kNever && !HasRowRecord())
-        return;
+        return; // nothing to keep: no record is made for it
     if (HighlightRecord* const record = RowRecord())
-        record->lastChangeTime = time;
-}
-
-void CGridItem::SetRowHighlightExpiry(int32_t time)
-{
-    if (time == kNever && !HasRowRecord())
-        return;
-    if (HighlightRecord* const record = RowRecord())
-        record->expiry = time;
+        record->*which = time;
 }
 
 HighlightRecord* CGridItem::InsertHighlightRecord(size_t slot, const HighlightRecord& record)

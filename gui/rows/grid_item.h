@@ -230,11 +230,11 @@ public:
     // already holds kMaxHighlightRecords field records keeps none. Setting
     // throws std::bad_alloc when the record cannot be made.
     int32_t GetRowChangeTime() const noexcept { return HasRowRecord() ? m_extras.Records()[0].lastChangeTime : kNever; }
-    void SetRowChangeTime(int32_t time); // see the getter
+    void SetRowChangeTime(int32_t time) { SetRowTime(&HighlightRecord::lastChangeTime, time); } // see the getter
     // When the row's highlight ends (process clock ms; kNever: none); kept
     // as the change time is.
     int32_t GetRowHighlightExpiry() const noexcept { return HasRowRecord() ? m_extras.Records()[0].expiry : kNever; }
-    void SetRowHighlightExpiry(int32_t time); // see the getter
+    void SetRowHighlightExpiry(int32_t time) { SetRowTime(&HighlightRecord::expiry, time); } // see the getter
 
     static constexpr int32_t kMaxHighlightRecords = UINT16_MAX; // the most field records an item holds
 
@@ -272,6 +272,8 @@ private:
     // The row's record, made (with kNever times) when it has none; null when
     // the item holds kMaxHighlightRecords records already.
     HighlightRecord* RowRecord();
+    // Sets one time of the row's record (SetRowChangeTime, SetRowHighlightExpiry).
+    void SetRowTime(int32_t HighlightRecord::*which, int32_t time);
 
     // Drops the binding of an object that is being destroyed without calling
     // back into it; the registry erases the pair itself. Thread: any thread,
@@ -301,7 +303,7 @@ void CGridItem::ForEachDescendant(Visit&& visit) const
     if (Children().Empty())
         return;
     std::vector<ChildList::ConstIterator> stack; // one iterator per level below this item
-    stack.push_back(m_children->begin());
+    stack.push_back(Children().begin());
     while (!stack.empty()) {
         ChildList::ConstIterator& next = stack.back();
         if (next == ChildList::ConstIterator()) {
@@ -311,7 +313,7 @@ void CGridItem::ForEachDescendant(Visit&& visit) const
         CGridItem* const item = *next;
         ++next; // before the push below moves the stack
         if (visit(item) && !item->Children().Empty())
-            stack.push_back(item->m_children->begin());
+            stack.push_back(item->Children().begin());
     }
 }
 
