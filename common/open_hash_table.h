@@ -96,6 +96,13 @@ public:
     // Frees `slot`, a used slot returned by Find or Insert, shifting back the
     // entries after it.
     void Erase(TSlot* slot) noexcept;
+    // Frees every slot and gives the arrays back.
+    void Clear() noexcept
+    {
+        m_table = CArray();
+        m_draining = CArray();
+        m_cursor = 0;
+    }
 
     // Calls f(TSlot&) or f(const TSlot&) for every used slot; f must not
     // change the table.

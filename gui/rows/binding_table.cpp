@@ -1,5 +1,8 @@
 #include "gui/rows/binding_table.h"
 
+#include "gui/rows/grid_item.h"
+#include "common/data_object.h"
+
 #include <algorithm>
 #include <cassert>
 #include <new>
@@ -8,6 +11,8 @@
 namespace Brivel::GUI {
 
 using Common::CDataObject;
+
+static_assert(alignof(CGridItem) >= 2 && alignof(CDataObject) >= 2, "the low address bit carries a flag");
 
 // ---- Entry ----
 
@@ -32,51 +37,51 @@ bool CBindingTable::CEntry::ContainsRow(const CGridItem* row) const noexcept
 
 void CBindingTable::CEntry::FreeRows() noexcept
 {
-    if (m_state & kManyBit)
-        FreeRowBlock(m_many);
-    m_one = nullptr;
-    m_state &= ~kManyBit;
+    if (HasBlock())
+        FreeRowBlock(Block());
+    m_rows = nullptr;
 }
 
 void CBindingTable::CEntry::AddRow(CGridItem* row)
 {
-    if (!(m_state & kManyBit) && !m_one) {
-        m_one = row;
+    if (!m_rows) {
+        m_rows = row;
         return;
     }
     const std::span<CGridItem* const> rows = Rows();
     const uint32_t count = static_cast<uint32_t>(rows.size()); // rows are items in memory: far below 2^32
-    if (!(m_state & kManyBit) || count == m_many->capacity) {
+    if (!HasBlock() || count == Block()->capacity) {
         // A second row, or full: a larger block, made before anything
         // changes, so that a failure leaves the entry as it was.
         CRowBlock* const grown = NewRowBlock(count == 1 ? 4 : count * 2);
         std::copy_n(rows.begin(), count, grown->Rows());
         grown->count = count;
         FreeRows();
-        m_many = grown; // owned by the entry from here
-        m_state |= kManyBit;
+        SetBlock(grown); // owned by the entry from here
     }
-    m_many->Rows()[m_many->count++] = row;
+    CRowBlock* const block = Block();
+    block->Rows()[block->count++] = row;
 }
 
 bool CBindingTable::CEntry::RemoveRow(const CGridItem* row) noexcept
 {
-    if (!(m_state & kManyBit)) {
-        if (!m_one || m_one != row)
+    if (!HasBlock()) {
+        if (!m_rows || m_rows != row)
             return false;
-        m_one = nullptr;
+        m_rows = nullptr;
         return true;
     }
-    CGridItem** const begin = m_many->Rows();
-    CGridItem** const end = begin + m_many->count;
+    CRowBlock* const block = Block();
+    CGridItem** const begin = block->Rows();
+    CGridItem** const end = begin + block->count;
     CGridItem** const found = std::find(begin, end, row);
     if (found == end)
         return false;
     std::copy(found + 1, end, found);
-    if (--m_many->count == 1) {
+    if (--block->count == 1) {
         CGridItem* const last = begin[0];
         FreeRows();
-        m_one = last;
+        m_rows = last;
     }
     return true;
 }
@@ -88,21 +93,47 @@ CBindingTable::~CBindingTable()
     m_entries.ForEach([](CEntry& entry) { entry.FreeRows(); });
 }
 
-bool CBindingTable::Add(CDataObject* object, CGridItem* row, uint64_t sequence)
+bool CBindingTable::Add(CDataObject* object, CGridItem* row, uint64_t sequence, uint64_t processedThrough)
 {
-    assert(object && row);
+    assert(object && row && (KeyOf(object) & CEntry::kDyingBit) == 0);
     if (CEntry* const entry = Find(object)) {
         entry->AddRow(row);
         ++m_bindings;
         return false;
     }
+    ForgetYoungBefore(processedThrough);
+    if (processedThrough < sequence) {
+        // Packets older than the entry are still to come. Remembered first:
+        // should the entry's insertion fail, a young record without an entry
+        // only goes a little later.
+        if (CYoung* const young = m_young.Find(KeyOf(object)))
+            young->sequence = sequence;
+        else
+            m_young.Insert(CYoung{KeyOf(object), sequence});
+        m_youngMax = std::max(m_youngMax, sequence);
+    }
     CEntry entry;
-    entry.m_object = object;
-    entry.SetSequence(sequence);
+    entry.m_object = KeyOf(object);
     entry.AddRow(row); // the first row: no allocation
     m_entries.Insert(entry);
     ++m_bindings;
     return true;
+}
+
+void CBindingTable::ForgetYoungBefore(uint64_t processedThrough) noexcept
+{
+    // All at once: young entries are made during one backlog, which is
+    // delivered in order, so they all stop mattering together.
+    if (m_young.Size() != 0 && m_youngMax <= processedThrough)
+        m_young.Clear();
+}
+
+void CBindingTable::ForgetYoung(const CDataObject* object) noexcept
+{
+    if (m_young.Size() == 0) [[likely]]
+        return;
+    if (CYoung* const young = m_young.Find(KeyOf(object)))
+        m_young.Erase(young);
 }
 
 CBindingTable::RemoveResult CBindingTable::Remove(const CDataObject* object, const CGridItem* row) noexcept
@@ -116,6 +147,7 @@ CBindingTable::RemoveResult CBindingTable::Remove(const CDataObject* object, con
     if (entry->RowCount() > 0)
         return {true, true};
     m_entries.Erase(entry);
+    ForgetYoung(object);
     return {true, false};
 }
 
@@ -127,6 +159,7 @@ bool CBindingTable::Erase(const CDataObject* object) noexcept
     m_bindings -= entry->RowCount();
     entry->FreeRows();
     m_entries.Erase(entry);
+    ForgetYoung(object);
     return true;
 }
 
@@ -140,11 +173,18 @@ std::string CBindingTable::CheckInvariantsForTesting() const
             return;
         if (entry.RowCount() == 0)
             fault = "an entry without rows";
-        else if ((entry.m_state & CEntry::kManyBit) && (entry.m_many->count < 2 || entry.m_many->count > entry.m_many->capacity))
+        else if (entry.HasBlock() && (entry.Block()->count < 2 || entry.Block()->count > entry.Block()->capacity))
             fault = "a block of rows holds fewer than two rows, or more than it has room for";
     });
     if (fault.empty() && bindings != m_bindings)
         fault = "the binding count is wrong";
+    if (fault.empty())
+        fault = m_young.CheckInvariantsForTesting();
+    if (fault.empty())
+        m_young.ForEach([&](const CYoung& young) {
+            if (young.sequence > m_youngMax)
+                fault = "a young entry is younger than the youngest";
+        });
     return fault;
 }
 

@@ -3,19 +3,25 @@
 // bound to it, in binding order. Internal to the registry
 // (data_object_registry.h), which guards it with its lock.
 //
-// One entry per bound object: the object's address (the key, never
-// dereferenced here), its rows in binding order (one inline, more on the
-// heap), the sequence number of the dispatcher at the object's first binding
-// (update packets posted before it are stale, see dispatcher.h) and a dying
-// flag (the object announced its destruction; updates for it are no longer
-// delivered).
+// One entry per bound object, 16 bytes: the object's address (the key, never
+// dereferenced here) with a dying flag in its low bit (the object announced
+// its destruction; updates for it are no longer delivered), and its rows in
+// binding order (one inline, more in a heap block, told apart by the low bit).
+//
+// Stale packets (see dispatcher.h): a packet posted before an object's entry
+// was made must not reach the entry's rows (the address may belong to a new
+// object). Most entries are made while no packet is waiting at all; only an
+// entry made while some were (a young entry) keeps the dispatcher's sequence
+// number of its making, in a side table, until every packet older than that
+// has been delivered. So the table's slots carry no sequence number, and the
+// side table is empty whenever the dispatcher's queue has been drained.
 //
 // Structure: a COpenHashTable of entries keyed by the object's address
 // (common/open_hash_table.h: linear probing, no tombstones, growing and
-// shrinking a part at a time, so no Add or Remove pays for a whole rehash).
-// Add and Remove are O(1) expected plus O(rows of the object); nothing is
-// allocated per binding while an object has one row and the table does not
-// grow.
+// shrinking a part at a time, so no Add or Remove pays for a whole rehash),
+// and another of the young entries' sequence numbers. Add and Remove are O(1)
+// expected plus O(rows of the object); nothing is allocated per binding while
+// an object has one row and the tables do not grow.
 //
 // Ownership: owns its slots and the heap arrays of rows; borrows the objects
 // and rows (plain addresses).
@@ -42,26 +48,23 @@ class CGridItem;
 // The registry's map from a data object to its rows (see the top of this file).
 class CBindingTable {
 public:
-    // One bound object: its address, its rows in binding order, the sequence
-    // number of its first binding and its dying flag. A plain record, moved
-    // as bytes by the table; the table frees its heap block of rows, if any,
-    // when it erases the entry. All zero: a free slot.
+    // One bound object: its address, its dying flag and its rows in binding
+    // order. A plain record, moved as bytes by the table; the table frees its
+    // heap block of rows, if any, when it erases the entry. All zero: a free
+    // slot.
     class CEntry {
     public:
-        Common::CDataObject* Object() const noexcept { return m_object; } // the key; null: a free slot
-        // The dispatcher's sequence number at the first binding (kept in 56
-        // bits: numbers from 2^56 on, some centuries of changes away, are
-        // kept as 2^56 - 1).
-        uint64_t Sequence() const noexcept { return m_state & kSequenceMask; }
-        bool IsDying() const noexcept { return (m_state & kDyingBit) != 0; } // the object announced its destruction
-        void SetDying() noexcept { m_state |= kDyingBit; } // marks it so
+        // The key; null: a free slot.
+        Common::CDataObject* Object() const noexcept { return reinterpret_cast<Common::CDataObject*>(m_object & ~kDyingBit); }
+        bool IsDying() const noexcept { return (m_object & kDyingBit) != 0; } // the object announced its destruction
+        void SetDying() noexcept { m_object |= kDyingBit; } // marks it so
         // The rows bound to the object, in binding order; valid until the
         // next change of the table.
         std::span<CGridItem* const> Rows() const noexcept
         {
-            if (m_state & kManyBit)
-                return {m_many->Rows(), m_many->count};
-            return {&m_one, m_one ? 1u : 0u};
+            if (HasBlock())
+                return {Block()->Rows(), Block()->count};
+            return {&m_rows, m_rows ? 1u : 0u};
         }
         size_t RowCount() const noexcept { return Rows().size(); } // how many rows
         bool ContainsRow(const CGridItem* row) const noexcept; // `row` is one of them
@@ -78,13 +81,19 @@ public:
             CGridItem** Rows() noexcept { return reinterpret_cast<CGridItem**>(this + 1); }
         };
 
-        static constexpr uint64_t kSequenceMask = (uint64_t{1} << 56) - 1;
-        static constexpr uint64_t kDyingBit = uint64_t{1} << 62;
-        static constexpr uint64_t kManyBit = uint64_t{1} << 63; // m_many holds the rows
+        // Objects and rows are at least pointer-aligned, heap blocks more:
+        // their addresses' low bit is free for a flag.
+        static constexpr uintptr_t kDyingBit = 1; // in m_object
+        static constexpr uintptr_t kBlockBit = 1; // in m_rows: it holds a CRowBlock's address
 
-        void SetSequence(uint64_t sequence) noexcept
+        bool HasBlock() const noexcept { return (reinterpret_cast<uintptr_t>(m_rows) & kBlockBit) != 0; }
+        CRowBlock* Block() const noexcept
         {
-            m_state = (m_state & ~kSequenceMask) | std::min(sequence, kSequenceMask);
+            return reinterpret_cast<CRowBlock*>(reinterpret_cast<uintptr_t>(m_rows) & ~kBlockBit);
+        }
+        void SetBlock(CRowBlock* block) noexcept
+        {
+            m_rows = reinterpret_cast<CGridItem*>(reinterpret_cast<uintptr_t>(block) | kBlockBit);
         }
         static CRowBlock* NewRowBlock(uint32_t capacity); // throws std::bad_alloc
         static void FreeRowBlock(CRowBlock* block) noexcept;
@@ -92,13 +101,8 @@ public:
         bool RemoveRow(const CGridItem* row) noexcept;
         void FreeRows() noexcept; // frees the heap block of rows, if any; no rows after
 
-        // 24 bytes: a million bound objects take a table of two million of these.
-        Common::CDataObject* m_object = nullptr; // null: free slot
-        uint64_t m_state = 0; // the sequence number (bits 0 to 55), kDyingBit, kManyBit
-        union {
-            CGridItem* m_one = nullptr; // the row or null, while kManyBit is clear
-            CRowBlock* m_many;          // while kManyBit is set
-        };
+        uintptr_t m_object = 0;      // the object's address | kDyingBit; 0: free slot
+        CGridItem* m_rows = nullptr; // the one row, or a CRowBlock's address | kBlockBit (never dereferenced as a row)
     };
 
     // What Remove did.
@@ -113,12 +117,28 @@ public:
     ~CBindingTable(); // frees the entries' heap arrays of rows
 
     // Appends `row` to the object's rows. When the object had no entry, it is
-    // created with `sequence` and the result is true.
-    bool Add(Common::CDataObject* object, CGridItem* row, uint64_t sequence);
+    // created and the result is true: `sequence` is the dispatcher's sequence
+    // number now, `processedThrough` the lowest one not delivered yet; below
+    // `sequence` there are packets still to come, the entry is young (see the
+    // top of this file).
+    bool Add(Common::CDataObject* object, CGridItem* row, uint64_t sequence, uint64_t processedThrough);
     // Erases the first pair (object, row), keeping the order of the rest.
     RemoveResult Remove(const Common::CDataObject* object, const CGridItem* row) noexcept;
     // Erases the object's entry with all its rows; false when it had none.
     bool Erase(const Common::CDataObject* object) noexcept;
+
+    // Whether a packet posted at `sequence` for `entry`'s object is older
+    // than the entry, and so not about the object the entry is for.
+    bool IsStale(const CEntry& entry, uint64_t sequence) const noexcept
+    {
+        if (m_young.Size() == 0) [[likely]]
+            return false;
+        const CYoung* const young = m_young.Find(KeyOf(entry.Object()));
+        return young && sequence < young->sequence;
+    }
+    // Every packet below `processedThrough` has been delivered: the young
+    // entries' sequence numbers go once none of them can matter any more.
+    void ForgetYoungBefore(uint64_t processedThrough) noexcept;
 
     // Starts loading the cache line where the object's entry would begin
     // its search, ahead of a Find; a hint only, changing nothing.
@@ -148,9 +168,10 @@ public:
     // they hold, else the first fault found.
     std::string CheckInvariantsForTesting() const;
     size_t CapacityForTesting() const noexcept { return m_entries.CapacityForTesting(); } // for tests: the slot count
+    size_t YoungCountForTesting() const noexcept { return m_young.Size(); } // for tests: young entries remembered
 
 private:
-    static_assert(sizeof(CEntry) == 24, "one slot per bound object, doubled at most: keep it small");
+    static_assert(sizeof(CEntry) == 16, "one slot per bound object, and up to two slots' room each: keep it small");
 
     struct CKeyOf {
         uintptr_t operator()(const CEntry& entry) const noexcept { return KeyOf(entry.Object()); }
@@ -159,8 +180,20 @@ private:
     {
         return reinterpret_cast<uintptr_t>(object);
     }
+    // A young entry's object and the sequence number of its making.
+    struct CYoung {
+        uintptr_t object = 0; // 0: free slot
+        uint64_t sequence = 0;
+    };
+    struct CYoungKeyOf {
+        uintptr_t operator()(const CYoung& young) const noexcept { return young.object; }
+    };
+
+    void ForgetYoung(const Common::CDataObject* object) noexcept; // its entry is erased
 
     Common::COpenHashTable<CEntry, CKeyOf> m_entries;
+    Common::COpenHashTable<CYoung, CYoungKeyOf> m_young; // empty but while a backlog that predates entries drains
+    uint64_t m_youngMax = 0; // the highest sequence number in m_young
     size_t m_bindings = 0;
 };
 

@@ -80,9 +80,10 @@ bool CDataObjectRegistry::AddBinding(CDataObject* object, CGridItem* row)
     {
         CLockGuard guard(m_lock);
         WaitForSubscriptionCalls(object);
-        // The sequence number matters only for a new entry (its first
-        // binding): packets older than it are stale for this object.
-        first = m_bindings.Add(object, row, m_dispatcher.GetSequence());
+        // The sequence numbers matter only for a new entry (its first
+        // binding): packets older than it, if some are still to come, are
+        // stale for this object.
+        first = m_bindings.Add(object, row, m_dispatcher.GetSequence(), m_processedThrough);
         if (first)
             BeginSubscriptionCall(object);
     }
@@ -251,6 +252,11 @@ size_t CDataObjectRegistry::DeliverUpdates(std::span<const CUpdatePacket> packet
     constexpr size_t kRowAhead = 4;
     constexpr size_t kRecordsAhead = 2;
     CLockGuard guard(m_lock);
+    ++m_deliveryDepth;
+    struct CDepth {
+        int32_t& depth;
+        ~CDepth() { --depth; }
+    } depth{m_deliveryDepth};
     size_t delivered = 0;
     for (size_t i = 0; i < packets.size(); ++i) {
         if (i + kSlotAhead < packets.size())
@@ -269,6 +275,10 @@ size_t CDataObjectRegistry::DeliverUpdates(std::span<const CUpdatePacket> packet
         if (packets[i].object && DeliverUpdateLocked(packets[i]))
             ++delivered;
     }
+    if (m_deliveryDepth == 1 && !packets.empty()) {
+        m_processedThrough = std::max(m_processedThrough, packets.back().sequence + 1);
+        m_bindings.ForgetYoungBefore(m_processedThrough);
+    }
     return delivered;
 }
 
@@ -276,7 +286,7 @@ bool CDataObjectRegistry::DeliverUpdateLocked(const CUpdatePacket& packet)
 {
     const auto current = [&]() -> const CBindingTable::CEntry* {
         const CBindingTable::CEntry* const entry = m_bindings.Find(packet.object);
-        return entry && !entry->IsDying() && packet.sequence >= entry->Sequence() ? entry : nullptr;
+        return entry && !entry->IsDying() && !m_bindings.IsStale(*entry, packet.sequence) ? entry : nullptr;
     };
     const CBindingTable::CEntry* entry = current();
     if (!entry)

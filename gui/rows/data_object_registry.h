@@ -92,7 +92,10 @@ public:
     // DeliverUpdate of each packet in order, under one taking of the lock,
     // loading the bindings and rows of the packets a few ahead while it
     // delivers (a long stream's objects are seldom in the cache). Answers
-    // how many were delivered. GUI thread only (0 elsewhere).
+    // how many were delivered. GUI thread only (0 elsewhere). For the
+    // dispatcher: the packets are the next ones of its queue, all earlier
+    // ones delivered before, so that afterwards none up to the last one is
+    // still to come (which tells which new bindings may meet stale packets).
     size_t DeliverUpdates(std::span<const CUpdatePacket> packets);
     // Removes every row of `object` (see the top of this file). On another
     // thread it only clears the object from its rows (as at shutdown) and
@@ -131,6 +134,12 @@ private:
     CBindingTable m_bindings;                        // Guarded by m_lock.
     std::vector<const Common::CDataObject*> m_disposing; // Guarded by m_lock. Objects being disposed (nested).
     uint64_t m_failedDeliveries = 0;                 // Guarded by m_lock.
+    // The lowest sequence number of a packet that may still be delivered
+    // (packets are numbered from 1), and how deeply DeliverUpdates is nested
+    // (a handler's nested event loop delivers later packets before the outer
+    // run's rest, so only the outermost run moves the mark). Guarded by m_lock.
+    uint64_t m_processedThrough = 1;
+    int32_t m_deliveryDepth = 0;
 
     // Objects whose Subscribe or Unsubscribe is running. A leaf lock of its
     // own, so that waiting for such a call never needs m_lock.

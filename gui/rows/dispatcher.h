@@ -42,11 +42,12 @@
 // recorded), so no row is left showing a value whose change was dropped.
 //
 // Stale packets. A packet names its object by address and carries the
-// dispatcher's sequence number at posting. The registry stores the sequence
-// number of each object's first binding and drops packets older than it, so a
-// packet for an object deleted after posting never reaches a new object that
-// was allocated at the same address and bound before the packet's delivery;
-// a packet whose object has no binding any more finds no rows.
+// dispatcher's sequence number at posting. An object's first binding made
+// while older packets are still to come records the sequence number of its
+// making, and the registry drops packets older than it, so a packet for an
+// object deleted after posting never reaches a new object that was allocated
+// at the same address and bound before the packet's delivery; a packet whose
+// object has no binding any more finds no rows.
 //
 // Disposal (OnDelete): on the GUI thread the registry delivers it at once; on
 // another thread the object's updates stop being delivered, the disposal is

@@ -27,17 +27,20 @@ TEST_P(BindingTableTest, MatchesAModelUnderRandomChurn)
     std::mt19937 random(7);
     CBindingTable table;
     std::map<CDataObject*, std::vector<CGridItem*>> model;
-    uint64_t sequence = 0;
+    uint64_t sequence = 100;
     for (int step = 0; step < 40000; ++step) {
         CDataObject* object = ObjectAt(random() % objectCount);
         CGridItem* row = RowAt(random() % 4);
         // Grow first, then drain towards empty, then grow again.
         const bool add = (step / 10000) % 2 == 0 ? random() % 3 != 0 : random() % 3 == 0;
         if (add) {
-            const bool created = table.Add(object, row, ++sequence);
+            // Every other entry is made while older packets are to come.
+            const uint64_t processedThrough = step % 2 == 0 ? sequence + 1 : sequence - 5;
+            const bool created = table.Add(object, row, ++sequence, processedThrough);
             EXPECT_EQ(created, model[object].empty());
             if (created) {
-                EXPECT_EQ(table.Find(object)->Sequence(), sequence);
+                EXPECT_EQ(table.IsStale(*table.Find(object), sequence - 1), step % 2 != 0);
+                EXPECT_FALSE(table.IsStale(*table.Find(object), sequence));
             }
             model[object].push_back(row);
         } else {
@@ -70,8 +73,8 @@ TEST(BindingTable, EraseDropsEveryRowAndTheTableShrinksBack)
 {
     CBindingTable table;
     for (size_t n = 0; n < 10000; ++n)
-        table.Add(ObjectAt(n), RowAt(n % 3), n);
-    table.Add(ObjectAt(5), RowAt(9), 0);
+        table.Add(ObjectAt(n), RowAt(n % 3), n, n);
+    table.Add(ObjectAt(5), RowAt(9), 0, 0);
     EXPECT_EQ(table.BindingCount(), 10001u);
     EXPECT_TRUE(table.Erase(ObjectAt(5)));
     EXPECT_FALSE(table.Erase(ObjectAt(5)));
@@ -85,23 +88,39 @@ TEST(BindingTable, EraseDropsEveryRowAndTheTableShrinksBack)
     EXPECT_EQ(table.Find(nullptr), nullptr);
 }
 
-TEST(BindingTable, SequenceAndDyingFlagShareAWordWithoutTouchingEachOther)
+TEST(BindingTable, YoungEntriesAndTheDyingFlagLiveBesideTheRows)
 {
     CBindingTable table;
-    const uint64_t huge = uint64_t{1} << 60; // past the 56 bits kept: kept as their maximum
-    table.Add(ObjectAt(1), RowAt(1), huge);
-    table.Add(ObjectAt(2), RowAt(2), 12345);
-    CBindingTable::CEntry* entry = table.Find(ObjectAt(1));
-    EXPECT_EQ(entry->Sequence(), (uint64_t{1} << 56) - 1);
-    EXPECT_FALSE(entry->IsDying());
-    entry->SetDying();
-    table.Add(ObjectAt(1), RowAt(3), 0); // a second row moves the rows to a block
-    entry = table.Find(ObjectAt(1));
+    table.Add(ObjectAt(1), RowAt(1), 10, 10); // nothing older to come
+    table.Add(ObjectAt(2), RowAt(2), 20, 15); // packets 15 to 19 to come
+    EXPECT_FALSE(table.IsStale(*table.Find(ObjectAt(1)), 0));
+    EXPECT_TRUE(table.IsStale(*table.Find(ObjectAt(2)), 19));
+    EXPECT_FALSE(table.IsStale(*table.Find(ObjectAt(2)), 20));
+
+    table.Find(ObjectAt(2))->SetDying();
+    table.Add(ObjectAt(2), RowAt(3), 21, 21); // a second row moves the rows to a block
+    const CBindingTable::CEntry* entry = table.Find(ObjectAt(2));
+    ASSERT_NE(entry, nullptr);
     EXPECT_TRUE(entry->IsDying());
-    EXPECT_EQ(entry->Sequence(), (uint64_t{1} << 56) - 1);
+    EXPECT_EQ(entry->Object(), ObjectAt(2));
     EXPECT_EQ(entry->RowCount(), 2u);
-    EXPECT_EQ(table.Find(ObjectAt(2))->Sequence(), 12345u);
-    EXPECT_FALSE(table.Find(ObjectAt(2))->IsDying());
+    EXPECT_TRUE(table.IsStale(*entry, 19));
+    EXPECT_EQ(table.CheckInvariantsForTesting(), "");
+
+    // An erased entry's record goes with it; a new one at the address is
+    // young only if made with older packets to come.
+    EXPECT_TRUE(table.Erase(ObjectAt(2)));
+    EXPECT_EQ(table.YoungCountForTesting(), 0u);
+    table.Add(ObjectAt(2), RowAt(2), 30, 30);
+    EXPECT_FALSE(table.IsStale(*table.Find(ObjectAt(2)), 19));
+
+    // Records are kept until every packet older than the youngest is delivered.
+    table.Add(ObjectAt(3), RowAt(3), 40, 35);
+    table.ForgetYoungBefore(39);
+    EXPECT_TRUE(table.IsStale(*table.Find(ObjectAt(3)), 39));
+    table.ForgetYoungBefore(40);
+    EXPECT_EQ(table.YoungCountForTesting(), 0u);
+    EXPECT_FALSE(table.IsStale(*table.Find(ObjectAt(3)), 39));
 }
 
 } // namespace

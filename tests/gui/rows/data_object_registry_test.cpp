@@ -182,13 +182,20 @@ TEST_F(RegistryTest, AnObjectBeingDestroyedIsNotBound)
 
 TEST_F(RegistryTest, DeliveriesRefusedOffTheGuiThreadAndForStalePackets)
 {
+    // A change of another object waits in the queue (nothing drains here),
+    // so the binding below is made with an older packet still to come.
+    CProbeObject earlier;
+    CGridItem* earlierRow = AddRow(&earlier);
+    const uint64_t olderPacket = m_registry.GetDispatcher().GetSequence();
+    earlier.NotifyUpdate(1);
     CProbeObject object;
     AddRow(&object);
     const uint64_t boundAt = m_registry.GetDispatcher().GetSequence();
     bool delivered = true;
     std::thread([&] { delivered = m_registry.DeliverUpdate({&object, 1, boundAt}); }).join();
     EXPECT_FALSE(delivered);
-    EXPECT_FALSE(m_registry.DeliverUpdate({&object, 1, 0})); // older than the binding
+    EXPECT_FALSE(m_registry.DeliverUpdate({&object, 1, olderPacket})); // older than the binding
+    CRowList::DestroyItem(earlierRow);
     EXPECT_FALSE(m_registry.DeliverUpdate({nullptr, 1, boundAt}));
     EXPECT_TRUE(m_owner.dataChanges.empty());
 }
