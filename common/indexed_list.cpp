@@ -438,7 +438,7 @@ void CTree::InsertInLeaf(Leaf* leaf, int32_t slot, void* element, HookOf hookOf)
     if (leaf->m_count == leaf->m_capacity) {
         if (leaf->m_capacity < kLeafCapacity) {
             leaf = GrowRootLeaf(hookOf);
-        } else {
+        } else if (!MakeRoomInSibling(leaf, slot, hookOf)) {
             SplitAndInsert(leaf, slot, element, hookOf);
             ++m_size;
             return;
@@ -580,14 +580,16 @@ void MergeSiblings(Internal* parent, int32_t leftSlot, HookOf hookOf) noexcept
     RemoveChild(parent, leftSlot + 1);
 }
 
-// Evens out the children at leftSlot and leftSlot + 1.
-void BalanceSiblings(Internal* parent, int32_t leftSlot, HookOf hookOf) noexcept
+// Moves the boundary between the children at leftSlot and leftSlot + 1 so
+// that the left one holds `leftCount` of their entries (both within their
+// capacity afterwards).
+void MoveBoundary(Internal* parent, int32_t leftSlot, int32_t leftCount, HookOf hookOf) noexcept
 {
     Node* left = parent->m_children[leftSlot].get();
     Node* right = parent->m_children[leftSlot + 1].get();
     const int32_t total = left->m_count + right->m_count;
-    const int32_t leftCount = total / 2;
     const int32_t rightCount = total - leftCount;
+    assert(leftCount <= left->m_capacity && rightCount <= right->m_capacity);
     int32_t movedRight = 0; // elements that went from left to right (negative: the other way)
     if (left->m_isLeaf) {
         Leaf* leftLeaf = AsLeaf(left);
@@ -641,7 +643,46 @@ void BalanceSiblings(Internal* parent, int32_t leftSlot, HookOf hookOf) noexcept
     parent->m_counts[leftSlot + 1] += movedRight;
 }
 
+// Evens out the children at leftSlot and leftSlot + 1.
+void BalanceSiblings(Internal* parent, int32_t leftSlot, HookOf hookOf) noexcept
+{
+    const Node* left = parent->m_children[leftSlot].get();
+    const Node* right = parent->m_children[leftSlot + 1].get();
+    MoveBoundary(parent, leftSlot, (left->m_count + right->m_count) / 2, hookOf);
+}
+
 } // namespace
+
+// An insertion at the end of a full leaf moves its first entries into the
+// previous leaf, if that has room, and one at its front its last entries into
+// the next: a list filled from one end then packs its leaves full, not three
+// quarters, and nothing is allocated. `slot` follows its entries. False when
+// the insertion is elsewhere or the sibling is full (the leaf splits).
+bool CTree::MakeRoomInSibling(Leaf* leaf, int32_t& slot, HookOf hookOf) noexcept
+{
+    Internal* const parent = leaf->m_parent;
+    if (!parent)
+        return false;
+    const int32_t at = leaf->m_slot;
+    if (slot == leaf->m_count && at > 0) {
+        const Node* const previous = parent->m_children[at - 1].get();
+        const int32_t room = kLeafCapacity - previous->m_count;
+        if (room == 0)
+            return false;
+        MoveBoundary(parent, at - 1, kLeafCapacity, hookOf);
+        slot -= room;
+        return true;
+    }
+    if (slot == 0 && at + 1 < parent->m_count) {
+        const Node* const next = parent->m_children[at + 1].get();
+        const int32_t room = kLeafCapacity - next->m_count;
+        if (room == 0)
+            return false;
+        MoveBoundary(parent, at, leaf->m_count - room, hookOf);
+        return true;
+    }
+    return false;
+}
 
 void* CTree::EraseAt(int32_t index, HookOf hookOf) noexcept
 {

@@ -189,6 +189,7 @@ private:
     Leaf* LeafForInsert(int32_t& index) const noexcept;
     void InsertInLeaf(Leaf* leaf, int32_t slot, void* element, HookOf hookOf);
     Leaf* GrowRootLeaf(HookOf hookOf);
+    bool MakeRoomInSibling(Leaf* leaf, int32_t& slot, HookOf hookOf) noexcept;
     void SplitAndInsert(Leaf* leaf, int32_t slot, void* element, HookOf hookOf);
     void RemoveFromLeaf(Leaf* leaf, int32_t slot, HookOf hookOf) noexcept;
     void Rebalance(Node* node, HookOf hookOf) noexcept;

@@ -140,6 +140,24 @@ TEST_F(IndexedListTest, HeadInsertionsKeepEveryIndexRight)
     ExpectSequence(m_list, expected);
 }
 
+TEST_F(IndexedListTest, FillingFromEitherEndPacksTheLeavesFull)
+{
+    constexpr int32_t kLeaves = 100;
+    MakeRows(kLeaves * kLeaf);
+    for (const bool back : {true, false}) {
+        FlatList list;
+        const int64_t before = Allocations();
+        for (int32_t i = 0; i < kLeaves * kLeaf; ++i)
+            ASSERT_TRUE(back ? list.PushBack(RowAt(i)) : list.PushFront(RowAt(i)));
+        // Every leaf but the last two full, a few internal nodes, and the
+        // small first leaves the root grew through.
+        EXPECT_LE(Allocations() - before, kLeaves + 2 + 4 + 4) << (back ? "back" : "front");
+        EXPECT_EQ(list.CheckInvariantsForTesting(), "");
+        EXPECT_EQ(list.At(kLeaf * 50), RowAt(back ? kLeaf * 50 : kLeaves * kLeaf - 1 - kLeaf * 50));
+        list.Clear();
+    }
+}
+
 // Sizes around the first leaf's growth steps, a full leaf, a full root and a
 // second internal level, filled from either end or in bulk, then emptied
 // from the front, the back and the middle.
