@@ -327,4 +327,10 @@ std::string COpenHashTable<TSlot, TKeyOf>::CheckInvariantsForTesting() const
     return {};
 }
 
+// A set of addresses: the slot is the key.
+struct CAddressKey {
+    uintptr_t operator()(uintptr_t slot) const noexcept { return slot; }
+};
+using CAddressSet = COpenHashTable<uintptr_t, CAddressKey>;
+
 } // namespace Brivel::Common

@@ -235,9 +235,10 @@ void CGridSelection::GatherList(const CRowList& list, std::vector<CGridItem*>& i
     // leaves it out.
     std::vector<std::pair<int32_t, CGridItem*>> byRow;
     byRow.reserve(static_cast<size_t>(selected));
-    for (CGridItem* const item : list.GetSelectionSet())
+    list.ForEachSelected([&](CGridItem* item) {
         if (const int32_t row = list.GetRowIndex(item); row >= 0)
             byRow.emplace_back(row, item);
+    });
     IntroSort(byRow.data(), byRow.data() + byRow.size(),
               [](const std::pair<int32_t, CGridItem*>& a, const std::pair<int32_t, CGridItem*>& b) {
                   return a.first < b.first;

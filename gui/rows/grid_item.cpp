@@ -44,6 +44,7 @@ CGridItem* CGridItem::Adopt(std::unique_ptr<CGridItem> item, CDataObject* object
     return raw;
 }
 
+static_assert(CRowList::kMaxRowHeight <= INT16_MAX, "row heights are kept in 16 bits");
 static_assert(sizeof(CGridItem) <= CItemPool::kCellSize && alignof(CGridItem) <= CItemPool::kCellAlignment,
               "an item must fit a pool cell");
 
@@ -274,19 +275,20 @@ void CGridItem::SetRowTime(int32_t HighlightRecord::*which, int32_t time)
 
 HighlightRecord* CGridItem::InsertHighlightRecord(size_t slot, const HighlightRecord& record)
 {
-    if (m_highlightCount == kMaxHighlightRecords)
+    const int32_t count = m_extras.RecordCount();
+    if (count == kMaxHighlightRecords)
         return nullptr;
     const int32_t room = m_extras.RecordCapacity();
-    if (m_highlightCount == room) {
+    if (count == room) {
         // Slow path, the first change of a field on this row: 4 records, then
         // doubling (a row usually has a handful of changing columns), the
         // last step to kMaxHighlightRecords.
-        m_extras.GrowRecords(room == 0 ? 4 : std::min(room * 2, kMaxHighlightRecords), m_highlightCount);
+        m_extras.GrowRecords(room == 0 ? 4 : std::min(room * 2, kMaxHighlightRecords));
     }
     HighlightRecord* const begin = m_extras.Records();
-    std::copy_backward(begin + slot, begin + m_highlightCount, begin + m_highlightCount + 1);
+    std::copy_backward(begin + slot, begin + count, begin + count + 1);
     begin[slot] = record;
-    ++m_highlightCount;
+    m_extras.SetRecordCount(count + 1);
     return begin + slot;
 }
 
@@ -297,7 +299,7 @@ void CGridItem::ResizeSortValues(size_t count)
     count = std::min(count, static_cast<size_t>(kSortValueCount));
     if (count == m_extras.SortValues().size())
         return;
-    m_extras.ResetSortValues(count, m_highlightCount);
+    m_extras.ResetSortValues(count);
 }
 
 } // namespace Brivel::GUI

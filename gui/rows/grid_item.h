@@ -267,7 +267,7 @@ private:
     std::span<HighlightRecord> FieldRecords() const noexcept
     {
         const size_t row = HasRowRecord() ? 1 : 0;
-        return {m_extras.Records() + row, m_highlightCount - row};
+        return {m_extras.Records() + row, static_cast<size_t>(m_extras.RecordCount()) - row};
     }
     // The row's record, made (with kNever times) when it has none; null when
     // the item holds kMaxHighlightRecords records already.
@@ -290,9 +290,7 @@ private:
     CRowList* m_list = nullptr;       // Not owned.
     std::unique_ptr<ChildList> m_children; // owned items, display order; made with the first child
     int32_t m_visibleDescendants = 0; // flat entries below this item
-    int32_t m_rowHeight = 14;
-    int32_t m_selectionIndex = -1;    // index in the list's selection set, -1 when not in it
-    uint16_t m_highlightCount = 0; // records in m_extras
+    int16_t m_rowHeight = 14;         // 1 .. CRowList::kMaxRowHeight
     uint8_t m_flags = 0;
     CRowExtras m_extras; // sort values while the list is sorted, highlight records once changed
 };
@@ -318,11 +316,12 @@ void CGridItem::ForEachDescendant(Visit&& visit) const
 }
 
 // Every row of every grid is one of these, and a benchmark grid holds a
-// million: growing the item is a decision, not an accident. 80 bytes (a
+// million: growing the item is a decision, not an accident. 72 bytes (a
 // cell of the item pool, item_pool.h): the vtable, two hooks, five pointers
 // (two of them to parts made only when the row needs them: its children list,
-// and its extras, the sort values and highlight records) and 16 bytes of
-// counts and flags.
-static_assert(sizeof(CGridItem) <= 80, "CGridItem is allocated per row; keep it small");
+// and its extras, the sort values and highlight records) and 8 bytes of
+// counts and flags. The selection is a set in the list, the highlight record
+// count is in the extras.
+static_assert(sizeof(CGridItem) <= 72, "CGridItem is allocated per row; keep it small");
 
 } // namespace Brivel::GUI

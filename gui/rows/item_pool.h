@@ -30,7 +30,7 @@ namespace Brivel::GUI {
 
 class CItemPool {
 public:
-    static constexpr size_t kCellSize = 80; // CGridItem's size, checked beside it
+    static constexpr size_t kCellSize = 72; // CGridItem's size, checked beside it
     static constexpr size_t kCellAlignment = 8;
 
     // What an address is to the pool.

@@ -7,10 +7,7 @@ namespace Brivel::GUI {
 
 namespace {
 
-struct CIdentity {
-    uintptr_t operator()(uintptr_t key) const noexcept { return key; }
-};
-using CPointerSet = Common::COpenHashTable<uintptr_t, CIdentity>;
+using CPointerSet = Common::CAddressSet;
 
 // The table holds only the items outside the pool (of derived classes larger
 // than CGridItem): few, so it starts small.

@@ -13,11 +13,12 @@ using Common::CFieldValue;
 // The records follow the sort values, aligned for them.
 static_assert(sizeof(CFieldValue) % alignof(HighlightRecord) == 0 && alignof(CFieldValue) >= alignof(HighlightRecord));
 
-std::byte* CRowExtras::MakeBlock(size_t sortCount, int32_t capacity, size_t recordCount) const
+std::byte* CRowExtras::MakeBlock(size_t sortCount, int32_t capacity) const
 {
+    const size_t recordCount = static_cast<size_t>(RecordCount());
     const size_t bytes = RecordsOffset(sortCount) + static_cast<size_t>(capacity) * sizeof(HighlightRecord);
     auto* const block = static_cast<std::byte*>(::operator new(bytes, std::align_val_t{alignof(CFieldValue)}));
-    ::new (block) CHeader{static_cast<uint32_t>(sortCount), capacity};
+    ::new (block) CHeader{static_cast<uint16_t>(sortCount), static_cast<uint16_t>(recordCount), capacity};
     std::uninitialized_value_construct_n(ValuesOf(block), sortCount); // noexcept: empty values
     auto* const records = reinterpret_cast<HighlightRecord*>(block + RecordsOffset(sortCount));
     if (recordCount != 0)
@@ -35,16 +36,16 @@ void CRowExtras::Replace(std::byte* next) noexcept
     m_block = next;
 }
 
-void CRowExtras::ResetSortValues(size_t count, size_t recordCount)
+void CRowExtras::ResetSortValues(size_t count)
 {
     const int32_t capacity = RecordCapacity();
-    Replace(count == 0 && capacity == 0 ? nullptr : MakeBlock(count, capacity, recordCount));
+    Replace(count == 0 && capacity == 0 ? nullptr : MakeBlock(count, capacity));
 }
 
-void CRowExtras::GrowRecords(int32_t capacity, size_t recordCount)
+void CRowExtras::GrowRecords(int32_t capacity)
 {
     const std::span<CFieldValue> values = SortValues();
-    std::byte* const next = MakeBlock(values.size(), capacity, recordCount);
+    std::byte* const next = MakeBlock(values.size(), capacity);
     // The values move across: a move of a value never throws.
     std::move(values.begin(), values.end(), ValuesOf(next));
     Replace(next);

@@ -5,9 +5,8 @@
 // neither holds no block. A grid holds a million rows and more, so the item
 // itself carries only this pointer.
 //
-// Block layout: a header (the sort value count and the records' room), then
-// the sort values, then the records' room. The record count lives in the
-// item, which reads it without touching the block.
+// Block layout: a header (the sort value count, the record count and the
+// records' room), then the sort values, then the records' room.
 //
 // Ownership: owns the block, its sort values and records.
 // Thread: that of its item (the GUI thread).
@@ -46,21 +45,29 @@ public:
     }
     // How many records the block has room for; 0 without a block.
     int32_t RecordCapacity() const noexcept { return m_block ? Header().capacity : 0; }
+    // How many of them are in use; 0 without a block.
+    int32_t RecordCount() const noexcept { return m_block ? Header().recordCount : 0; }
+    // Sets that count: 0 to RecordCapacity(), which must not be 0.
+    void SetRecordCount(int32_t count) noexcept
+    {
+        std::launder(reinterpret_cast<CHeader*>(m_block))->recordCount = static_cast<uint16_t>(count);
+    }
     // The first cache line of the block (a hint for a run of changes).
     const void* Address() const noexcept { return m_block; }
 
-    // Replaces the sort values by `count` empty ones, keeping the room and
-    // the first `recordCount` records. Throws std::bad_alloc, leaving
+    // Replaces the sort values by `count` (at most 65 535) empty ones,
+    // keeping the records and their room. Throws std::bad_alloc, leaving
     // everything as it was.
-    void ResetSortValues(size_t count, size_t recordCount);
-    // Gives the records room for `capacity`, keeping the first `recordCount`
+    void ResetSortValues(size_t count);
+    // Gives the records room for `capacity` (at most 65 535), keeping them
     // and the sort values. Throws std::bad_alloc, leaving everything as it
     // was.
-    void GrowRecords(int32_t capacity, size_t recordCount);
+    void GrowRecords(int32_t capacity);
 
 private:
     struct CHeader {
-        uint32_t sortCount;
+        uint16_t sortCount;
+        uint16_t recordCount;
         int32_t capacity;
     };
     // Where the sort values begin, aligned for them; the records follow them.
@@ -78,8 +85,8 @@ private:
     }
 
     // A new block with `sortCount` empty sort values and room for
-    // `capacity` records, the first `recordCount` copied from this one.
-    std::byte* MakeBlock(size_t sortCount, int32_t capacity, size_t recordCount) const;
+    // `capacity` records, this one's records copied into it.
+    std::byte* MakeBlock(size_t sortCount, int32_t capacity) const;
     // Destroys this block's sort values and frees it, taking `next` instead.
     void Replace(std::byte* next) noexcept;
     void Free() noexcept { Replace(nullptr); }

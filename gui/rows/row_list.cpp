@@ -133,7 +133,7 @@ void CRowList::Init()
     m_root.reset(new CGridItem()); // protected constructor: the list owns its root
     m_root->m_flags = CGridItem::kRootFlag | CGridItem::kExpandedFlag;
     m_root->m_list = this;
-    m_root->m_rowHeight = m_rowHeight;
+    m_root->m_rowHeight = static_cast<int16_t>(m_rowHeight);
     if (!m_root->EnsureChildren())
         throw std::bad_alloc();
 }
@@ -144,7 +144,7 @@ CRowList::~CRowList()
     m_flat.Clear();
     DestroyChildren(m_root.get());
     m_root.reset();
-    assert(m_memberCount == 0 && m_selection.empty() && "items outlived their list");
+    assert(m_memberCount == 0 && m_selection.Size() == 0 && "items outlived their list");
 }
 
 // ---- Rows and members ----
@@ -164,13 +164,13 @@ bool CRowList::SetRowHeight(int32_t height, bool applyToAll)
     if (height < 1 || height > kMaxRowHeight)
         return false;
     m_rowHeight = height;
-    m_root->m_rowHeight = height;
+    m_root->m_rowHeight = static_cast<int16_t>(height);
     ++m_heightVersion;
     if (!applyToAll)
         return true;
     COperation op(*this);
     WalkSubtree(m_root.get(), [height](CGridItem* item) {
-        item->m_rowHeight = height;
+        item->m_rowHeight = static_cast<int16_t>(height);
         return true;
     });
     if (!m_flat.Empty())
@@ -189,23 +189,24 @@ void CRowList::OnItemRowHeightChanged(CGridItem* item)
     op.Finish();
 }
 
-void CRowList::AddToSelection(CGridItem* item)
+bool CRowList::AddToSelection(CGridItem* item) noexcept
 {
-    assert(item->m_selectionIndex < 0);
-    m_selection.push_back(item);
-    item->m_selectionIndex = static_cast<int32_t>(m_selection.size()) - 1;
+    assert(!m_selection.Find(reinterpret_cast<uintptr_t>(item)));
+    try {
+        m_selection.Insert(reinterpret_cast<uintptr_t>(item));
+    } catch (const std::bad_alloc&) {
+        item->m_flags &= static_cast<uint8_t>(~CGridItem::kSelectedFlag);
+        return false;
+    }
+    item->m_flags |= CGridItem::kSelectedFlag;
+    return true;
 }
 
 void CRowList::RemoveFromSelection(CGridItem* item) noexcept
 {
-    const int32_t index = item->m_selectionIndex;
-    if (index < 0)
-        return;
-    CGridItem* const last = m_selection.back();
-    m_selection[static_cast<size_t>(index)] = last;
-    last->m_selectionIndex = index;
-    m_selection.pop_back();
-    item->m_selectionIndex = -1;
+    item->m_flags &= static_cast<uint8_t>(~CGridItem::kSelectedFlag);
+    if (uintptr_t* const slot = m_selection.Find(reinterpret_cast<uintptr_t>(item)))
+        m_selection.Erase(slot);
 }
 
 // ---- Showing and hiding ----
@@ -310,12 +311,11 @@ void CRowList::EraseRows(int32_t row, int32_t count) noexcept
 
 void CRowList::DeselectRows(int32_t row, int32_t count, COperation& op)
 {
-    if (m_selection.empty())
+    if (m_selection.Size() == 0)
         return;
     m_flat.ForEach(row, row + count, [&](CGridItem* item) {
         if (!item->IsSelected())
             return;
-        item->m_flags &= static_cast<uint8_t>(~CGridItem::kSelectedFlag);
         RemoveFromSelection(item);
         op.Event(kNotifySelectionChanged, item);
     });
@@ -460,16 +460,17 @@ void CRowList::Unlink(CGridItem* item, COperation* op)
 void CRowList::MoveSubtreeToList(CGridItem* item, CRowList* to)
 {
     WalkSubtree(item, [to](CGridItem* node) {
+        const bool selected = node->IsSelected();
         if (CRowList* const from = node->m_list) {
             --from->m_memberCount;
-            if (node->IsSelected())
+            if (selected)
                 from->RemoveFromSelection(node);
         }
         node->m_list = to;
         if (to) {
             ++to->m_memberCount;
-            if (node->IsSelected())
-                to->AddToSelection(node);
+            if (selected)
+                to->AddToSelection(node); // unselected should the set not grow
             node->m_rowHeight = to->m_rowHeight;
             ++to->m_heightVersion;
         }

@@ -33,8 +33,9 @@
 // each: a long run of filtered siblings makes that one insertion slower.
 //
 // Selection set: the selected items of the list in no particular order (a
-// vector with a back-index in each item: O(1) to add, remove and count);
-// display order is a sort by row index away. Rows hidden by a collapse or by
+// hash set of their addresses: O(1) expected to add, remove and count, and
+// nothing in an item but its selected flag); display order is a sort by row
+// index away. Rows hidden by a collapse or by
 // the filter leave the selection (notification 6), so every selected item of
 // a grid list is shown. Member count: an item knows its list, so membership
 // needs no set.
@@ -53,6 +54,7 @@
 //
 // Thread: GUI thread only.
 
+#include "common/open_hash_table.h"
 #include "gui/rows/grid_item.h"
 #include "gui/rows/row_list_owner.h"
 
@@ -127,9 +129,14 @@ public:
     bool SetRowHeight(int32_t height, bool applyToAll);
 
     // ---- Selection ----
-    int32_t GetSelectedCount() const noexcept { return static_cast<int32_t>(m_selection.size()); } // selected rows
-    // The selected items, in no particular order; valid until the next change.
-    std::span<CGridItem* const> GetSelectionSet() const noexcept { return m_selection; }
+    int32_t GetSelectedCount() const noexcept { return static_cast<int32_t>(m_selection.Size()); } // selected rows
+    // Calls f(CGridItem*) for every selected item, in no particular order;
+    // f must not change the selection.
+    template <class F>
+    void ForEachSelected(F&& f) const
+    {
+        m_selection.ForEach([&f](uintptr_t item) { f(reinterpret_cast<CGridItem*>(item)); });
+    }
     // Deselects every item (notification 6 for each, and a repaint of the
     // rows on screen).
     void DeselectAll();
@@ -258,7 +265,10 @@ private:
     void Unlink(CGridItem* item, COperation* op);
     static void MoveSubtreeToList(CGridItem* item, CRowList* to);
     static void DestroyChildren(CGridItem* item);
-    void AddToSelection(CGridItem* item);
+    // Adds `item` to the selection set and flags it selected; false, leaving
+    // it unselected, when the set cannot grow.
+    bool AddToSelection(CGridItem* item) noexcept;
+    // Takes `item` out of the set, if there, and clears its selected flag.
     void RemoveFromSelection(CGridItem* item) noexcept;
 
     // Behind CGridItem's public operations.
@@ -272,7 +282,7 @@ private:
     std::unique_ptr<CGridItem> m_root;
     FlatList m_flat;
     uint64_t m_heightVersion = 0; // counts row height changes
-    std::vector<CGridItem*> m_selection; // Not owned; each item's m_selectionIndex points back.
+    Common::CAddressSet m_selection; // the selected items (not owned), as addresses
     int32_t m_memberCount = 0;
     int32_t m_rowHeight = kDefaultRowHeight;
     bool m_tearingDown = false; // in the destructor: items leave without hiding or notifying

@@ -152,14 +152,11 @@ bool CRowList::Select(CGridItem* item, bool select)
         if (m_owner && (!m_owner->IsSelectionEnabled() || (!m_owner->IsMultipleSelection() && m_owner->HasSelection())))
             return false;
     }
+    if (select && !AddToSelection(item))
+        return false;
     COperation op(*this);
-    if (select) {
-        item->m_flags |= CGridItem::kSelectedFlag;
-        AddToSelection(item);
-    } else {
-        item->m_flags &= static_cast<uint8_t>(~CGridItem::kSelectedFlag);
+    if (!select)
         RemoveFromSelection(item);
-    }
     op.Event(kNotifySelectionChanged, item);
     if (item->IsShown())
         op.Invalidate(item);
@@ -169,16 +166,17 @@ bool CRowList::Select(CGridItem* item, bool select)
 
 void CRowList::DeselectAll()
 {
-    if (m_selection.empty())
+    if (m_selection.Size() == 0)
         return;
-    COperation op(*this);
     std::vector<CGridItem*> items;
-    items.swap(m_selection);
+    items.reserve(m_selection.Size());
+    ForEachSelected([&items](CGridItem* item) { items.push_back(item); });
+    m_selection.Clear();
+    COperation op(*this);
     // Past a few rows one repaint of the list's rows on screen is cheaper
     // than finding each row.
     const bool repaintAll = items.size() > kSelectionRepaintLimit;
     for (CGridItem* item : items) {
-        item->m_selectionIndex = -1;
         item->m_flags &= static_cast<uint8_t>(~CGridItem::kSelectedFlag);
         op.Event(kNotifySelectionChanged, item);
         if (!repaintAll && item->IsShown())
@@ -200,19 +198,14 @@ int32_t CRowList::SelectRows(int32_t first, int32_t last, bool select)
          (!m_owner->IsMultipleSelection() && (first != last || m_owner->HasSelection()))))
         return 0;
     COperation op(*this);
-    if (select)
-        m_selection.reserve(m_selection.size() + static_cast<size_t>(last - first + 1));
     int32_t changed = 0;
     m_flat.ForEach(first, last + 1, [&](CGridItem* item) {
         if (item->IsSelected() == select)
             return;
-        if (select) {
-            item->m_flags |= CGridItem::kSelectedFlag;
-            AddToSelection(item);
-        } else {
-            item->m_flags &= static_cast<uint8_t>(~CGridItem::kSelectedFlag);
+        if (!select)
             RemoveFromSelection(item);
-        }
+        else if (!AddToSelection(item))
+            return; // no room for it in the set: it stays unselected
         op.Event(kNotifySelectionChanged, item);
         ++changed;
     });
@@ -327,23 +320,21 @@ std::string CRowList::CheckInvariantsForTesting() const
         } else if (item->m_visibleDescendants != 0) {
             return "a hidden item counts visible descendants";
         }
-        if (item->IsSelected() != (item->m_selectionIndex >= 0))
+        if (item->IsSelected() != (m_selection.Find(reinterpret_cast<uintptr_t>(item)) != nullptr))
             return "selected flag and selection set disagree";
-        if (item->m_selectionIndex >= 0 &&
-            (static_cast<size_t>(item->m_selectionIndex) >= m_selection.size() ||
-             m_selection[static_cast<size_t>(item->m_selectionIndex)] != item))
-            return "selection back-index wrong";
         stack.push_back({item, item->Children().begin(), row});
     }
     if (row != m_flat.Size())
         return "flat list holds rows the tree does not show";
     if (members != m_memberCount)
         return "member count " + std::to_string(m_memberCount) + ", tree holds " + std::to_string(members);
-    for (size_t index = 0; index < m_selection.size(); ++index) {
-        const CGridItem* const item = m_selection[index];
-        if (item->m_list != this || item->m_selectionIndex != static_cast<int32_t>(index) || !item->IsSelected())
-            return "selection set holds an item that is not selected here";
-    }
+    std::string selectionFault;
+    ForEachSelected([&](const CGridItem* item) {
+        if (selectionFault.empty() && (item->m_list != this || !item->IsSelected()))
+            selectionFault = "selection set holds an item that is not selected here";
+    });
+    if (!selectionFault.empty())
+        return selectionFault;
     return {};
 }
 

@@ -125,24 +125,27 @@ TEST(RowExtrasTest, SortValuesAndRecordsShareOneBlockAndKeepEachOther)
     CRowExtras extras;
     EXPECT_TRUE(extras.SortValues().empty());
     EXPECT_EQ(extras.RecordCapacity(), 0);
-    extras.ResetSortValues(2, 0);
+    extras.ResetSortValues(2);
     extras.SortValues()[0] = Common::CFieldValue(std::string(40, 'x')); // a value that owns memory
     extras.SortValues()[1] = Common::CFieldValue(int32_t{7});
-    extras.GrowRecords(4, 0);
+    extras.GrowRecords(4);
     extras.Records()[0] = HighlightRecord{3, 10, 20};
-    extras.GrowRecords(8, 1); // the values move across, the record is copied
+    extras.SetRecordCount(1);
+    extras.GrowRecords(8); // the values move across, the record and its count are copied
     ASSERT_EQ(extras.SortValues().size(), 2u);
     EXPECT_TRUE(extras.SortValues()[0].IsEqual(Common::CFieldValue(std::string(40, 'x'))));
     EXPECT_TRUE(extras.SortValues()[1].IsEqual(Common::CFieldValue(int32_t{7})));
     EXPECT_EQ(extras.RecordCapacity(), 8);
+    EXPECT_EQ(extras.RecordCount(), 1);
     EXPECT_EQ(extras.Records()[0], (HighlightRecord{3, 10, 20}));
-    extras.ResetSortValues(5, 1); // fresh values, the records kept
+    extras.ResetSortValues(5); // fresh values, the records kept
     EXPECT_EQ(extras.SortValues().size(), 5u);
     EXPECT_TRUE(extras.SortValues()[0].IsEqual(Common::CFieldValue()));
     EXPECT_EQ(extras.Records()[0], (HighlightRecord{3, 10, 20}));
+    EXPECT_EQ(extras.RecordCount(), 1);
     CRowExtras sortedOnly;
-    sortedOnly.ResetSortValues(3, 0);
-    sortedOnly.ResetSortValues(0, 0); // neither left: no block
+    sortedOnly.ResetSortValues(3);
+    sortedOnly.ResetSortValues(0); // neither left: no block
     EXPECT_EQ(sortedOnly.Address(), nullptr);
 }
 
