@@ -327,10 +327,11 @@ std::string COpenHashTable<TSlot, TKeyOf>::CheckInvariantsForTesting() const
     return {};
 }
 
-// A set of addresses: the slot is the key.
+// The key of a slot that is an address itself.
 struct CAddressKey {
-    uintptr_t operator()(uintptr_t slot) const noexcept { return slot; }
+    uintptr_t operator()(uintptr_t slot) const noexcept { return slot; } // the slot is the key
 };
+// A set of addresses (non-zero), each slot one of them.
 using CAddressSet = COpenHashTable<uintptr_t, CAddressKey>;
 
 } // namespace Brivel::Common
