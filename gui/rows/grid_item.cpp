@@ -38,7 +38,7 @@ CGridItem* CGridItem::Adopt(std::unique_ptr<CGridItem> item, CDataObject* object
         raw->m_list = detached;
         raw->m_rowHeight = detached->m_rowHeight;
         ++detached->m_memberCount;
-        detached->m_root->m_children->PushBack(raw);
+        detached->m_root->OwnChildren().PushBack(raw);
     }
     raw->SetDataObject(object);
     return raw;
@@ -66,6 +66,11 @@ CGridItem::CGridItem()
 
 CGridItem::~CGridItem()
 {
+    // Last of all, whichever way the body ends: the children list goes.
+    struct CChildrenListGoes {
+        CGridItem& item;
+        ~CChildrenListGoes() { item.FreeChildren(); }
+    } childrenListGoes{*this};
     CLiveItems::Remove(this);
     CRowList::ForgetItem(this);
     if (IsRoot())
@@ -74,7 +79,7 @@ CGridItem::~CGridItem()
     if (list)
         list->Unlink(this, nullptr);
     else if (m_parent)
-        m_parent->m_children->Erase(this); // an item made after the detached list was torn down
+        m_parent->OwnChildren().Erase(this); // an item made after the detached list was torn down
     m_parent = nullptr;
     CRowList::DestroyChildren(this);
     SetDataObject(nullptr);
@@ -91,14 +96,27 @@ constinit const CGridItem::ChildList CGridItem::kNoChildren;
 
 bool CGridItem::EnsureChildren() noexcept
 {
-    if (m_children)
+    if ((m_flags & kChildrenFlag) != 0)
         return true;
     try {
-        m_children = std::make_unique<ChildList>();
-        return true;
+        auto children = std::make_unique<ChildList>();
+        if (!m_extras.SetChildren(children.get()))
+            return false;
+        children.release(); // owned by this item from here, through the address in m_extras (FreeChildren)
     } catch (const std::bad_alloc&) {
         return false;
     }
+    m_flags |= kChildrenFlag;
+    return true;
+}
+
+void CGridItem::FreeChildren() noexcept
+{
+    if ((m_flags & kChildrenFlag) == 0)
+        return;
+    std::unique_ptr<ChildList> children(&OwnChildren()); // taken back from m_extras
+    m_extras.SetChildren(nullptr); // never fails for null
+    m_flags &= static_cast<uint8_t>(~kChildrenFlag);
 }
 
 // ---- Data object ----

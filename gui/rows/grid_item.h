@@ -251,16 +251,24 @@ private:
         kFilteredFlag = 1 << 2,
         kRootFlag = 1 << 3,
         kRowRecordFlag = 1 << 4, // the first highlight record is the row's own
+        kChildrenFlag = 1 << 5,  // the item has a children list (its address in m_extras)
     };
 
     // The row record's field id: it sorts before every field's, and no
     // search by field id looks at it (FieldRecords leaves it out).
     static constexpr int32_t kRowRecordField = INT32_MIN;
 
-    // The children; a shared empty list while the item has never had any.
-    const ChildList& Children() const noexcept { return m_children ? *m_children : kNoChildren; }
+    // The children; a shared empty list while the item has never had any
+    // (read without touching the extras block).
+    const ChildList& Children() const noexcept
+    {
+        return (m_flags & kChildrenFlag) != 0 ? *static_cast<const ChildList*>(m_extras.Children()) : kNoChildren;
+    }
+    // The children list, which the item must have (EnsureChildren).
+    ChildList& OwnChildren() noexcept { return *static_cast<ChildList*>(m_extras.Children()); }
     // Makes the children list if there is none; false when it cannot be had.
     bool EnsureChildren() noexcept;
+    void FreeChildren() noexcept; // the children list, emptied already, goes
     static const ChildList kNoChildren;
 
     bool HasRowRecord() const noexcept { return (m_flags & kRowRecordFlag) != 0; }
@@ -288,11 +296,13 @@ private:
     std::atomic<Common::CDataObject*> m_dataObject{nullptr}; // Not owned; bound through the registry.
     CGridItem* m_parent = nullptr;    // Not owned; owns this.
     CRowList* m_list = nullptr;       // Not owned.
-    std::unique_ptr<ChildList> m_children; // owned items, display order; made with the first child
     int32_t m_visibleDescendants = 0; // flat entries below this item
     int16_t m_rowHeight = 14;         // 1 .. CRowList::kMaxRowHeight
     uint8_t m_flags = 0;
-    CRowExtras m_extras; // sort values while the list is sorted, highlight records once changed
+    // Sort values while the list is sorted, highlight records once changed,
+    // and the address of the children list (owned items in display order,
+    // made with the first child, owned by this item) once it has had one.
+    CRowExtras m_extras;
 };
 
 template <class Visit>
@@ -316,12 +326,12 @@ void CGridItem::ForEachDescendant(Visit&& visit) const
 }
 
 // Every row of every grid is one of these, and a benchmark grid holds a
-// million: growing the item is a decision, not an accident. 72 bytes (a
-// cell of the item pool, item_pool.h): the vtable, two hooks, five pointers
-// (two of them to parts made only when the row needs them: its children list,
-// and its extras, the sort values and highlight records) and 8 bytes of
-// counts and flags. The selection is a set in the list, the highlight record
-// count is in the extras.
-static_assert(sizeof(CGridItem) <= 72, "CGridItem is allocated per row; keep it small");
+// million: growing the item is a decision, not an accident. 64 bytes, one
+// cache line (a cell of the item pool, item_pool.h): the vtable, two hooks,
+// four pointers (one to the parts made only when the row needs them: the
+// sort values, the highlight records and their count, the children list's
+// address) and 8 bytes of counts and flags. The selection is a set in the
+// list.
+static_assert(sizeof(CGridItem) <= 64, "CGridItem is allocated per row; keep it small");
 
 } // namespace Brivel::GUI

@@ -30,8 +30,8 @@ namespace Brivel::GUI {
 
 class CItemPool {
 public:
-    static constexpr size_t kCellSize = 72; // CGridItem's size, checked beside it
-    static constexpr size_t kCellAlignment = 8;
+    static constexpr size_t kCellSize = 64; // CGridItem's size, checked beside it
+    static constexpr size_t kCellAlignment = 64; // each cell one cache line (chunks are huge-page aligned)
 
     // What an address is to the pool.
     enum class ECell { kNone, kFree, kLive };

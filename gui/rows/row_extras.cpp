@@ -18,7 +18,7 @@ std::byte* CRowExtras::MakeBlock(size_t sortCount, int32_t capacity) const
     const size_t recordCount = static_cast<size_t>(RecordCount());
     const size_t bytes = RecordsOffset(sortCount) + static_cast<size_t>(capacity) * sizeof(HighlightRecord);
     auto* const block = static_cast<std::byte*>(::operator new(bytes, std::align_val_t{alignof(CFieldValue)}));
-    ::new (block) CHeader{static_cast<uint16_t>(sortCount), static_cast<uint16_t>(recordCount), capacity};
+    ::new (block) CHeader{static_cast<uint16_t>(sortCount), static_cast<uint16_t>(recordCount), capacity, Children()};
     std::uninitialized_value_construct_n(ValuesOf(block), sortCount); // noexcept: empty values
     auto* const records = reinterpret_cast<HighlightRecord*>(block + RecordsOffset(sortCount));
     if (recordCount != 0)
@@ -39,7 +39,24 @@ void CRowExtras::Replace(std::byte* next) noexcept
 void CRowExtras::ResetSortValues(size_t count)
 {
     const int32_t capacity = RecordCapacity();
-    Replace(count == 0 && capacity == 0 ? nullptr : MakeBlock(count, capacity));
+    Replace(count == 0 && capacity == 0 && !Children() ? nullptr : MakeBlock(count, capacity));
+}
+
+bool CRowExtras::SetChildren(void* children) noexcept
+{
+    if (!m_block) {
+        if (!children)
+            return true;
+        try {
+            m_block = MakeBlock(0, 0);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
+    std::launder(reinterpret_cast<CHeader*>(m_block))->children = children;
+    if (!children && Header().sortCount == 0 && Header().capacity == 0)
+        Free(); // nothing else kept it
+    return true;
 }
 
 void CRowExtras::GrowRecords(int32_t capacity)

@@ -1,14 +1,17 @@
 #pragma once
 // CRowExtras: the parts of a row item that most rows never need, kept in one
 // heap block behind one pointer: the cached sort values (while the row's list
-// is sorted) and the highlight records (once the row has changed). A row with
-// neither holds no block. A grid holds a million rows and more, so the item
+// is sorted), the highlight records (once the row has changed) and the address
+// of the row's children list (once it has had a child). A row with none of
+// them holds no block. A grid holds a million rows and more, so the item
 // itself carries only this pointer.
 //
-// Block layout: a header (the sort value count, the record count and the
-// records' room), then the sort values, then the records' room.
+// Block layout: a header (the sort value count, the record count, the
+// records' room and the children list's address), then the sort values, then
+// the records' room.
 //
-// Ownership: owns the block, its sort values and records.
+// Ownership: owns the block, its sort values and records; the children list
+// is the item's (the block only keeps its address across its own changes).
 // Thread: that of its item (the GUI thread).
 
 #include "common/field_value.h"
@@ -55,6 +58,12 @@ public:
     // The first cache line of the block (a hint for a run of changes).
     const void* Address() const noexcept { return m_block; }
 
+    // The children list's address kept here; null without one.
+    void* Children() const noexcept { return m_block ? Header().children : nullptr; }
+    // Keeps `children` (null: none), making a block for it if there is
+    // none; false, changing nothing, when that block cannot be had.
+    bool SetChildren(void* children) noexcept;
+
     // Replaces the sort values by `count` (at most 65 535) empty ones,
     // keeping the records and their room. Throws std::bad_alloc, leaving
     // everything as it was.
@@ -69,6 +78,7 @@ private:
         uint16_t sortCount;
         uint16_t recordCount;
         int32_t capacity;
+        void* children; // not owned here: the item's
     };
     // Where the sort values begin, aligned for them; the records follow them.
     static constexpr size_t kValuesOffset = std::max(sizeof(CHeader), alignof(Common::CFieldValue));
@@ -85,7 +95,8 @@ private:
     }
 
     // A new block with `sortCount` empty sort values and room for
-    // `capacity` records, this one's records copied into it.
+    // `capacity` records, this one's records and children address copied
+    // into it.
     std::byte* MakeBlock(size_t sortCount, int32_t capacity) const;
     // Destroys this block's sort values and frees it, taking `next` instead.
     void Replace(std::byte* next) noexcept;

@@ -387,9 +387,9 @@ bool CRowList::InsertChild(CGridItem* parent, int32_t childIndex, CGridItem* ite
     COperation op(*this);
     // Leave the detached list's top level (the item has no parent).
     if (CRowList* const from = item->m_list)
-        from->m_root->m_children->Erase(item);
+        from->m_root->OwnChildren().Erase(item);
     MoveSubtreeToList(item, this);
-    node->m_children->Insert(childIndex, item);
+    node->OwnChildren().Insert(childIndex, item);
     item->m_parent = node->IsRoot() && m_kind == kDetachedList ? nullptr : node;
 
     if (show && IsEligibleParent(node) && PassesFilter(item))
@@ -410,7 +410,7 @@ bool CRowList::DetachItem(CGridItem* item)
     CRowList* const detached = GetDetachedList();
     MoveSubtreeToList(item, detached);
     if (detached)
-        detached->m_root->m_children->PushBack(item);
+        detached->m_root->OwnChildren().PushBack(item);
     op.Finish();
     return true;
 }
@@ -449,7 +449,7 @@ void CRowList::Unlink(CGridItem* item, COperation* op)
     }
     if (item->IsShown() && op)
         HideSubtree(item, *op);
-    parent->m_children->Erase(item);
+    parent->OwnChildren().Erase(item);
     item->m_parent = nullptr;
     if (parentLosesButton && op)
         op->Invalidate(parent);

@@ -46,7 +46,7 @@ bool CRowList::MoveToChildIndex(CGridItem* item, int32_t childIndex)
     const bool shown = item->IsShown();
     const int32_t oldRow = shown ? m_flat.IndexOf(item) : -1;
     const int32_t blockSize = 1 + item->m_visibleDescendants;
-    parent->m_children->MoveBlock(oldIndex, 1, childIndex);
+    parent->OwnChildren().MoveBlock(oldIndex, 1, childIndex);
     if (shown) {
         // FlatPositionFor reads rows of the list as it is, with the block
         // still at its old place; past the block the start shifts back.
@@ -69,7 +69,7 @@ bool CRowList::SetChildOrder(CGridItem* parent, std::span<CGridItem* const> orde
     for (const CGridItem* child : order)
         if (!child || TreeParentOf(child) != node)
             return false;
-    return order.empty() || node->m_children->Assign(order); // refuses duplicates
+    return order.empty() || node->OwnChildren().Assign(order); // refuses duplicates
 }
 
 void CRowList::RebuildFlatList()

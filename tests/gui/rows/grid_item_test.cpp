@@ -147,6 +147,22 @@ TEST(RowExtrasTest, SortValuesAndRecordsShareOneBlockAndKeepEachOther)
     sortedOnly.ResetSortValues(3);
     sortedOnly.ResetSortValues(0); // neither left: no block
     EXPECT_EQ(sortedOnly.Address(), nullptr);
+
+    // A children list's address stays through the block's changes and keeps
+    // the block alive on its own.
+    int list = 0;
+    CRowExtras parent;
+    ASSERT_TRUE(parent.SetChildren(&list));
+    parent.ResetSortValues(2);
+    parent.GrowRecords(4);
+    parent.ResetSortValues(0);
+    EXPECT_EQ(parent.Children(), &list);
+    ASSERT_TRUE(parent.SetChildren(nullptr));
+    EXPECT_EQ(parent.RecordCapacity(), 4);
+    CRowExtras childrenOnly;
+    ASSERT_TRUE(childrenOnly.SetChildren(&list));
+    ASSERT_TRUE(childrenOnly.SetChildren(nullptr)); // nothing else: no block
+    EXPECT_EQ(childrenOnly.Address(), nullptr);
 }
 
 TEST_F(GridItemChangeTest, AgesAcrossTheClockWrap)

@@ -80,7 +80,8 @@ TEST(LiveItemsTest, PoolCellsAndHeapItemsAreBothCheckedAndEmptyChunksGoBack)
     // Three chunks' worth of items, then none: the chunks go back but one.
     const size_t chunksBefore = CItemPool::ChunkCountForTesting();
     std::vector<CGridItem*> items;
-    for (int i = 0; i < 60000; ++i) {
+    constexpr size_t kItems = 3 * (size_t{2} << 20) / CItemPool::kCellSize; // chunks are 2 MiB
+    for (size_t i = 0; i < kItems; ++i) {
         items.push_back(CGridItem::Create());
         ASSERT_TRUE(list.InsertChild(nullptr, CRowList::kTail, items.back(), true));
     }
