@@ -329,8 +329,9 @@ namespace {
 // How many of the capacity + 1 entries stay in the left node when a full node
 // splits for an insertion at `at`: half, except that an insertion at the end
 // leaves the right node at the minimum and one at the front leaves the left
-// node there, so that filling a list from one end packs its nodes three
-// quarters full rather than half.
+// node there, so that filling a list from one end packs its internal nodes
+// three quarters full rather than half (its leaves fill up entirely: a full
+// leaf first hands entries to a sibling with room, MakeRoomInSibling).
 int32_t SplitPoint(int32_t at, int32_t capacity, int32_t minimum) noexcept
 {
     if (at == capacity)

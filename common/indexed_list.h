@@ -42,7 +42,10 @@
 // the list grows; beyond that nodes are allocated only when a full node
 // splits and freed only when an underfull one merges. Nodes split in two and
 // merge only below a quarter full, so a steady mix of insertions and erasures
-// at one place allocates or frees at most once every 16 operations. Erasing
+// at one place allocates or frees at most once every 16 operations. A full
+// leaf that takes an element at its end first moves entries into the previous
+// leaf if that has room (at its front, into the next), so a list filled from
+// one end keeps its leaves full. Erasing
 // the last element keeps the last leaf (Clear and the destructor free it).
 // Assign of as many elements as the list holds reuses its nodes; of another
 // count it builds a new tree with leaves packed full (the first insertion
