@@ -53,7 +53,7 @@ bool CRowExtras::SetChildren(void* children) noexcept
             return false;
         }
     }
-    std::launder(reinterpret_cast<CHeader*>(m_block))->children = children;
+    Header().children = children;
     if (!children && Header().sortCount == 0 && Header().capacity == 0)
         Free(); // nothing else kept it
     return true;

@@ -53,7 +53,7 @@ public:
     // Sets that count: 0 to RecordCapacity(), which must not be 0.
     void SetRecordCount(int32_t count) noexcept
     {
-        std::launder(reinterpret_cast<CHeader*>(m_block))->recordCount = static_cast<uint16_t>(count);
+        Header().recordCount = static_cast<uint16_t>(count);
     }
     // The first cache line of the block (a hint for a run of changes).
     const void* Address() const noexcept { return m_block; }
@@ -85,6 +85,7 @@ private:
     static_assert(kValuesOffset % alignof(Common::CFieldValue) == 0);
 
     const CHeader& Header() const noexcept { return *std::launder(reinterpret_cast<const CHeader*>(m_block)); }
+    CHeader& Header() noexcept { return *std::launder(reinterpret_cast<CHeader*>(m_block)); }
     static Common::CFieldValue* ValuesOf(std::byte* block) noexcept
     {
         return std::launder(reinterpret_cast<Common::CFieldValue*>(block + kValuesOffset));
