@@ -12,7 +12,9 @@
 // intrusive hook and in its list's flat list through another (both
 // CIndexedList, common/indexed_list.h), so a row's index, the child at an
 // index and the index of a child are all O(log n), with no renumbering and no
-// entry allocated per shown row. IsShown() is "the flat hook is linked".
+// entry allocated per shown row. While the list's rows are its root's
+// children, a top-level item is in no flat list of its own (row_list.h);
+// IsShown() is the shown flag, kept by the list in either case.
 //
 // Lifecycle: an item is created in the process-wide detached list (Create),
 // inserted under a parent of a grid's list (CRowList::InsertChild), shown and
@@ -74,7 +76,7 @@ class CGridItem {
 private:
     // Declared first: the children list type names the hook.
     Common::CIndexedListHook m_childHook; // in the parent's children (detached top level: the detached root's)
-    Common::CIndexedListHook m_flatHook;  // in the list's flat list while shown
+    Common::CIndexedListHook m_flatHook;  // in the list's flat list while shown (unlinked while the list shares rows)
 
 public:
     // The children of an item, in display order.
@@ -157,7 +159,7 @@ public:
 
     // ---- State ----
     // The item has a row in its list's flat list of visible rows.
-    bool IsShown() const noexcept { return m_flatHook.IsLinked(); }
+    bool IsShown() const noexcept { return (m_flags & kShownFlag) != 0; }
     // Its children are shown when it is.
     bool IsExpanded() const noexcept { return (m_flags & kExpandedFlag) != 0; }
     // The row is selected.
@@ -252,6 +254,7 @@ private:
         kRootFlag = 1 << 3,
         kRowRecordFlag = 1 << 4, // the first highlight record is the row's own
         kChildrenFlag = 1 << 5,  // the item has a children list (its address in m_extras)
+        kShownFlag = 1 << 6,     // the item is a row of its list (in the flat list, or a root child while shared)
     };
 
     // The row record's field id: it sorts before every field's, and no

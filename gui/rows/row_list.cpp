@@ -59,7 +59,7 @@ void CRowList::COperation::Finish()
             const CGridItem* item = m_focusItem;
             while (item && !(item->IsShown() && item->m_list == &m_list))
                 item = item->m_parent;
-            row = item ? m_list.m_flat.IndexOf(item) : -1;
+            row = item ? m_list.RowOf(item) : -1;
         }
         if (row != m_focusRow)
             owner.SetFocusRow(m_list, row);
@@ -118,12 +118,12 @@ CRowList* CRowList::GetDetachedList()
 // ---- Construction ----
 
 CRowList::CRowList(int32_t kind, IRowListOwner* owner)
-    : m_kind(kind == kPinnedList ? kPinnedList : kBodyList), m_owner(owner)
+    : m_kind(kind == kPinnedList ? kPinnedList : kBodyList), m_owner(owner), m_shared(true)
 {
     Init();
 }
 
-CRowList::CRowList(Kind kind) : m_kind(kind), m_owner(nullptr)
+CRowList::CRowList(Kind kind) : m_kind(kind), m_owner(nullptr), m_shared(false) // shows nothing
 {
     Init();
 }
@@ -141,7 +141,7 @@ void CRowList::Init()
 CRowList::~CRowList()
 {
     m_tearingDown = true;
-    m_flat.Clear();
+    ClearRows();
     DestroyChildren(m_root.get());
     m_root.reset();
     assert(m_memberCount == 0 && m_selection.Size() == 0 && "items outlived their list");
@@ -151,7 +151,7 @@ CRowList::~CRowList()
 
 int32_t CRowList::GetRowIndex(const CGridItem* item) const noexcept
 {
-    return item && item->m_list == this && item->IsShown() ? m_flat.IndexOf(item) : -1;
+    return item && item->m_list == this && item->IsShown() ? RowOf(item) : -1;
 }
 
 bool CRowList::Contains(const CGridItem* item) const noexcept
@@ -173,7 +173,7 @@ bool CRowList::SetRowHeight(int32_t height, bool applyToAll)
         item->m_rowHeight = static_cast<int16_t>(height);
         return true;
     });
-    if (!m_flat.Empty())
+    if (GetRowCount() > 0)
         op.RowsInserted(0); // every row's position may have moved
     op.Finish();
     return true;
@@ -185,7 +185,7 @@ void CRowList::OnItemRowHeightChanged(CGridItem* item)
     if (!item->IsShown() || m_kind == kDetachedList || !m_owner)
         return;
     COperation op(*this);
-    op.RowsInserted(m_flat.IndexOf(item)); // the rows below moved
+    op.RowsInserted(RowOf(item)); // the rows below moved
     op.Finish();
 }
 
@@ -210,6 +210,29 @@ void CRowList::RemoveFromSelection(CGridItem* item) noexcept
 }
 
 // ---- Showing and hiding ----
+
+void CRowList::StopSharing()
+{
+    if (!m_shared)
+        return;
+    std::vector<CGridItem*> rows;
+    rows.reserve(static_cast<size_t>(m_root->Children().Size()));
+    for (CGridItem* child : m_root->Children())
+        if (child->IsShown())
+            rows.push_back(child);
+    if (!m_flat.Assign(rows))
+        throw std::bad_alloc(); // refused only for want of memory: the items are distinct and unlinked
+    m_shared = false;
+}
+
+void CRowList::ClearRows() noexcept
+{
+    ForEachRow(0, GetRowCount(), [](CGridItem* item) {
+        item->m_flags &= static_cast<uint8_t>(~CGridItem::kShownFlag);
+    });
+    m_flat.Clear();
+    m_root->m_visibleDescendants = 0;
+}
 
 CGridItem* CRowList::TreeParentOf(const CGridItem* item) const noexcept
 {
@@ -246,7 +269,10 @@ int32_t CRowList::FlatPositionFor(const CGridItem* item, int32_t childIndex) con
     // list lies before it. Saves the walk back to a shown sibling and its
     // index, two climbs of the trees.
     if (parent->IsRoot() && childIndex == parent->Children().Size() - 1 && !item->IsShown())
-        return m_flat.Size();
+        return GetRowCount() - (m_shared ? 1 : 0); // shared: the item is among the root's children already
+    // Shared rows: every child of the root before the item is one row.
+    if (m_shared)
+        return childIndex;
     for (int32_t index = childIndex - 1; index >= 0; --index) {
         const CGridItem* const sibling = parent->Children().At(index);
         if (sibling->IsShown())
@@ -264,8 +290,18 @@ void CRowList::AddToAncestors(CGridItem* from, int32_t delta) noexcept
 void CRowList::ShowSubtree(CGridItem* item, COperation& op, int32_t childIndex)
 {
     assert(!item->IsShown() && IsEligibleParent(TreeParentOf(item)));
+    // A nested row, or a top-level one bringing its own rows, ends shared
+    // rows; a plain top-level row is already in place among the root's
+    // children.
+    const bool nestedRows = item->IsExpanded() && !item->Children().Empty();
+    if (m_shared && (!TreeParentOf(item)->IsRoot() || nestedRows))
+        StopSharing();
     const int32_t row = FlatPositionFor(item, childIndex);
-    m_flat.Insert(row, item);
+    if (m_shared)
+        m_flat.Touch();
+    else
+        m_flat.Insert(row, item);
+    item->m_flags |= CGridItem::kShownFlag;
     op.Event(kNotifyItemShown, item);
     int32_t shown = 1; // rows inserted so far, from `row` on
     item->m_visibleDescendants = 0;
@@ -289,6 +325,7 @@ void CRowList::ShowSubtree(CGridItem* item, COperation& op, int32_t childIndex)
             if (!PassesFilter(child))
                 continue;
             m_flat.Insert(row + shown, child);
+            child->m_flags |= CGridItem::kShownFlag;
             op.Event(kNotifyItemShown, child);
             ++shown;
             child->m_visibleDescendants = 0;
@@ -305,6 +342,7 @@ void CRowList::EraseRows(int32_t row, int32_t count) noexcept
     for (int32_t i = 0; i < count; ++i) {
         CGridItem* const item = m_flat.EraseAt(row);
         assert(item);
+        item->m_flags &= static_cast<uint8_t>(~CGridItem::kShownFlag);
         item->m_visibleDescendants = 0;
     }
 }
@@ -313,7 +351,7 @@ void CRowList::DeselectRows(int32_t row, int32_t count, COperation& op)
 {
     if (m_selection.Size() == 0)
         return;
-    m_flat.ForEach(row, row + count, [&](CGridItem* item) {
+    ForEachRow(row, row + count, [&](CGridItem* item) {
         if (!item->IsSelected())
             return;
         RemoveFromSelection(item);
@@ -324,15 +362,25 @@ void CRowList::DeselectRows(int32_t row, int32_t count, COperation& op)
 void CRowList::DeselectSubtreeRows(CGridItem* item, COperation& op)
 {
     if (item->IsShown())
-        DeselectRows(m_flat.IndexOf(item), 1 + item->m_visibleDescendants, op);
+        DeselectRows(RowOf(item), 1 + item->m_visibleDescendants, op);
 }
 
-void CRowList::HideSubtree(CGridItem* item, COperation& op)
+void CRowList::HideSubtree(CGridItem* item, COperation& op, bool leaving)
 {
-    const int32_t row = m_flat.IndexOf(item);
+    // Shared rows hold while the item leaves the root's children with its
+    // row; a top-level row that stays hidden ends them.
+    if (m_shared && !leaving)
+        StopSharing();
+    const int32_t row = RowOf(item);
     assert(row >= 0);
     const int32_t count = 1 + item->m_visibleDescendants;
-    EraseRows(row, count);
+    if (m_shared) {
+        assert(count == 1);
+        item->m_flags &= static_cast<uint8_t>(~CGridItem::kShownFlag);
+        m_flat.Touch();
+    } else {
+        EraseRows(row, count);
+    }
     AddToAncestors(TreeParentOf(item), -count);
     op.RowsRemoved(row);
 }
@@ -341,7 +389,7 @@ void CRowList::HideDescendants(CGridItem* item, COperation& op)
 {
     if (!item->IsShown() || item->m_visibleDescendants == 0)
         return;
-    const int32_t row = m_flat.IndexOf(item) + 1;
+    const int32_t row = RowOf(item) + 1;
     const int32_t count = item->m_visibleDescendants;
     DeselectRows(row, count, op);
     EraseRows(row, count);
@@ -383,6 +431,10 @@ bool CRowList::InsertChild(CGridItem* parent, int32_t childIndex, CGridItem* ite
         childIndex = childCount;
     if (childIndex < 0 || childIndex > childCount || !node->EnsureChildren())
         return false;
+    // A top-level row that may stay hidden ends shared rows, before anything
+    // changes (the filter is asked only once the item is in place).
+    if (m_shared && node->IsRoot() && (!show || (m_owner && m_owner->GetRowFilter())))
+        StopSharing();
 
     COperation op(*this);
     // Leave the detached list's top level (the item has no parent).
@@ -426,13 +478,13 @@ bool CRowList::DestroyItem(CGridItem* item)
 void CRowList::DestroyAll()
 {
     COperation op(*this);
-    if (!m_flat.Empty()) {
-        m_flat.Clear();
-        m_root->m_visibleDescendants = 0;
+    if (GetRowCount() > 0) {
+        ClearRows();
         op.RowsRemoved(0);
     }
     // Nothing is shown now, so each item leaves its parent without hiding.
     DestroyChildren(m_root.get());
+    m_shared = m_kind != kDetachedList; // no rows: the root's children serve again
     op.Finish();
 }
 
@@ -448,7 +500,7 @@ void CRowList::Unlink(CGridItem* item, COperation* op)
         op = &*local;
     }
     if (item->IsShown() && op)
-        HideSubtree(item, *op);
+        HideSubtree(item, *op, true);
     parent->OwnChildren().Erase(item);
     item->m_parent = nullptr;
     if (parentLosesButton && op)

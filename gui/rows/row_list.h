@@ -9,15 +9,24 @@
 // tree in depth-first pre-order, children in their display order.
 //
 // How the flat list is kept. The flat list is a CIndexedList (a counted
-// B+tree) of the items themselves, linked through each item's flat hook: an
-// item is shown exactly while it is in it. Each item's children are another
-// CIndexedList, through the child hook. This gives the behaviour of a vector
+// B+tree) of the items themselves, linked through each item's flat hook. Each
+// item's children are another CIndexedList, through the child hook. This gives the behaviour of a vector
 // of separately allocated row entries renumbered from a watermark (the row
 // index of a shown item, the item at a row, the index of a child) with
 // O(log n) costs for every lookup, insertion, removal and block move, and no
 // entry allocation per shown row. Each item also counts the flat entries
 // below it (its visible descendant count), so the shown subtree of an item is
 // the block of rows from its own row to row + that count.
+//
+// A list whose shown rows are exactly the root's children (no nested row
+// shown, no top-level row hidden: every grid without nested rows or a
+// filter) keeps no flat list of its own: the root's children list serves as
+// the flat list (shared rows). That saves a B+tree entry per row and its
+// upkeep on every add and removal. The first operation that would make the
+// two differ (showing a nested row, hiding or inserting a hidden top-level
+// row, a row filter at an insertion) first builds the flat list from the
+// root's children, O(n) once; an emptied list shares again. Which items are
+// shown is their shown flag in either case.
 //
 // When an item is shown. An item has a flat entry exactly while its parent is
 // the root or is itself shown and expanded, and the row filter (asked through
@@ -102,12 +111,13 @@ public:
     CGridItem* GetRoot() const noexcept { return m_root.get(); }
 
     // ---- Rows ----
-    int32_t GetRowCount() const noexcept { return m_flat.Size(); } // rows shown (the flat list's length)
+    // Rows shown (the flat list's length).
+    int32_t GetRowCount() const noexcept { return m_shared ? m_root->Children().Size() : m_flat.Size(); }
     // Grows with every change of the shown rows' order, membership or
     // heights: a cached layout of them is current while this is unchanged.
     uint64_t GetLayoutVersion() const noexcept { return m_flat.GetVersion() + m_heightVersion; }
     // The item at `row`; null when out of range.
-    CGridItem* GetItem(int32_t row) const noexcept { return m_flat.At(row); }
+    CGridItem* GetItem(int32_t row) const noexcept { return m_shared ? m_root->Children().At(row) : m_flat.At(row); }
     // The row of `item`; -1 when it is null, not shown or of another list.
     int32_t GetRowIndex(const CGridItem* item) const noexcept;
     // Whether `item` (a live item) belongs to this list; false for null and
@@ -118,8 +128,14 @@ public:
     template <class F>
     void ForEachRow(int32_t first, int32_t last, F&& f) const
     {
-        m_flat.ForEach(first, last, std::forward<F>(f));
+        if (m_shared)
+            m_root->Children().ForEach(first, last, std::forward<F>(f));
+        else
+            m_flat.ForEach(first, last, std::forward<F>(f));
     }
+    // Whether the root's children serve as the flat list (see the top of
+    // this file); for tests.
+    bool SharesRowsForTesting() const noexcept { return m_shared; }
     // Items of the list, the root not counted.
     int32_t GetMemberCount() const noexcept { return m_memberCount; }
 
@@ -231,6 +247,9 @@ private:
             ++m_version;
             Base::Clear();
         }
+        // Counts a change of the shown rows made in the root's children
+        // while they serve as the flat list.
+        void Touch() noexcept { ++m_version; }
 
     private:
         uint64_t m_version = 0;
@@ -250,8 +269,20 @@ private:
     // list. `childIndex`, its index among its parent's children, saves a
     // look-up when the caller knows it (-1: looked up).
     int32_t FlatPositionFor(const CGridItem* item, int32_t childIndex = -1) const;
+    // The row of `item`, a shown item of this list.
+    int32_t RowOf(const CGridItem* item) const noexcept
+    {
+        return m_shared ? m_root->Children().IndexOf(item) : m_flat.IndexOf(item);
+    }
+    // Ends shared rows: the flat list is built from the root's children that
+    // are shown. Throws std::bad_alloc, changing nothing.
+    void StopSharing();
+    // Hides every row at once (their shown flags cleared, the flat list
+    // emptied) without notifying; the rows' items are about to go.
+    void ClearRows() noexcept;
     void ShowSubtree(CGridItem* item, COperation& op, int32_t childIndex = -1);
-    void HideSubtree(CGridItem* item, COperation& op);
+    // `leaving`: the item leaves its parent right after (Unlink).
+    void HideSubtree(CGridItem* item, COperation& op, bool leaving = false);
     void HideDescendants(CGridItem* item, COperation& op);
     void ShowEligibleDescendants(CGridItem* item, COperation& op);
     void EraseRows(int32_t row, int32_t count) noexcept;
@@ -280,12 +311,13 @@ private:
     const Kind m_kind;
     IRowListOwner* const m_owner;      // Not owned; outlives this.
     std::unique_ptr<CGridItem> m_root;
-    FlatList m_flat;
+    FlatList m_flat; // empty while the root's children serve as the flat list
     uint64_t m_heightVersion = 0; // counts row height changes
     Common::CAddressSet m_selection; // the selected items (not owned), as addresses
     int32_t m_memberCount = 0;
     int32_t m_rowHeight = kDefaultRowHeight;
     bool m_tearingDown = false; // in the destructor: items leave without hiding or notifying
+    bool m_shared;              // the root's children are the flat list (see the top of this file)
 };
 
 template <class Less>

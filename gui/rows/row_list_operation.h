@@ -26,7 +26,7 @@ public:
     {
         if (m_active) {
             m_focusRow = list.m_owner->GetFocusRow(list);
-            m_focusItem = list.m_flat.At(m_focusRow);
+            m_focusItem = list.GetItem(m_focusRow);
         }
         m_outer = t_active;
         t_active = this;

@@ -44,10 +44,14 @@ bool CRowList::MoveToChildIndex(CGridItem* item, int32_t childIndex)
 
     COperation op(*this);
     const bool shown = item->IsShown();
-    const int32_t oldRow = shown ? m_flat.IndexOf(item) : -1;
+    const int32_t oldRow = shown ? RowOf(item) : -1;
     const int32_t blockSize = 1 + item->m_visibleDescendants;
     parent->OwnChildren().MoveBlock(oldIndex, 1, childIndex);
-    if (shown) {
+    if (shown && m_shared) {
+        // The move among the root's children was the rows' move.
+        m_flat.Touch();
+        op.RowsChanged(std::min(oldIndex, childIndex), std::max(oldIndex, childIndex));
+    } else if (shown) {
         // FlatPositionFor reads rows of the list as it is, with the block
         // still at its old place; past the block the start shifts back.
         const int32_t position = FlatPositionFor(item);
@@ -69,14 +73,27 @@ bool CRowList::SetChildOrder(CGridItem* parent, std::span<CGridItem* const> orde
     for (const CGridItem* child : order)
         if (!child || TreeParentOf(child) != node)
             return false;
-    return order.empty() || node->OwnChildren().Assign(order); // refuses duplicates
+    if (order.empty())
+        return true;
+    if (!node->OwnChildren().Assign(order)) // refuses duplicates
+        return false;
+    if (m_shared && node->IsRoot())
+        m_flat.Touch(); // the rows are in the new order already
+    return true;
 }
 
 void CRowList::RebuildFlatList()
 {
-    if (m_kind == kDetachedList || m_flat.Empty())
+    if (m_kind == kDetachedList || GetRowCount() == 0)
         return;
     COperation op(*this);
+    if (m_shared) {
+        // The root's children are the rows, in their new order already.
+        m_flat.Touch();
+        op.RowsChanged(0, GetRowCount() - 1);
+        op.Finish();
+        return;
+    }
     std::vector<CGridItem*> rows;
     rows.reserve(static_cast<size_t>(m_flat.Size()));
     WalkSubtree(m_root.get(), [&rows](CGridItem* item) {
@@ -199,7 +216,7 @@ int32_t CRowList::SelectRows(int32_t first, int32_t last, bool select)
         return 0;
     COperation op(*this);
     int32_t changed = 0;
-    m_flat.ForEach(first, last + 1, [&](CGridItem* item) {
+    ForEachRow(first, last + 1, [&](CGridItem* item) {
         if (item->IsSelected() == select)
             return;
         if (!select)
@@ -272,11 +289,13 @@ std::string CRowList::CheckInvariantsForTesting() const
 {
     if (std::string fault = m_flat.CheckInvariantsForTesting(); !fault.empty())
         return "flat list: " + fault;
+    if (m_shared && (m_kind == kDetachedList || !m_flat.Empty()))
+        return "shared rows with a flat list of its own, or in the detached list";
     const CGridItem* const root = m_root.get();
     if (!root->IsRoot() || !root->IsExpanded() || root->m_list != this || root->m_parent || root->IsShown() ||
         root->m_childHook.IsLinked())
         return "root: bad flags or links";
-    if (root->m_visibleDescendants != m_flat.Size())
+    if (root->m_visibleDescendants != GetRowCount())
         return "root: visible descendant count is not the row count";
 
     struct Level {
@@ -293,7 +312,7 @@ std::string CRowList::CheckInvariantsForTesting() const
         if (level.next == ChildIterator()) {
             const CGridItem* const item = level.item;
             if (item->m_visibleDescendants != row - level.rowAfterItem)
-                return "visible descendant count wrong at row " + std::to_string(m_flat.IndexOf(item));
+                return "visible descendant count wrong at row " + std::to_string(item->IsShown() ? RowOf(item) : -1);
             stack.pop_back();
             continue;
         }
@@ -309,12 +328,14 @@ std::string CRowList::CheckInvariantsForTesting() const
         if (item->m_parent != expectedParent)
             return "an item's parent is not the item whose children hold it";
         const bool eligible = IsEligibleParent(parent);
+        if (item->IsShown() != (m_shared ? parent->IsRoot() : item->m_flatHook.IsLinked()))
+            return "an item's shown flag disagrees with the flat list";
         if (item->IsShown()) {
             if (!eligible)
                 return "an item is shown under a parent that is not shown and expanded";
             if (item->IsFilteredOut())
                 return "an item hidden by the filter is shown";
-            if (m_flat.At(row) != item)
+            if (GetItem(row) != item)
                 return "flat list out of tree order at row " + std::to_string(row);
             ++row;
         } else if (item->m_visibleDescendants != 0) {
@@ -324,7 +345,7 @@ std::string CRowList::CheckInvariantsForTesting() const
             return "selected flag and selection set disagree";
         stack.push_back({item, item->Children().begin(), row});
     }
-    if (row != m_flat.Size())
+    if (row != GetRowCount())
         return "flat list holds rows the tree does not show";
     if (members != m_memberCount)
         return "member count " + std::to_string(m_memberCount) + ", tree holds " + std::to_string(members);

@@ -569,6 +569,80 @@ TEST_F(RowListTest, DetachedItemsNeitherShowNorNotify)
 
 // Random operations on two lists and the detached list, with the invariant
 // walk after each one.
+// A list of top-level rows only keeps no flat list: its root's children are
+// its rows through inserts, moves, sorts, removals and selection, and every
+// change still counts for a cached layout. A nested row, a hidden top-level
+// row or a row filter ends that; an emptied list shares again.
+TEST_F(RowListTest, TopLevelRowsAreTheRootsChildren)
+{
+    std::mt19937 random(777);
+    std::vector<CGridItem*> items;
+    for (int step = 0; step < 3000; ++step) {
+        const uint64_t version = Body().GetLayoutVersion();
+        CGridItem* item = items.empty() ? nullptr : items[random() % items.size()];
+        const int32_t count = Body().GetRowCount();
+        switch (random() % 6) {
+        case 0:
+        case 1:
+            items.push_back(Add(nullptr, static_cast<int32_t>(random() % (count + 1))));
+            break;
+        case 2:
+            if (item) {
+                const int32_t from = Body().GetRowIndex(item);
+                ASSERT_TRUE(Body().MoveToChildIndex(item, static_cast<int32_t>(random() % count)));
+                if (Body().GetRowIndex(item) != from) {
+                    ASSERT_GT(Body().GetLayoutVersion(), version) << "step " << step;
+                }
+            }
+            break;
+        case 3:
+            if (item) {
+                std::erase(items, item);
+                if (random() % 2) {
+                    ASSERT_TRUE(Body().DetachItem(item));
+                    ASSERT_EQ(Body().GetRowIndex(item), -1);
+                }
+                CRowList::DestroyItem(item);
+            }
+            break;
+        case 4:
+            if (item)
+                item->Select(!item->IsSelected());
+            break;
+        case 5:
+            Body().SortChildren(nullptr, [](const CGridItem* a, const CGridItem* b) { return a > b; });
+            Body().RebuildFlatList();
+            break;
+        }
+        ASSERT_TRUE(Body().SharesRowsForTesting());
+        ASSERT_EQ(Body().CheckInvariantsForTesting(), "") << "step " << step;
+        if (Body().GetRowCount() != count) {
+            ASSERT_GT(Body().GetLayoutVersion(), version) << "step " << step;
+        }
+    }
+    ASSERT_EQ(Body().GetRowCount(), static_cast<int32_t>(items.size()));
+
+    // A child under a collapsed row shows nothing: still shared. Expanding
+    // shows it between its parent and the next row.
+    CGridItem* parent = Body().GetItem(0);
+    CGridItem* child = Add(parent);
+    EXPECT_TRUE(Body().SharesRowsForTesting());
+    parent->Expand();
+    EXPECT_FALSE(Body().SharesRowsForTesting());
+    EXPECT_EQ(Body().GetItem(1), child);
+    EXPECT_EQ(Body().GetRowCount(), static_cast<int32_t>(items.size()) + 1);
+    ExpectValid(Body());
+
+    Body().DestroyAll();
+    EXPECT_TRUE(Body().SharesRowsForTesting());
+    CGridItem* shown = Add();
+    CGridItem* hidden = Add(nullptr, CRowList::kTail, false); // a top-level row not shown
+    EXPECT_FALSE(Body().SharesRowsForTesting());
+    EXPECT_EQ(RowsOf(Body()), (std::vector<CGridItem*>{shown}));
+    EXPECT_EQ(Body().GetRowIndex(hidden), -1);
+    ExpectValid(Body());
+}
+
 TEST_F(RowListTest, RandomOperationsKeepTheInvariants)
 {
     std::mt19937 random(12345);
