@@ -31,7 +31,7 @@ void CBindingTable::CEntry::FreeRowBlock(CRowBlock* block) noexcept
 
 bool CBindingTable::CEntry::ContainsRow(const CGridItem* row) const noexcept
 {
-    const std::span<CGridItem* const> rows = Rows();
+    const CRows rows = Rows();
     return std::find(rows.begin(), rows.end(), row) != rows.end();
 }
 
@@ -39,21 +39,25 @@ void CBindingTable::CEntry::FreeRows() noexcept
 {
     if (HasBlock())
         FreeRowBlock(Block());
-    m_rows = nullptr;
+    SetRowsWord(0);
 }
 
-void CBindingTable::CEntry::AddRow(CGridItem* row)
+bool CBindingTable::CEntry::AddRow(CGridItem* row)
 {
-    if (!m_rows) {
-        m_rows = row;
-        return;
+    if (RowsWord() == 0) {
+        SetOneRow(row);
+        return true;
     }
-    const std::span<CGridItem* const> rows = Rows();
+    const CRows rows = Rows();
     const uint32_t count = static_cast<uint32_t>(rows.size()); // rows are items in memory: far below 2^32
     if (!HasBlock() || count == Block()->capacity) {
         // A second row, or full: a larger block, made before anything
         // changes, so that a failure leaves the entry as it was.
         CRowBlock* const grown = NewRowBlock(count == 1 ? 4 : count * 2);
+        if (!Fits(grown)) {
+            FreeRowBlock(grown);
+            return false;
+        }
         std::copy_n(rows.begin(), count, grown->Rows());
         grown->count = count;
         FreeRows();
@@ -61,14 +65,15 @@ void CBindingTable::CEntry::AddRow(CGridItem* row)
     }
     CRowBlock* const block = Block();
     block->Rows()[block->count++] = row;
+    return true;
 }
 
 bool CBindingTable::CEntry::RemoveRow(const CGridItem* row) noexcept
 {
     if (!HasBlock()) {
-        if (!m_rows || m_rows != row)
+        if (RowsWord() == 0 || OneRow() != row)
             return false;
-        m_rows = nullptr;
+        SetRowsWord(0);
         return true;
     }
     CRowBlock* const block = Block();
@@ -81,7 +86,7 @@ bool CBindingTable::CEntry::RemoveRow(const CGridItem* row) noexcept
     if (--block->count == 1) {
         CGridItem* const last = begin[0];
         FreeRows();
-        m_rows = last;
+        SetOneRow(last);
     }
     return true;
 }
@@ -93,13 +98,17 @@ CBindingTable::~CBindingTable()
     m_entries.ForEach([](CEntry& entry) { entry.FreeRows(); });
 }
 
-bool CBindingTable::Add(CDataObject* object, CGridItem* row, uint64_t sequence, uint64_t processedThrough)
+CBindingTable::AddResult CBindingTable::Add(CDataObject* object, CGridItem* row, uint64_t sequence,
+                                            uint64_t processedThrough)
 {
     assert(object && row && (KeyOf(object) & CEntry::kDyingBit) == 0);
+    if (!CEntry::Fits(object) || !CEntry::Fits(row))
+        return AddResult::kRefused;
     if (CEntry* const entry = Find(object)) {
-        entry->AddRow(row);
+        if (!entry->AddRow(row))
+            return AddResult::kRefused;
         ++m_bindings;
-        return false;
+        return AddResult::kAdded;
     }
     ForgetYoungBefore(processedThrough);
     if (processedThrough < sequence) {
@@ -113,11 +122,11 @@ bool CBindingTable::Add(CDataObject* object, CGridItem* row, uint64_t sequence, 
         m_youngMax = std::max(m_youngMax, sequence);
     }
     CEntry entry;
-    entry.m_object = KeyOf(object);
-    entry.AddRow(row); // the first row: no allocation
+    entry.SetObjectWord(KeyOf(object));
+    entry.SetOneRow(row);
     m_entries.Insert(entry);
     ++m_bindings;
-    return true;
+    return AddResult::kCreated;
 }
 
 void CBindingTable::ForgetYoungBefore(uint64_t processedThrough) noexcept

@@ -3,10 +3,13 @@
 // bound to it, in binding order. Internal to the registry
 // (data_object_registry.h), which guards it with its lock.
 //
-// One entry per bound object, 16 bytes: the object's address (the key, never
+// One entry per bound object, 12 bytes: the object's address (the key, never
 // dereferenced here) with a dying flag in its low bit (the object announced
 // its destruction; updates for it are no longer delivered), and its rows in
 // binding order (one inline, more in a heap block, told apart by the low bit).
+// Each address is kept in 48 bits, the user address space of the 64-bit
+// platforms we run on (x86-64 and AArch64 hand out no higher addresses unless
+// a program asks for them); an object or row beyond it is refused (Add).
 //
 // Stale packets (see dispatcher.h): a packet posted before an object's entry
 // was made must not reach the entry's rows (the address may belong to a new
@@ -55,18 +58,44 @@ public:
     class CEntry {
     public:
         // The key; null: a free slot.
-        Common::CDataObject* Object() const noexcept { return reinterpret_cast<Common::CDataObject*>(m_object & ~kDyingBit); }
-        bool IsDying() const noexcept { return (m_object & kDyingBit) != 0; } // the object announced its destruction
-        void SetDying() noexcept { m_object |= kDyingBit; } // marks it so
-        // The rows bound to the object, in binding order; valid until the
-        // next change of the table.
-        std::span<CGridItem* const> Rows() const noexcept
+        Common::CDataObject* Object() const noexcept
         {
-            if (HasBlock())
-                return {Block()->Rows(), Block()->count};
-            return {&m_rows, m_rows ? 1u : 0u};
+            return reinterpret_cast<Common::CDataObject*>(ObjectWord() & ~kDyingBit);
         }
-        size_t RowCount() const noexcept { return Rows().size(); } // how many rows
+        bool IsDying() const noexcept { return (ObjectWord() & kDyingBit) != 0; } // the object announced its destruction
+        void SetDying() noexcept { m_objectLow |= kDyingBit; } // marks it so
+
+        // The rows of an entry in binding order, as a range of row pointers:
+        // a copy of the one row, or the entry's heap block. Valid while this
+        // range lives and the table does not change; name it before taking
+        // begin and end apart (two calls give two ranges).
+        class CRows {
+        public:
+            CGridItem* const* begin() const noexcept { return m_block ? m_block : &m_one; } // the first row
+            CGridItem* const* end() const noexcept { return begin() + m_count; } // past the last row
+            size_t size() const noexcept { return m_count; } // how many rows
+            CGridItem* front() const noexcept { return *begin(); } // the first row (there is one)
+
+        private:
+            friend class CEntry;
+            CGridItem* m_one = nullptr;
+            CGridItem* const* m_block = nullptr;
+            size_t m_count = 0;
+        };
+        // The rows bound to the object, in binding order.
+        CRows Rows() const noexcept
+        {
+            CRows rows;
+            if (HasBlock()) {
+                rows.m_block = Block()->Rows();
+                rows.m_count = Block()->count;
+            } else {
+                rows.m_one = OneRow();
+                rows.m_count = rows.m_one ? 1 : 0;
+            }
+            return rows;
+        }
+        size_t RowCount() const noexcept { return HasBlock() ? Block()->count : (OneRow() ? 1 : 0); } // how many rows
         bool ContainsRow(const CGridItem* row) const noexcept; // `row` is one of them
 
     private:
@@ -83,26 +112,53 @@ public:
 
         // Objects and rows are at least pointer-aligned, heap blocks more:
         // their addresses' low bit is free for a flag.
-        static constexpr uintptr_t kDyingBit = 1; // in m_object
-        static constexpr uintptr_t kBlockBit = 1; // in m_rows: it holds a CRowBlock's address
+        static constexpr uint64_t kDyingBit = 1; // in the object word
+        static constexpr uint64_t kBlockBit = 1; // in the rows word: it holds a CRowBlock's address
 
-        bool HasBlock() const noexcept { return (reinterpret_cast<uintptr_t>(m_rows) & kBlockBit) != 0; }
+        static constexpr int kAddressBits = 48; // see the top of this file
+        static bool Fits(const void* address) noexcept
+        {
+            return (static_cast<uint64_t>(reinterpret_cast<uintptr_t>(address)) >> kAddressBits) == 0;
+        }
+        uint64_t ObjectWord() const noexcept { return uint64_t{m_objectHigh} << 32 | m_objectLow; }
+        void SetObjectWord(uint64_t word) noexcept
+        {
+            m_objectLow = static_cast<uint32_t>(word);
+            m_objectHigh = static_cast<uint16_t>(word >> 32);
+        }
+        uint64_t RowsWord() const noexcept { return uint64_t{m_rowsHigh} << 32 | m_rowsLow; }
+        void SetRowsWord(uint64_t word) noexcept
+        {
+            m_rowsLow = static_cast<uint32_t>(word);
+            m_rowsHigh = static_cast<uint16_t>(word >> 32);
+        }
+        // The one row; null without rows (and while there is a block).
+        CGridItem* OneRow() const noexcept
+        {
+            return HasBlock() ? nullptr : reinterpret_cast<CGridItem*>(static_cast<uintptr_t>(RowsWord()));
+        }
+        void SetOneRow(CGridItem* row) noexcept { SetRowsWord(reinterpret_cast<uintptr_t>(row)); }
+        bool HasBlock() const noexcept { return (m_rowsLow & kBlockBit) != 0; }
         CRowBlock* Block() const noexcept
         {
-            return reinterpret_cast<CRowBlock*>(reinterpret_cast<uintptr_t>(m_rows) & ~kBlockBit);
+            return reinterpret_cast<CRowBlock*>(static_cast<uintptr_t>(RowsWord() & ~kBlockBit));
         }
-        void SetBlock(CRowBlock* block) noexcept
-        {
-            m_rows = reinterpret_cast<CGridItem*>(reinterpret_cast<uintptr_t>(block) | kBlockBit);
-        }
+        void SetBlock(CRowBlock* block) noexcept { SetRowsWord(reinterpret_cast<uintptr_t>(block) | kBlockBit); }
         static CRowBlock* NewRowBlock(uint32_t capacity); // throws std::bad_alloc
         static void FreeRowBlock(CRowBlock* block) noexcept;
-        void AddRow(CGridItem* row);
+        // Appends `row`; false, changing nothing, for a heap block beyond
+        // the 48 bits. Throws std::bad_alloc, changing nothing.
+        bool AddRow(CGridItem* row);
         bool RemoveRow(const CGridItem* row) noexcept;
         void FreeRows() noexcept; // frees the heap block of rows, if any; no rows after
 
-        uintptr_t m_object = 0;      // the object's address | kDyingBit; 0: free slot
-        CGridItem* m_rows = nullptr; // the one row, or a CRowBlock's address | kBlockBit (never dereferenced as a row)
+        // Two 48-bit words in 4-byte pieces, so that a slot takes 12 bytes:
+        // the object's address | kDyingBit (0: a free slot), and the one
+        // row's address or a CRowBlock's | kBlockBit (0: no rows).
+        uint32_t m_objectLow = 0;
+        uint16_t m_objectHigh = 0;
+        uint16_t m_rowsHigh = 0;
+        uint32_t m_rowsLow = 0;
     };
 
     // What Remove did.
@@ -116,12 +172,18 @@ public:
     CBindingTable& operator=(const CBindingTable&) = delete;
     ~CBindingTable(); // frees the entries' heap arrays of rows
 
-    // Appends `row` to the object's rows. When the object had no entry, it is
-    // created and the result is true: `sequence` is the dispatcher's sequence
-    // number now, `processedThrough` the lowest one not delivered yet; below
-    // `sequence` there are packets still to come, the entry is young (see the
-    // top of this file).
-    bool Add(Common::CDataObject* object, CGridItem* row, uint64_t sequence, uint64_t processedThrough);
+    // What Add did.
+    enum class AddResult {
+        kRefused, // nothing: an address beyond 48 bits (see the top of this file)
+        kAdded,   // the row joined the object's entry
+        kCreated, // the object's entry was made with the row
+    };
+    // Appends `row` to the object's rows, making the object's entry when it
+    // had none: `sequence` is the dispatcher's sequence number now,
+    // `processedThrough` the lowest one not delivered yet; below `sequence`
+    // there are packets still to come, the entry is young (see the top of
+    // this file). Throws std::bad_alloc, changing nothing.
+    AddResult Add(Common::CDataObject* object, CGridItem* row, uint64_t sequence, uint64_t processedThrough);
     // Erases the first pair (object, row), keeping the order of the rest.
     RemoveResult Remove(const Common::CDataObject* object, const CGridItem* row) noexcept;
     // Erases the object's entry with all its rows; false when it had none.
@@ -171,7 +233,7 @@ public:
     size_t YoungCountForTesting() const noexcept { return m_young.Size(); } // for tests: young entries remembered
 
 private:
-    static_assert(sizeof(CEntry) == 16, "one slot per bound object, and up to two slots' room each: keep it small");
+    static_assert(sizeof(CEntry) == 12, "one slot per bound object, and up to two slots' room each: keep it small");
 
     struct CKeyOf {
         uintptr_t operator()(const CEntry& entry) const noexcept { return KeyOf(entry.Object()); }

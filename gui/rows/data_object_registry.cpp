@@ -29,7 +29,7 @@ namespace {
 // bind and unbind). Most objects have one row: up to 8 live on the stack.
 class CRowBuffer {
 public:
-    explicit CRowBuffer(std::span<CGridItem* const> rows)
+    explicit CRowBuffer(const CBindingTable::CEntry::CRows& rows)
     {
         if (rows.size() <= m_inline.size()) {
             std::copy(rows.begin(), rows.end(), m_inline.begin());
@@ -83,7 +83,11 @@ bool CDataObjectRegistry::AddBinding(CDataObject* object, CGridItem* row)
         // The sequence numbers matter only for a new entry (its first
         // binding): packets older than it, if some are still to come, are
         // stale for this object.
-        first = m_bindings.Add(object, row, m_dispatcher.GetSequence(), m_processedThrough);
+        const CBindingTable::AddResult added =
+            m_bindings.Add(object, row, m_dispatcher.GetSequence(), m_processedThrough);
+        if (added == CBindingTable::AddResult::kRefused)
+            return false;
+        first = added == CBindingTable::AddResult::kCreated;
         if (first)
             BeginSubscriptionCall(object);
     }
@@ -328,7 +332,8 @@ bool CDataObjectRegistry::DeliverDisposal(CDataObject* object) noexcept
     std::vector<CGridItem*> rows;
     if (const CBindingTable::CEntry* const entry = m_bindings.Find(object)) {
         try {
-            rows.assign(entry->Rows().begin(), entry->Rows().end());
+            const CBindingTable::CEntry::CRows bound = entry->Rows();
+            rows.assign(bound.begin(), bound.end());
         } catch (...) {
             // No memory for the copy: clear the rows in place instead.
         }

@@ -66,8 +66,9 @@ public:
 
     // ---- Bindings ----
     // Adds the pair (a pair added twice gives two bindings; CGridItem never
-    // does that). False, adding nothing, for a null argument or an object
-    // that is already being destroyed (it refuses the sink).
+    // does that). False, adding nothing, for a null argument, an object
+    // that is already being destroyed (it refuses the sink), or an address
+    // beyond the 48 bits the registry keeps (see binding_table.h).
     bool AddBinding(Common::CDataObject* object, CGridItem* row);
     // Removes the first binding of the pair; false when it had none (nothing
     // changes, the sink stays).

@@ -15,9 +15,11 @@ namespace {
 
 using Common::CDataObject;
 
-// Distinct fake addresses (never dereferenced), 16-byte aligned like objects.
-CDataObject* ObjectAt(size_t n) { return reinterpret_cast<CDataObject*>((n + 1) * 16); }
-CGridItem* RowAt(size_t n) { return reinterpret_cast<CGridItem*>((n + 1) * 64); }
+// Distinct fake addresses (never dereferenced), aligned like objects and
+// rows, high in the 48-bit address space so that every bit a slot keeps
+// is used.
+CDataObject* ObjectAt(size_t n) { return reinterpret_cast<CDataObject*>(0x7ffe'f000'0000 + (n + 1) * 16); }
+CGridItem* RowAt(size_t n) { return reinterpret_cast<CGridItem*>(0x5a5a'0000'0000 + (n + 1) * 64); }
 
 class BindingTableTest : public ::testing::TestWithParam<size_t> {};
 
@@ -36,7 +38,7 @@ TEST_P(BindingTableTest, MatchesAModelUnderRandomChurn)
         if (add) {
             // Every other entry is made while older packets are to come.
             const uint64_t processedThrough = step % 2 == 0 ? sequence + 1 : sequence - 5;
-            const bool created = table.Add(object, row, ++sequence, processedThrough);
+            const bool created = table.Add(object, row, ++sequence, processedThrough) == CBindingTable::AddResult::kCreated;
             EXPECT_EQ(created, model[object].empty());
             if (created) {
                 EXPECT_EQ(table.IsStale(*table.Find(object), sequence - 1), step % 2 != 0);
@@ -59,7 +61,8 @@ TEST_P(BindingTableTest, MatchesAModelUnderRandomChurn)
             for (const auto& [key, rows] : model) {
                 const CBindingTable::CEntry* entry = table.Find(key);
                 ASSERT_NE(entry, nullptr);
-                ASSERT_TRUE(std::equal(rows.begin(), rows.end(), entry->Rows().begin(), entry->Rows().end()));
+                const CBindingTable::CEntry::CRows bound = entry->Rows();
+                ASSERT_TRUE(std::equal(rows.begin(), rows.end(), bound.begin(), bound.end()));
             }
         }
     }
@@ -86,6 +89,12 @@ TEST(BindingTable, EraseDropsEveryRowAndTheTableShrinksBack)
     EXPECT_LT(table.CapacityForTesting(), grown / 64);
     EXPECT_EQ(table.CheckInvariantsForTesting(), "");
     EXPECT_EQ(table.Find(nullptr), nullptr);
+
+    // An address beyond the 48 bits a slot keeps is refused, changing nothing.
+    const auto beyond = reinterpret_cast<uintptr_t>(ObjectAt(0)) | uint64_t{1} << 48;
+    EXPECT_EQ(table.Add(reinterpret_cast<CDataObject*>(beyond), RowAt(0), 0, 0), CBindingTable::AddResult::kRefused);
+    EXPECT_EQ(table.Add(ObjectAt(0), reinterpret_cast<CGridItem*>(beyond), 0, 0), CBindingTable::AddResult::kRefused);
+    EXPECT_EQ(table.ObjectCount(), 0u);
 }
 
 TEST(BindingTable, YoungEntriesAndTheDyingFlagLiveBesideTheRows)
