@@ -33,9 +33,7 @@ bool IsPositionHandle(const CGridItem* handle)
 
 CGridItem* CGridImpl::Add(Common::CDataObject* object, CGridItem* parent, CGridItem* position, bool marshalled)
 {
-    CGridItem* const item = CGridItem::Create(object);
-    if (item == nullptr)
-        return nullptr;
+    CGridItem* const item = CGridItem::CreateForInsertion(object, {});
     if (!Insert(item, parent, position, true, marshalled)) {
         item->DetachDataObjects();
         CRowList::DestroyItem(item);

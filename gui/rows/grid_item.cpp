@@ -44,6 +44,13 @@ CGridItem* CGridItem::Adopt(std::unique_ptr<CGridItem> item, CDataObject* object
     return raw;
 }
 
+CGridItem* CGridItem::CreateForInsertion(CDataObject* object, CInsertionKey)
+{
+    std::unique_ptr<CGridItem> item(new CGridItem()); // protected constructor
+    item->SetDataObject(object);
+    return item.release(); // the caller's, until it inserts or destroys it
+}
+
 static_assert(CRowList::kMaxRowHeight <= INT16_MAX, "row heights are kept in 16 bits");
 static_assert(sizeof(CGridItem) <= CItemPool::kCellSize && alignof(CGridItem) <= CItemPool::kCellAlignment,
               "an item must fit a pool cell");

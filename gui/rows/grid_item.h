@@ -59,6 +59,7 @@ class CDataObject;
 namespace Brivel::GUI {
 
 class CDataObjectRegistry;
+class CGrid;
 class CRowList;
 
 // One field's highlight state on one row.
@@ -93,6 +94,17 @@ public:
     static CGridItem* Create(Common::CDataObject* object = nullptr);
     // The same for an item of a derived class, handed over by its creator.
     static CGridItem* Adopt(std::unique_ptr<CGridItem> item, Common::CDataObject* object = nullptr);
+
+    // Only the grid can make this key (see CreateForInsertion).
+    class CInsertionKey {
+        friend class CGrid;
+        CInsertionKey() = default;
+    };
+    // For the grid's own adds: an item in no list, bound to `object`; the
+    // caller inserts it into a list (CRowList::InsertChild) or destroys it
+    // before anything else can see it. It saves the new row the detached
+    // list's insertion and removal.
+    static CGridItem* CreateForInsertion(Common::CDataObject* object, CInsertionKey);
 
     CGridItem(const CGridItem&) = delete;
     CGridItem& operator=(const CGridItem&) = delete;
