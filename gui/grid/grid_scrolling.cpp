@@ -60,6 +60,12 @@ void CGridImpl::InvalidateFromRow(const CRowList& list, int32_t row)
 {
     if (list.GetKind() == CRowList::kBodyList && row < m_topRow)
         row = m_topRow;
+    // Further below the top row than the window is high (a row is at least a
+    // pixel): off screen, known without the layout's key (the client area's
+    // geometry), which a run of adds below the screen would otherwise
+    // compute for every row.
+    if (list.GetKind() == CRowList::kBodyList && m_topRow >= 0 && int64_t{row} - m_topRow >= m_grid.height())
+        return;
     const int32_t y = m_layout.RowTop(list, row);
     if (y < 0)
         return;
