@@ -9,12 +9,12 @@
 // tree in depth-first pre-order, children in their display order.
 //
 // How the flat list is kept. The flat list is a CIndexedList (a counted
-// B+tree) of the items themselves, linked through each item's flat hook. Each
-// item's children are another CIndexedList, through the child hook. This gives the behaviour of a vector
-// of separately allocated row entries renumbered from a watermark (the row
-// index of a shown item, the item at a row, the index of a child) with
-// O(log n) costs for every lookup, insertion, removal and block move, and no
-// entry allocation per shown row. Each item also counts the flat entries
+// B+tree) of the items themselves, linked through each item's flat hook.
+// Each item's children are another CIndexedList, through the child hook.
+// This gives the behaviour of a vector of separately allocated row entries
+// renumbered from a watermark (the row index of a shown item, the item at a
+// row, the index of a child) with O(log n) costs for every lookup,
+// insertion, removal and block move, and no entry allocation per shown row. Each item also counts the flat entries
 // below it (its visible descendant count), so the shown subtree of an item is
 // the block of rows from its own row to row + that count.
 //
@@ -28,7 +28,7 @@
 // root's children, O(n) once; an emptied list shares again. Which items are
 // shown is their shown flag in either case.
 //
-// When an item is shown. An item has a flat entry exactly while its parent is
+// When an item is shown. An item has a row exactly while its parent is
 // the root or is itself shown and expanded, and the row filter (asked through
 // the owner) does not hide it. Lists of kind 0 show nothing, notify nobody and
 // repaint nothing.
