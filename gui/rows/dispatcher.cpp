@@ -291,14 +291,8 @@ void CDispatcher::DrainUpdates()
     const Clock::time_point sliceEnd = Clock::now() + std::chrono::milliseconds(kDrainSliceMs);
     Clock::time_point nextSendService = Clock::now();
     Clock::time_point batchTaken = Clock::now(); // when the batch being delivered was taken
-    // Batches finished in this drain, and the count at which the changes
-    // that came in during the last burst of calls have all been delivered.
-    uint64_t batchesDone = 0;
-    uint64_t caughtUpAt = 0;
     for (;;) {
         if (d.drainPosition >= d.draining.size()) {
-            if (!d.draining.empty())
-                ++batchesDone;
             // The batch is done: take the next one. The old batch's capacity
             // goes back to the producers, so steady state allocates nothing.
             d.draining.clear();
@@ -339,19 +333,13 @@ void CDispatcher::DrainUpdates()
         std::copy_n(d.draining.begin() + static_cast<ptrdiff_t>(d.drainPosition), count, run.begin());
         d.drainPosition += count;
         d.registry.DeliverUpdates(std::span<const CUpdatePacket>(run.data(), count));
-        if (Platform::HasWaitingSends() && (batchesDone >= caughtUpAt || Clock::now() >= nextSendService) &&
+        if (Platform::HasWaitingSends() && Clock::now() >= nextSendService &&
             Clock::now() - batchTaken < std::chrono::microseconds(d.maxLagForCallsUs)) {
             // Other threads wait in their grid calls: answer them now rather
-            // than behind the whole backlog, a burst at a time. Each burst is
-            // followed by the deliveries of the changes that came in during
-            // it, or by a slice of deliveries if those take longer, so that
-            // neither side starves and the calls get whatever time the
-            // changes leave.
+            // than behind the whole backlog, a burst at a time, each followed
+            // by at least a slice of deliveries, so that neither side starves.
             Platform::ServeWaitingSends(std::chrono::microseconds(kSendBurstUs));
             nextSendService = Clock::now() + std::chrono::microseconds(kDeliverySliceUs);
-            // The batch under way (if any is left of it), then the one that
-            // holds the burst's changes.
-            caughtUpAt = batchesDone + (d.drainPosition < d.draining.size() ? 2 : 1);
             if (d.shutDown.load(std::memory_order_acquire))
                 return;
         }

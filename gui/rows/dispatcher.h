@@ -27,11 +27,8 @@
 // a wake-up for the rest. Within a drain, synchronous calls that other
 // threads make to this thread's windows (a worker adding rows) are answered
 // between slices of deliveries: when one waits, a burst of up to
-// kSendBurstUs answers it and whatever follows it at once; the next burst
-// comes once the changes that arrived during this one have been delivered,
-// or after kDeliverySliceUs of deliveries if that takes longer. So the calls
-// get whatever time the changes leave, and the changes never wait behind
-// more than a burst. This happens
+// kSendBurstUs answers it and whatever follows it at once, then at least
+// kDeliverySliceUs of deliveries run before the next burst. This happens
 // only while the deliveries keep up (the batch being delivered was taken
 // from the producers less than kMaxLagForCallsUs ago): when they fall
 // behind, the changes come first and the calls wait for the drain's end, as
@@ -109,8 +106,7 @@ public:
     static constexpr size_t kDeliveryRun = 64; // packets delivered between two looks at the clock and the waiting calls
     static constexpr int kDrainSliceMs = 8; // the longest drain before the event loop runs again
     // The longest burst of other threads' synchronous calls answered within a
-    // drain, and the longest run of deliveries between two bursts (it ends
-    // sooner once the changes that came in during the burst are delivered).
+    // drain, and the deliveries that run at least between two bursts.
     static constexpr int kSendBurstUs = 1000;
     static constexpr int kDeliverySliceUs = 1000;
     // Calls are answered within a drain only while the changes being
