@@ -9,6 +9,7 @@
 #include "gui/rows/data_object_registry.h"
 
 #include "common/data_object.h"
+#include "common/process_clock.h"
 #include "gui/rows/grid_item.h"
 #include "gui/rows/row_list.h"
 
@@ -240,7 +241,7 @@ bool CDataObjectRegistry::DeliverUpdate(const CUpdatePacket& packet)
     if (!packet.object || !m_dispatcher.IsGuiThread())
         return false;
     CLockGuard guard(m_lock);
-    return DeliverUpdateLocked(packet);
+    return DeliverUpdateLocked(packet, Common::GetProcessClock());
 }
 
 size_t CDataObjectRegistry::DeliverUpdates(std::span<const CUpdatePacket> packets)
@@ -261,8 +262,18 @@ size_t CDataObjectRegistry::DeliverUpdates(std::span<const CUpdatePacket> packet
         int32_t& depth;
         ~CDepth() { --depth; }
     } depth{m_deliveryDepth};
+    // The clock is read once for a stretch of packets: again every
+    // kClockEvery of them, and after a handler's nested event loop delivered
+    // a run of its own (it may have lasted).
+    constexpr size_t kClockEvery = 16;
+    uint64_t runs = ++m_deliveryRuns;
+    int32_t now = 0;
     size_t delivered = 0;
     for (size_t i = 0; i < packets.size(); ++i) {
+        if (i % kClockEvery == 0 || m_deliveryRuns != runs) {
+            now = Common::GetProcessClock();
+            runs = m_deliveryRuns;
+        }
         if (i + kSlotAhead < packets.size())
             m_bindings.Prefetch(packets[i + kSlotAhead].object);
         if (i + kRowAhead < packets.size()) {
@@ -276,7 +287,7 @@ size_t CDataObjectRegistry::DeliverUpdates(std::span<const CUpdatePacket> packet
             if (const CBindingTable::CEntry* ahead = m_bindings.Find(packets[i + kRecordsAhead].object))
                 ahead->Rows().front()->PrefetchChangeState();
         }
-        if (packets[i].object && DeliverUpdateLocked(packets[i]))
+        if (packets[i].object && DeliverUpdateLocked(packets[i], now))
             ++delivered;
     }
     if (m_deliveryDepth == 1 && !packets.empty()) {
@@ -286,7 +297,7 @@ size_t CDataObjectRegistry::DeliverUpdates(std::span<const CUpdatePacket> packet
     return delivered;
 }
 
-bool CDataObjectRegistry::DeliverUpdateLocked(const CUpdatePacket& packet)
+bool CDataObjectRegistry::DeliverUpdateLocked(const CUpdatePacket& packet, int32_t now)
 {
     const auto current = [&]() -> const CBindingTable::CEntry* {
         const CBindingTable::CEntry* const entry = m_bindings.Find(packet.object);
@@ -309,7 +320,7 @@ bool CDataObjectRegistry::DeliverUpdateLocked(const CUpdatePacket& packet)
         }
         first = false;
         try {
-            row->OnDataChanged(packet.fieldId);
+            row->OnDataChanged(packet.fieldId, now);
         } catch (...) {
             // A failing handler costs only its own row the change: the event
             // loop must not see it, and the other rows still get theirs.

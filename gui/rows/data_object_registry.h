@@ -127,7 +127,8 @@ private:
     void WaitForSubscriptionCalls(const Common::CDataObject* object) const;
 
     bool IsDisposingLocked(const Common::CDataObject* object) const;
-    bool DeliverUpdateLocked(const CUpdatePacket& packet); // requires m_lock
+    // `now`: the process clock for the rows' change records. Requires m_lock.
+    bool DeliverUpdateLocked(const CUpdatePacket& packet, int32_t now);
     void BeginSubscriptionCall(const Common::CDataObject* object);
     void EndSubscriptionCall(const Common::CDataObject* object) noexcept;
 
@@ -141,6 +142,7 @@ private:
     // run's rest, so only the outermost run moves the mark). Guarded by m_lock.
     uint64_t m_processedThrough = 1;
     int32_t m_deliveryDepth = 0;
+    uint64_t m_deliveryRuns = 0; // DeliverUpdates calls so far, nested ones included. Guarded by m_lock.
 
     // Objects whose Subscribe or Unsubscribe is running. A leaf lock of its
     // own, so that waiting for such a call never needs m_lock.

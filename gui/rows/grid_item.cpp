@@ -212,7 +212,11 @@ bool CGridItem::SetRowHeight(int32_t height)
 
 void CGridItem::OnDataChanged(int32_t fieldId)
 {
-    const int32_t now = Common::GetProcessClock();
+    OnDataChanged(fieldId, Common::GetProcessClock());
+}
+
+void CGridItem::OnDataChanged(int32_t fieldId, int32_t now)
+{
     if (fieldId == kAllFields)
         SetRowChangeTime(now);
     else if (fieldId != kNoFieldSet)

@@ -216,6 +216,10 @@ public:
     // nothing. Then, for an attached item with a parent, the owner of its
     // list runs the grid's step (IRowListOwner::OnItemDataChanged).
     void OnDataChanged(int32_t fieldId);
+    // The same at `now`, the process clock as the caller read it (once for
+    // a run of deliveries: reading the clock costs more than a change's
+    // record).
+    void OnDataChanged(int32_t fieldId, int32_t now);
 
     // Age in ms of the field's last change at `now` (kAllFields or
     // kNoFieldSet: the row's), falling back to the row's age when the field
