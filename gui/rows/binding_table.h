@@ -95,7 +95,7 @@ public:
             }
             return rows;
         }
-        size_t RowCount() const noexcept { return HasBlock() ? Block()->count : (OneRow() ? 1 : 0); } // how many rows
+        size_t RowCount() const noexcept { return Rows().size(); } // how many rows
         bool ContainsRow(const CGridItem* row) const noexcept; // `row` is one of them
 
     private:

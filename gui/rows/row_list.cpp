@@ -265,14 +265,14 @@ int32_t CRowList::FlatPositionFor(const CGridItem* item, int32_t childIndex) con
     const CGridItem* const parent = TreeParentOf(item);
     if (childIndex < 0)
         childIndex = parent->Children().IndexOf(item);
+    // Shared rows: every child of the root before the item is one row.
+    if (m_shared)
+        return childIndex;
     // The last top-level row (an add at the tail): every shown row of the
     // list lies before it. Saves the walk back to a shown sibling and its
     // index, two climbs of the trees.
     if (parent->IsRoot() && childIndex == parent->Children().Size() - 1 && !item->IsShown())
-        return GetRowCount() - (m_shared ? 1 : 0); // shared: the item is among the root's children already
-    // Shared rows: every child of the root before the item is one row.
-    if (m_shared)
-        return childIndex;
+        return m_flat.Size();
     for (int32_t index = childIndex - 1; index >= 0; --index) {
         const CGridItem* const sibling = parent->Children().At(index);
         if (sibling->IsShown())

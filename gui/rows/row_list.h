@@ -14,9 +14,10 @@
 // This gives the behaviour of a vector of separately allocated row entries
 // renumbered from a watermark (the row index of a shown item, the item at a
 // row, the index of a child) with O(log n) costs for every lookup,
-// insertion, removal and block move, and no entry allocation per shown row. Each item also counts the flat entries
-// below it (its visible descendant count), so the shown subtree of an item is
-// the block of rows from its own row to row + that count.
+// insertion, removal and block move, and no entry allocation per shown row.
+// Each item also counts the flat entries below it (its visible descendant
+// count), so the shown subtree of an item is the block of rows from its own
+// row to row + that count.
 //
 // A list whose shown rows are exactly the root's children (no nested row
 // shown, no top-level row hidden: every grid without nested rows or a
