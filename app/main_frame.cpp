@@ -31,6 +31,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace Quellon {
 
@@ -114,7 +115,7 @@ bool CMainFrame::LoadFrame()
     m_worker.Start();
 
     // 7. The update generator's two sources and the caption timer.
-    m_updateTimer = startTimer(static_cast<int>(kUpdateTimerPeriodMs), Qt::PreciseTimer);
+    SyncWindowUpdateTimer(GetUpdateSource());
     m_statusTimer = startTimer(static_cast<int>(kStatusTimerPeriodMs));
     CTimer::StartTimer(this, kUpdateTimerId, kUpdateTimerPeriodMs);
 
@@ -226,6 +227,14 @@ void CMainFrame::timerEvent(QTimerEvent* event)
         OnWindowTimer(kStatusTimerId);
     else
         QMainWindow::timerEvent(event);
+}
+
+void CMainFrame::SyncWindowUpdateTimer(int32_t source)
+{
+    if (source == 0 && m_updateTimer == 0 && !m_destroyed)
+        m_updateTimer = startTimer(static_cast<int>(kUpdateTimerPeriodMs), Qt::PreciseTimer);
+    else if (source != 0 && m_updateTimer != 0)
+        killTimer(std::exchange(m_updateTimer, 0));
 }
 
 void CMainFrame::OnWindowTimer(int32_t id)

@@ -155,6 +155,8 @@ public:
     bool IsUpdatesEnabled();
     int32_t GetUpdateSource();
     int32_t GetUpdateFrequency();
+    // Window timer 1000 runs (GUI thread): only while the GUI thread is the source.
+    bool IsWindowUpdateTimerRunning() const { return m_updateTimer != 0; }
     // Updates made by every step since creation (never reset).
     uint64_t GetTotalUpdateCount() const { return m_totalUpdates.load(std::memory_order_relaxed); }
     // Worker runs handed to the worker, and those finished (or skipped).
@@ -181,6 +183,10 @@ private:
     void OnToggleCommand(int32_t id);
     bool IsCommandChecked(int32_t id);
     void OnWindowTimer(int32_t id);
+    // Runs window timer 1000 only while the GUI thread is the update source:
+    // with the timer thread as source, its steps do nothing but wake the
+    // GUI thread a hundred times a second.
+    void SyncWindowUpdateTimer(int32_t source);
 
     CBenchmarkApp& m_app; // Not owned; outlives this.
     const Options m_options;
@@ -203,7 +209,7 @@ private:
 
     uint32_t m_lastStatusTick = 0;   // GUI thread only.
     double m_lastCpuSeconds = 0;     // GUI thread only.
-    int m_updateTimer = 0;           // Qt id of window timer 1000; 0 when not running
+    int m_updateTimer = 0;           // Qt id of window timer 1000; 0 when not running (see SyncWindowUpdateTimer)
     int m_statusTimer = 0;           // Qt id of window timer 1001; 0 when not running
     bool m_created = false;
     bool m_destroyed = false;

@@ -279,7 +279,9 @@ void CMainFrame::OnUpdateSettings()
         std::snprintf(text, sizeof text, "Updates from %s thead with frequency %d upd/sec. %s",
                       m_updateSource == 1 ? "non-GUI" : "GUI", m_updateFrequency,
                       m_updatesEnabled ? "" : "Updates are actually disabled.");
+        source = m_updateSource;
     }
+    SyncWindowUpdateTimer(source);
     AddLogMessage(kSettingsAction, text);
 }
 

@@ -259,9 +259,11 @@ TEST_F(FrameTest, EveryToggleCommandFlipsItsOptionTickAndLogLine)
 TEST_F(FrameTest, UpdateSettingsCommandStoresAndLogsTheStream)
 {
     CMainFrame& frame = Start(10);
+    EXPECT_TRUE(frame.IsWindowUpdateTimerRunning());
     Run(kCmdUpdateSettings, UpdateRunner(1000, 1));
     EXPECT_EQ(frame.GetUpdateFrequency(), 1000);
     EXPECT_EQ(frame.GetUpdateSource(), 1);
+    EXPECT_FALSE(frame.IsWindowUpdateTimerRunning()) << "the timer thread makes the steps";
     EXPECT_EQ(LastLog().actionType, 3);
     EXPECT_EQ(LastLog().text, "Updates from non-GUI thead with frequency 1000 upd/sec. ");
 
@@ -282,6 +284,7 @@ TEST_F(FrameTest, UpdateSettingsCommandStoresAndLogsTheStream)
     Run(kCmdUpdateSettings, UpdateRunner(250, 0));
     EXPECT_EQ(frame.GetUpdateFrequency(), 250);
     EXPECT_EQ(frame.GetUpdateSource(), 0);
+    EXPECT_TRUE(frame.IsWindowUpdateTimerRunning());
     EXPECT_EQ(LastLog().text, "Updates from GUI thead with frequency 250 upd/sec. Updates are actually disabled.");
 }
 
