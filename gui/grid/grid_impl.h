@@ -232,6 +232,11 @@ public:
     const IHorizontalScrollSource* GetScrollSource() const override { return this; }
     CRowList* GetRowList(int32_t kind) const override { return ListOfKind(kind); }
     Platform::CRect GetClientRect() const override { return ClientRect(); }
+    RowLayoutFrame GetRowLayoutFrame() const override
+    {
+        return MakeRowLayoutFrame(ClientRect(), m_header, m_options.headerShown, m_options.separatorShown,
+                                  m_options.separatorHeight, &m_body, m_topRow);
+    }
     int32_t GetFocusRow(int32_t kind) const override { return m_selection.GetFocusRow(kind); }
     const Appearance& GetAppearance() const override { return m_options.appearance; }
     const HighlightSettings& GetHighlightSettings() const override { return m_options.highlightSettings; }

@@ -169,6 +169,13 @@ public:
     RowLayoutFrame GetRowLayoutFrame() const override;
 
 protected:
+    // The frame from its parts, as GetRowLayoutFrame composes them; a host
+    // that asks for the frame on every delivered change answers from its
+    // own members through this instead of a dozen virtual calls.
+    static RowLayoutFrame MakeRowLayoutFrame(const Platform::CRect& client, const CHeader* header, bool headerShown,
+                                             bool separatorShown, int32_t separatorHeight, const CRowList* body,
+                                             int32_t topRow);
+
     IPaintHost() = default;
     IPaintHost(const IPaintHost&) = default;
     IPaintHost& operator=(const IPaintHost&) = default;

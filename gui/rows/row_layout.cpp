@@ -10,6 +10,7 @@
 #include "gui/rows/row_list.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace Brivel::GUI {
 
@@ -100,6 +101,23 @@ void CRowLayout::Build(const Key& key) const
     const bool band = key.pinned != nullptr && key.pinned->GetRowCount() > 0;
     areas.bodyTop = std::min(areas.pinnedBottom + (band ? std::max(frame.separatorHeight, 0) : 0), areas.bottom);
     layOut(key.body, CRowList::kBodyList, frame.topRow, areas.bodyTop, areas.bottom);
+    IndexRows(table);
+}
+
+void CRowLayout::IndexRows(Table& table)
+{
+    // Half full at most, so that a look-up of an item off screen meets a free
+    // slot within a probe or two. An item is in one list at one place, so no
+    // address comes twice.
+    const size_t size = std::bit_ceil(std::max<size_t>(table.rows.size() * 2, 16));
+    table.itemSlots.assign(size, 0);
+    const size_t mask = size - 1;
+    for (size_t i = 0; i < table.rows.size(); ++i) {
+        size_t slot = SlotOf(table.rows[i].item, mask);
+        while (table.itemSlots[slot] != 0)
+            slot = (slot + 1) & mask;
+        table.itemSlots[slot] = static_cast<uint32_t>(i + 1);
+    }
 }
 
 // ---- Areas ----
@@ -146,10 +164,15 @@ const CRowLayout::Row* CRowLayout::RowAt(int32_t y) const
 
 const CRowLayout::Row* CRowLayout::Find(const CGridItem& item) const
 {
-    for (const Row& row : GetRows())
-        if (row.item == &item)
-            return &row;
-    return nullptr;
+    const Table& table = Current();
+    const size_t mask = table.itemSlots.size() - 1;
+    for (size_t slot = SlotOf(&item, mask);; slot = (slot + 1) & mask) {
+        const uint32_t entry = table.itemSlots[slot];
+        if (entry == 0)
+            return nullptr;
+        if (table.rows[entry - 1].item == &item)
+            return &table.rows[entry - 1];
+    }
 }
 
 const CRowLayout::Row* CRowLayout::FindIn(std::span<const Row> rows, int32_t row)

@@ -143,6 +143,10 @@ private:
         Areas areas;
         std::vector<Row> rows;
         size_t pinnedCount = 0; // rows[0, pinnedCount) are pinned, the rest body
+        // Open addressing by item address: index + 1 into `rows`, 0 free; a
+        // power of two at least twice the rows. Every delivered change asks
+        // for its item's row, nearly always one that is not on screen.
+        std::vector<uint32_t> itemSlots;
     };
 
     // The key of the lists and the frame as they are now.
@@ -156,6 +160,12 @@ private:
     // false above the top row or further below it than the client is high.
     static bool IsLaidOut(const Key& key, const CRowList& list, int32_t row);
     void Build(const Key& key) const;
+    static size_t SlotOf(const CGridItem* item, size_t mask)
+    {
+        // Fibonacci hashing of the address; items are at least 16-byte aligned.
+        return static_cast<size_t>((reinterpret_cast<uintptr_t>(item) >> 4) * 0x9E3779B97F4A7C15ull >> 32) & mask;
+    }
+    static void IndexRows(Table& table);
 
     const IRowLayoutSource& m_source; // Not owned; outlives this.
     // Cache; refreshed by the const getters.

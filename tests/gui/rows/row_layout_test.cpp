@@ -95,6 +95,26 @@ TEST_F(RowLayoutTest, SearchesFindTheRowAtYAndTheFirstRowOfARectangle)
     EXPECT_TRUE(layout.GetRowsFrom(100).empty());
 }
 
+TEST_F(RowLayoutTest, EveryItemOnScreenIsFoundAtItsRowAndNoOtherIs)
+{
+    // One-pixel rows: 80 body rows on screen (more than the smallest index
+    // holds), 120 below it; then scrolled, so the index is built again.
+    source.frame.headerStrip = 0;
+    AddRows(source.body, std::vector<int32_t>(200, 1));
+    for (const int32_t top : {0, 50, 150}) {
+        source.frame.topRow = top;
+        for (int32_t row = 0; row < 200; ++row) {
+            const CRowLayout::Row* const found = layout.Find(*source.body.GetItem(row));
+            const bool shown = row >= top && row < top + 100;
+            ASSERT_EQ(found != nullptr, shown) << "row " << row << " from " << top;
+            if (found) {
+                EXPECT_EQ(found->row, row);
+            }
+        }
+    }
+    EXPECT_EQ(layout.Find(*CGridItem::Create()), nullptr) << "an item in no list laid out";
+}
+
 TEST_F(RowLayoutTest, WhereTheNextRowWouldStart)
 {
     AddRows(source.body, {15, 15});
