@@ -2,6 +2,8 @@
 
 #include "common/process_clock.h"
 
+#include <algorithm>
+#include <tuple>
 #include <utility>
 
 namespace Brivel::GUI {
@@ -16,7 +18,7 @@ void CRepaintPacer::Invalidate(const CRect& rect)
     if (m_recording)
         m_recorded += clipped.ToQRect();
     if (m_framePending) {
-        m_held += clipped.ToQRect();
+        Hold(clipped.ToQRect());
         return;
     }
     // Within a frame of the last paint the region waits for the frame's end;
@@ -26,7 +28,8 @@ void CRepaintPacer::Invalidate(const CRect& rect)
         m_target.UpdateWindow(clipped);
         return;
     }
-    m_held = clipped.ToQRect();
+    m_held.clear();
+    Hold(clipped.ToQRect());
     m_framePending = true;
     m_timers.StartTimer(m_timerId, static_cast<uint32_t>(wait));
 }
@@ -49,7 +52,51 @@ void CRepaintPacer::Flush()
         return;
     m_timers.StopTimer(m_timerId);
     m_framePending = false;
-    m_target.UpdateWindow(std::exchange(m_held, QRegion()));
+    m_target.UpdateWindow(TakeHeld());
+}
+
+void CRepaintPacer::Hold(const QRect& rect)
+{
+    m_held.push_back(rect);
+    if (m_held.size() >= m_compactAt) {
+        CompactHeld();
+        m_compactAt = std::max(kCompactAt, 2 * m_held.size());
+    }
+}
+
+void CRepaintPacer::CompactHeld()
+{
+    std::sort(m_held.begin(), m_held.end(), [](const QRect& a, const QRect& b) {
+        return std::tuple(a.top(), a.left(), a.bottom(), a.right()) <
+               std::tuple(b.top(), b.left(), b.bottom(), b.right());
+    });
+    // Rectangles of one row (the same top and bottom) that overlap or touch
+    // become one; repeats vanish on the way.
+    size_t kept = 0;
+    for (const QRect& rect : m_held) {
+        if (kept > 0) {
+            QRect& last = m_held[kept - 1];
+            if (last.top() == rect.top() && last.bottom() == rect.bottom() && rect.left() <= last.right() + 1) {
+                last.setRight(std::max(last.right(), rect.right()));
+                continue;
+            }
+        }
+        m_held[kept++] = rect;
+    }
+    m_held.resize(kept);
+}
+
+QRegion CRepaintPacer::TakeHeld()
+{
+    CompactHeld();
+    // In this order each rectangle of a row lies right of the one before and
+    // each row below the last, which a region appends without a merge.
+    QRegion region;
+    for (const QRect& rect : m_held)
+        region += rect;
+    m_held.clear();
+    m_compactAt = kCompactAt;
+    return region;
 }
 
 void CRepaintPacer::OnPaint()
@@ -62,7 +109,8 @@ void CRepaintPacer::Reset()
 {
     m_timers.StopTimer(m_timerId);
     m_framePending = false;
-    m_held = QRegion();
+    m_held.clear();
+    m_compactAt = kCompactAt;
 }
 
 void CRepaintPacer::StartRecordingInvalidation()

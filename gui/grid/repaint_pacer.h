@@ -7,6 +7,13 @@
 // Outside a frame the rectangle goes to the window at once, where Qt merges
 // what follows until it paints.
 //
+// The held rectangles are kept as a list, not merged into a region one by
+// one: under a stream the same cells come many times a frame and in no
+// order, and each merge into a region of many rectangles is a pass over it.
+// The list is sorted, stripped of repeats and joined along rows when it
+// grows long and when it goes out, and the region is then made in order,
+// where appending a rectangle costs no pass.
+//
 // Scrolling the window's pixels must first flush the held region (Flush), so
 // that Qt moves it with the contents. A test seam records every invalidated
 // rectangle (StartRecordingInvalidation).
@@ -21,6 +28,7 @@
 #include <QRegion>
 
 #include <cstdint>
+#include <vector>
 
 namespace Brivel::GUI {
 
@@ -77,11 +85,20 @@ public:
     QRegion TakeInvalidatedRegion(); // the rectangles recorded so far; recording goes on
 
 private:
+    // Held rectangles are compacted once there are this many, and again at
+    // twice what a compaction left.
+    static constexpr size_t kCompactAt = 256;
+
+    void Hold(const QRect& rect);
+    void CompactHeld(); // sorted by top, then left; no repeats; joined along rows
+    QRegion TakeHeld(); // the held rectangles as one region; none are left
+
     IRepaintTarget& m_target; // Not owned; outlives this.
     ITimerHost& m_timers;     // Not owned; outlives this.
     const uintptr_t m_timerId;
 
-    QRegion m_held;             // the region held until the frame ends
+    std::vector<QRect> m_held;    // the rectangles held until the frame ends
+    size_t m_compactAt = kCompactAt;
     bool m_framePending = false; // the frame timer runs
     bool m_hasPainted = false;
     int32_t m_lastPaint = 0;     // process clock; meaningful once m_hasPainted

@@ -77,6 +77,31 @@ TEST_F(RepaintPacerTest, WithinAFrameOfAPaintTheRegionWaitsForTheFrameEnd)
     EXPECT_EQ(window.timers.size(), 1u);
 }
 
+TEST_F(RepaintPacerTest, AFrameOfManyCellsInNoOrderGoesOutAsTheirUnion)
+{
+    // Cells of 10 x 7 pixels hit in a scrambled order, most of them many
+    // times (past several compactions), with rows and a block across rows
+    // among them.
+    pacer.OnPaint();
+    QRegion expected;
+    uint32_t seed = 12345;
+    for (int i = 0; i < 3000; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        const int32_t cell = static_cast<int32_t>((seed >> 8) % 140);
+        CRect rect(cell % 10 * 10, cell / 10 * 7, cell % 10 * 10 + 10, cell / 10 * 7 + 7);
+        if (i % 500 == 0)
+            rect = CRect(0, rect.top, 100, rect.bottom); // a whole row
+        if (i == 1234)
+            rect = CRect(15, 3, 47, 60); // across rows and cells
+        pacer.Invalidate(rect);
+        expected += rect.ToQRect();
+    }
+    EXPECT_EQ(window.updateCalls, 0);
+    pacer.OnFrameTimer();
+    EXPECT_EQ(window.updates, expected);
+    EXPECT_EQ(window.updateCalls, 1);
+}
+
 TEST_F(RepaintPacerTest, FlushAndResetAndTheRecordingSeam)
 {
     pacer.StartRecordingInvalidation();
