@@ -57,6 +57,7 @@
 #include "common/lock.h"
 #include "common/value_kind.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -237,8 +238,9 @@ public:
     // Removes sink, keeping the order of the rest. False if it was not there.
     bool Unsubscribe(ISink* sink);
     // Calls OnUpdate(id, this) on every subscriber, in subscription order, on
-    // the calling thread, after copying the list under the lock. Allocates
-    // nothing while there are at most kInlineNotifySinks subscribers.
+    // the calling thread, after copying the list under the lock; a single
+    // subscriber is read without the lock. Allocates nothing while there are
+    // at most kInlineNotifySinks subscribers.
     void NotifyUpdate(int32_t id);
 
     // Subscribers NotifyUpdate copies onto its own stack frame; beyond that
@@ -275,6 +277,13 @@ private:
 
         uint32_t Size() const noexcept { return m_count; }
         ISink* const* Data() const noexcept { return m_heap ? m_heap.get() : &m_inline; }
+        // The sink while it is the only one; null otherwise. Any thread,
+        // without the lock: the inline slot holds a sink exactly while the
+        // count is one, and is written atomically (SetInline).
+        ISink* Single() const noexcept
+        {
+            return std::atomic_ref<ISink*>(const_cast<ISink*&>(m_inline)).load(std::memory_order_acquire);
+        }
         bool Contains(const ISink* sink) const noexcept;
         // Slow path when the list leaves its inline slot or fills its heap
         // array: allocates.
@@ -288,7 +297,12 @@ private:
         void Close() noexcept { m_closed = true; }
 
     private:
-        ISink* m_inline = nullptr;        // the sink while m_count == 1
+        void SetInline(ISink* sink) noexcept
+        {
+            std::atomic_ref<ISink*>(m_inline).store(sink, std::memory_order_release);
+        }
+
+        ISink* m_inline = nullptr;        // the sink while m_count == 1, else null (see Single)
         std::unique_ptr<ISink*[]> m_heap; // all sinks while m_count >= 2
         uint32_t m_count = 0;
         bool m_closed = false;
