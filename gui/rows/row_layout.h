@@ -9,10 +9,11 @@
 // keeps that until one of the lists changes its layout version or the frame
 // (client rectangle, header strip, separator, top row) changes. Every
 // question about rows on screen is then answered from that table: the row at
-// a y coordinate and the first row inside a rectangle by binary search, the
-// rectangle of a row or a cell, the last visible row. Questions about rows
-// off screen (how many rows fit below or above a given row, the last page)
-// walk row heights bounded by the area height, never by the row count.
+// a y coordinate and the first row inside a rectangle by binary search, an
+// item's row through an index by its address, the rectangle of a row or a
+// cell, the last visible row. Questions about rows off screen (how many rows
+// fit below or above a given row, the last page) walk row heights bounded by
+// the area height, never by the row count.
 //
 // Ownership: borrows its source (which must outlive it) and, through it, the
 // lists; the rows it hands out are valid until the next change of a list.
