@@ -11,7 +11,8 @@
 //   Paint(window, region)
 //     GetUpdateRects -> [no header: fill COLOR_WINDOW]
 //     PreparePass (context, header information, lists)
-//     EnsureBackBuffer / EnsurePicture
+//     [double buffered, no picture, the painter's image reachable: DirectTarget]
+//     else EnsureBackBuffer / EnsurePicture
 //     per update rectangle U:
 //       [picture: BitBlt the picture under U] -> PaintRect(U)
 //         -> customDraw.DrawHeader -> per row meeting U: PaintLine -> customDraw.DrawLine
@@ -29,11 +30,13 @@
 #include "platform/image_list.h"
 #include "platform/sys_color.h"
 
+#include <QPaintEngine>
 #include <QPainter>
 #include <QRegion>
 #include <QString>
 
 #include <algorithm>
+#include <cmath>
 #include <span>
 #include <utility>
 
@@ -105,6 +108,18 @@ void CGridPainter::Paint(QPainter& window, const QRegion& region)
         return;
     }
 
+    if (!picture) {
+        if (QImage target = DirectTarget(window, client); !target.isNull()) {
+            m_buffer.reset();
+            ++m_counters.directPasses;
+            CDC dc(target);
+            PreparePass(client);
+            PaintRects(dc, client);
+            FinishPass();
+            return;
+        }
+    }
+
     EnsureBackBuffer(client);
     if (!m_buffer->IsValid())
         return;
@@ -125,6 +140,33 @@ void CGridPainter::Paint(QPainter& window, const QRegion& region)
         window.drawImage(part.TopLeft().ToQPoint(), view);
         ++m_counters.windowCopies;
     }
+}
+
+QImage CGridPainter::DirectTarget(QPainter& window, const CRect& client)
+{
+    QPaintEngine* const engine = window.paintEngine();
+    if (engine == nullptr || engine->type() != QPaintEngine::Raster || engine->paintDevice() == nullptr ||
+        engine->paintDevice()->devType() != QInternal::Image)
+        return {};
+    const QImage& image = *static_cast<const QImage*>(engine->paintDevice());
+    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32_Premultiplied)
+        return {};
+    // Only a whole-pixel shift (the widget's place in its window) maps client
+    // coordinates onto the image one to one.
+    const QTransform& transform = window.deviceTransform();
+    if (image.devicePixelRatio() != 1.0 || transform.type() > QTransform::TxTranslate ||
+        transform.dx() != std::floor(transform.dx()) || transform.dy() != std::floor(transform.dy()))
+        return {};
+    const int x = static_cast<int>(transform.dx());
+    const int y = static_cast<int>(transform.dy());
+    if (client.left < 0 || client.top < 0 || x < 0 || y < 0 || int64_t(x) + client.right > image.width() ||
+        int64_t(y) + client.bottom > image.height())
+        return {};
+    // The engine draws on these very pixels; constBits, because bits() would
+    // detach a shared image from the one the engine holds.
+    uchar* const origin = const_cast<uchar*>(image.constBits()) + static_cast<qsizetype>(y) * image.bytesPerLine() +
+                          static_cast<qsizetype>(x) * 4;
+    return QImage(origin, client.right, client.bottom, image.bytesPerLine(), image.format());
 }
 
 void CGridPainter::Render(QImage& target, const QRegion& region)

@@ -94,7 +94,13 @@ public:
     ~CGridPainter();
 
     // The window's paint request: paints `region` (client coordinates) on
-    // `window`, the painter of the grid's paint event.
+    // `window`, the painter of the grid's paint event. Double buffered, the
+    // pass draws straight into the image the painter draws on when that is
+    // a 32-bit raster image at one device pixel a pixel and the client area
+    // lies inside it (a widget's backing store, QWidget::render into a
+    // QImage): that image is already a buffer the window system shows whole.
+    // Otherwise it draws into its own back buffer and copies the updated
+    // rectangles to the painter.
     void Paint(QPainter& window, const QRegion& region);
     // Paints `region` of the client area into `target` through the same pass
     // (an image at least the client size; 32-bit images are drawn on directly).
@@ -167,6 +173,7 @@ public:
         int64_t bufferBuilds = 0;  // back buffers made
         int64_t pictureBuilds = 0; // background pictures pre-rendered
         int64_t windowCopies = 0;  // rectangles copied from the back buffer to the window
+        int64_t directPasses = 0;  // double-buffered passes drawn straight into the painter's image
     };
     const Counters& GetCountersForTesting() const { return m_counters; } // for tests: the counters so far
     bool HasBackBufferForTesting() const { return m_buffer != nullptr; } // for tests: a back buffer exists
@@ -185,6 +192,10 @@ private:
     bool UsesPicture() const;
     void PreparePass(const Platform::CRect& client);
     void EnsureBackBuffer(const Platform::CRect& client);
+    // The part of the image `window` draws on that lies under the client
+    // area, as an image sharing its pixels, in client coordinates; null when
+    // the painter cannot be drawn through that way (see Paint).
+    static QImage DirectTarget(QPainter& window, const Platform::CRect& client);
     void EnsurePicture(const Platform::CRect& client);
     void PaintRects(Platform::CDC& target, const Platform::CRect& client);
     void PaintRect(Platform::CDC& dc, const Platform::CRect& client, const Platform::CRect& update);

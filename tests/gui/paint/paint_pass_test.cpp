@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QPainter>
+#include <QPixmap>
 #include <QRegion>
 #include <QTemporaryDir>
 
@@ -250,39 +251,68 @@ TEST_F(PaintPassTest, AManyRectangleRegionIsPaintedAsItsBoundingRectangle)
     EXPECT_TRUE(rects.empty());
 }
 
-TEST_F(PaintPassTest, TheBackBufferIsUsedWhenDoubleBufferingOrAPictureAsksForIt)
+TEST_F(PaintPassTest, DoubleBufferingDrawsIntoTheWindowsImageOrThroughTheBackBuffer)
 {
     host.AddColumn(CPaintRowObject::kNameField, "Name", 100);
     AddBodyRow("row");
     CPaintedWidget widget(host);
     widget.resize(300, 200);
-    QImage shown(300, 200, QImage::Format_RGB32);
+    const auto counters = [&] { return widget.painter.GetCountersForTesting(); };
 
-    widget.render(&shown);
+    // A 32-bit image at one pixel a pixel: straight into it, also at an
+    // offset, and nothing outside the widget's part.
+    QImage shown(320, 215, QImage::Format_RGB32);
+    shown.fill(QColor(255, 0, 255));
+    widget.render(&shown, QPoint(20, 15));
+    EXPECT_FALSE(widget.painter.HasBackBufferForTesting());
+    EXPECT_EQ(counters().directPasses, 1);
+    EXPECT_EQ(counters().windowCopies, 0);
+    EXPECT_EQ(PixelAt(shown, 270, 40), kWhite);
+    EXPECT_NE(PixelAt(shown, 25, 20), kMagenta) << "the header's corner, moved by the offset";
+    EXPECT_EQ(PixelAt(shown, 19, 100), kMagenta);
+    EXPECT_EQ(PixelAt(shown, 100, 14), kMagenta);
+    const QImage direct = shown.copy(20, 15, 300, 200);
+
+    // Scaled, or an image the client does not fit into: the back buffer,
+    // with the same pixels.
+    QImage scaled(600, 400, QImage::Format_RGB32);
+    scaled.setDevicePixelRatio(2.0);
+    widget.render(&scaled);
     EXPECT_TRUE(widget.painter.HasBackBufferForTesting());
-    EXPECT_GT(widget.painter.GetCountersForTesting().windowCopies, 0);
-    EXPECT_EQ(PixelAt(shown, 250, 25), kWhite);
+    EXPECT_GT(counters().windowCopies, 0);
+    QImage small(300, 200, QImage::Format_RGB32);
+    widget.render(&small, QPoint(10, 0));
+    EXPECT_EQ(counters().directPasses, 1);
+    EXPECT_EQ(small.copy(10, 0, 290, 200), direct.copy(0, 0, 290, 200)) << "both ways draw the same pixels";
+    QImage buffered(300, 200, QImage::Format_RGB32);
+    widget.render(&buffered);
+    EXPECT_EQ(counters().directPasses, 2);
+    EXPECT_EQ(buffered, direct);
+    QPixmap pixmap(300, 200); // a raster pixmap draws on an image too
+    widget.render(&pixmap);
+    EXPECT_EQ(pixmap.toImage().convertToFormat(QImage::Format_RGB32), direct);
 
     host.doubleBuffered = false;
     widget.render(&shown);
     EXPECT_FALSE(widget.painter.HasBackBufferForTesting()) << "off means drawing on the window's painter";
     EXPECT_EQ(PixelAt(shown, 250, 25), kWhite);
 
+    host.doubleBuffered = true;
     host.picture = QImage(10, 10, QImage::Format_RGB32);
     host.picture.fill(QColor(0, 0, 255));
     host.pictureAlpha = 0;
-    const int64_t copies = widget.painter.GetCountersForTesting().windowCopies;
+    const int64_t copies = counters().windowCopies;
     widget.render(&shown);
-    EXPECT_TRUE(widget.painter.HasBackBufferForTesting()) << "a picture needs the buffer even without the option";
-    EXPECT_GT(widget.painter.GetCountersForTesting().windowCopies, copies);
+    EXPECT_TRUE(widget.painter.HasBackBufferForTesting()) << "a picture needs the buffer";
+    EXPECT_GT(counters().windowCopies, copies);
 
     // The buffer is made again only when the client size changes.
-    const int64_t builds = widget.painter.GetCountersForTesting().bufferBuilds;
+    const int64_t builds = counters().bufferBuilds;
     widget.render(&shown);
-    EXPECT_EQ(widget.painter.GetCountersForTesting().bufferBuilds, builds);
+    EXPECT_EQ(counters().bufferBuilds, builds);
     host.client = CRect(0, 0, 250, 150);
     widget.render(&shown);
-    EXPECT_EQ(widget.painter.GetCountersForTesting().bufferBuilds, builds + 1);
+    EXPECT_EQ(counters().bufferBuilds, builds + 1);
 }
 
 TEST_F(PaintPassTest, TheBackgroundPictureShowsThroughInItsThreeModes)
