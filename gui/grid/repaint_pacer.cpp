@@ -28,8 +28,7 @@ void CRepaintPacer::Invalidate(const CRect& rect)
         m_target.UpdateWindow(clipped);
         return;
     }
-    m_held.clear();
-    Hold(clipped.ToQRect());
+    Hold(clipped.ToQRect()); // nothing is held outside a frame
     m_framePending = true;
     m_timers.StartTimer(m_timerId, static_cast<uint32_t>(wait));
 }

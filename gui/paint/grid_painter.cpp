@@ -102,9 +102,7 @@ void CGridPainter::Paint(QPainter& window, const QRegion& region)
     if (!m_host.IsDoubleBuffered() && !picture) {
         m_buffer.reset();
         CDC dc(window);
-        PreparePass(client);
-        PaintRects(dc, client);
-        FinishPass();
+        RunPass(dc, client);
         return;
     }
 
@@ -113,9 +111,7 @@ void CGridPainter::Paint(QPainter& window, const QRegion& region)
             m_buffer.reset();
             ++m_counters.directPasses;
             CDC dc(target);
-            PreparePass(client);
-            PaintRects(dc, client);
-            FinishPass();
+            RunPass(dc, client);
             return;
         }
     }
@@ -123,9 +119,7 @@ void CGridPainter::Paint(QPainter& window, const QRegion& region)
     EnsureBackBuffer(client);
     if (!m_buffer->IsValid())
         return;
-    PreparePass(client);
-    PaintRects(*m_buffer, client);
-    FinishPass();
+    RunPass(*m_buffer, client);
     const QImage& image = m_buffer->Image();
     for (const CRect& update : m_rects) {
         CRect part;
@@ -134,12 +128,24 @@ void CGridPainter::Paint(QPainter& window, const QRegion& region)
         // A view of the buffer's pixels, not a copy: Qt copies a source
         // rectangle into a temporary image first, a fresh allocation per
         // paint for every update rectangle.
-        const QImage view(image.constBits() + static_cast<qsizetype>(part.top) * image.bytesPerLine() +
-                              static_cast<qsizetype>(part.left) * 4,
-                          part.Width(), part.Height(), image.bytesPerLine(), image.format());
-        window.drawImage(part.TopLeft().ToQPoint(), view);
+        window.drawImage(part.TopLeft().ToQPoint(), SharedPixels(image, part));
         ++m_counters.windowCopies;
     }
+}
+
+QImage CGridPainter::SharedPixels(const QImage& image, const CRect& rect)
+{
+    // Only 32-bit images reach here (the back buffer, DirectTarget's).
+    uchar* const first = const_cast<uchar*>(image.constBits()) + static_cast<qsizetype>(rect.top) * image.bytesPerLine() +
+                         static_cast<qsizetype>(rect.left) * 4;
+    return QImage(first, rect.Width(), rect.Height(), image.bytesPerLine(), image.format());
+}
+
+void CGridPainter::RunPass(CDC& dc, const CRect& client)
+{
+    PreparePass(client);
+    PaintRects(dc, client);
+    FinishPass();
 }
 
 QImage CGridPainter::DirectTarget(QPainter& window, const CRect& client)
@@ -162,11 +168,10 @@ QImage CGridPainter::DirectTarget(QPainter& window, const CRect& client)
     if (client.left < 0 || client.top < 0 || x < 0 || y < 0 || int64_t(x) + client.right > image.width() ||
         int64_t(y) + client.bottom > image.height())
         return {};
-    // The engine draws on these very pixels; constBits, because bits() would
-    // detach a shared image from the one the engine holds.
-    uchar* const origin = const_cast<uchar*>(image.constBits()) + static_cast<qsizetype>(y) * image.bytesPerLine() +
-                          static_cast<qsizetype>(x) * 4;
-    return QImage(origin, client.right, client.bottom, image.bytesPerLine(), image.format());
+    // The engine draws on these very pixels (SharedPixels reads them through
+    // constBits: bits() would detach a shared image from the one the engine
+    // holds).
+    return SharedPixels(image, CRect(x, y, x + client.right, y + client.bottom));
 }
 
 void CGridPainter::Render(QImage& target, const QRegion& region)
@@ -182,9 +187,7 @@ void CGridPainter::Render(QImage& target, const QRegion& region)
         dc.FillSolidRect(client, Platform::GetSysColor(Platform::COLOR_WINDOW));
         return;
     }
-    PreparePass(client);
-    PaintRects(dc, client);
-    FinishPass();
+    RunPass(dc, client);
 }
 
 QImage CGridPainter::RenderClient()

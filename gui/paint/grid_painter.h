@@ -196,6 +196,11 @@ private:
     // area, as an image sharing its pixels, in client coordinates; null when
     // the painter cannot be drawn through that way (see Paint).
     static QImage DirectTarget(QPainter& window, const Platform::CRect& client);
+    // An image over `rect` of the 32-bit `image`'s own pixels: no copy, and
+    // drawing on it draws on `image`.
+    static QImage SharedPixels(const QImage& image, const Platform::CRect& rect);
+    // PreparePass, PaintRects and FinishPass on `dc`.
+    void RunPass(Platform::CDC& dc, const Platform::CRect& client);
     void EnsurePicture(const Platform::CRect& client);
     void PaintRects(Platform::CDC& target, const Platform::CRect& client);
     void PaintRect(Platform::CDC& dc, const Platform::CRect& client, const Platform::CRect& update);
