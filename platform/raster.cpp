@@ -6,6 +6,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define BRIVEL_RASTER_AVX2 1
+#endif
 
 // ---- Sections ----
 // Channel arithmetic: two channels per 32-bit word (0x00XX00XX lanes).
@@ -253,9 +257,100 @@ void PlotPixel(const RasterSurface& s, int32_t x, int32_t y, uint32_t pixel, Cli
 
 // ---- Masks ----
 
+namespace {
+
+// One row of a coverage mask composited over n pixels: the portable version
+// (SSE2 where the compiler targets it, four pixels a step).
+void BlendMaskRowBase(uint32_t* d, const uint8_t* m, int32_t n, uint32_t pixel)
+{
+#if defined(__SSE2__)
+    const __m128i color = _mm_unpacklo_epi8(_mm_set1_epi32(int(pixel)), _mm_setzero_si128());
+    const __m128i solid = _mm_set1_epi32(int(pixel));
+    // Most of a text's box is empty: four uncovered pixels cost one test.
+    for (; n >= 4; n -= 4, m += 4, d += 4) {
+        uint32_t cov4;
+        std::memcpy(&cov4, m, 4);
+        if (cov4 == 0)
+            continue;
+        if (cov4 == 0xFFFFFFFFu) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d), solid);
+            continue;
+        }
+        __m128i alphaLo, alphaHi;
+        SpreadAlpha(cov4, alphaLo, alphaHi);
+        const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d), Lerp4<true>(in, color, color, alphaLo, alphaHi));
+    }
+#endif
+    for (; n > 0; --n, ++m, ++d) {
+        const uint32_t cov = *m;
+        if (cov == 0)
+            continue;
+        *d = (cov == 255) ? pixel : LerpRound(*d, pixel, cov);
+    }
+}
+
+#if defined(BRIVEL_RASTER_AVX2)
+// The same arithmetic as Lerp4<true>, eight pixels a step, for processors
+// with AVX2 (chosen at run time: the library is built for the baseline
+// instruction set). Text compositing is most of a paint pass's work.
+__attribute__((target("avx2"))) void BlendMaskRowAvx2(uint32_t* d, const uint8_t* m, int32_t n, uint32_t pixel)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i color = _mm256_unpacklo_epi8(_mm256_set1_epi32(int(pixel)), zero);
+    const __m256i solid = _mm256_set1_epi32(int(pixel));
+    const __m256i full = _mm256_set1_epi16(255);
+    const __m256i bias = _mm256_set1_epi16(128);
+    // Coverage byte i repeated over pixel i's four channels; each 128-bit
+    // lane picks from its own copy of the eight bytes.
+    const __m256i spread = _mm256_setr_epi8(0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, //
+                                            4, 4, 4, 4, 5, 5, 5, 5, 6, 6, 6, 6, 7, 7, 7, 7);
+    for (; n >= 8; n -= 8, m += 8, d += 8) {
+        uint64_t cov8;
+        std::memcpy(&cov8, m, 8);
+        if (cov8 == 0)
+            continue;
+        if (cov8 == ~uint64_t{0}) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), solid);
+            continue;
+        }
+        const __m256i alpha = _mm256_shuffle_epi8(_mm256_set1_epi64x(static_cast<long long>(cov8)), spread);
+        const __m256i in = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d));
+        const __m256i alphaLo = _mm256_unpacklo_epi8(alpha, zero);
+        const __m256i alphaHi = _mm256_unpackhi_epi8(alpha, zero);
+        __m256i lo = _mm256_unpacklo_epi8(in, zero);
+        __m256i hi = _mm256_unpackhi_epi8(in, zero);
+        lo = _mm256_add_epi16(_mm256_mullo_epi16(lo, _mm256_sub_epi16(full, alphaLo)), _mm256_mullo_epi16(color, alphaLo));
+        hi = _mm256_add_epi16(_mm256_mullo_epi16(hi, _mm256_sub_epi16(full, alphaHi)), _mm256_mullo_epi16(color, alphaHi));
+        lo = _mm256_add_epi16(lo, bias);
+        hi = _mm256_add_epi16(hi, bias);
+        lo = _mm256_srli_epi16(_mm256_add_epi16(lo, _mm256_srli_epi16(lo, 8)), 8);
+        hi = _mm256_srli_epi16(_mm256_add_epi16(hi, _mm256_srli_epi16(hi, 8)), 8);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d), _mm256_packus_epi16(lo, hi));
+    }
+    // The rest (up to seven pixels) four and one at a time: masked stores or
+    // a copy through a buffer measured slower here.
+    BlendMaskRowBase(d, m, n, pixel);
+}
+#endif
+
+using BlendMaskRowFn = void (*)(uint32_t*, const uint8_t*, int32_t, uint32_t);
+
+BlendMaskRowFn ChooseBlendMaskRow()
+{
+#if defined(BRIVEL_RASTER_AVX2)
+    if (__builtin_cpu_supports("avx2"))
+        return BlendMaskRowAvx2;
+#endif
+    return BlendMaskRowBase;
+}
+
+} // namespace
+
 void BlendMask(const RasterSurface& s, int32_t x, int32_t y, const uint8_t* mask, int32_t maskWidth,
                int32_t maskHeight, uint32_t pixel, ClipRects clip)
 {
+    static const BlendMaskRowFn blendRow = ChooseBlendMaskRow();
     if (maskWidth <= 0 || maskHeight <= 0)
         return;
     pixel |= 0xFF000000u;
@@ -264,38 +359,8 @@ void BlendMask(const RasterSurface& s, int32_t x, int32_t y, const uint8_t* mask
         const CRect a = Clipped(box, c);
         if (a.IsRectEmpty())
             continue;
-#if defined(__SSE2__)
-        const __m128i color = _mm_unpacklo_epi8(_mm_set1_epi32(int(pixel)), _mm_setzero_si128());
-        const __m128i solid = _mm_set1_epi32(int(pixel));
-#endif
-        for (int32_t py = a.top; py < a.bottom; ++py) {
-            const uint8_t* m = mask + intptr_t(py - y) * maskWidth + (a.left - x);
-            uint32_t* d = s.Row(py) + a.left;
-            int32_t n = a.Width();
-#if defined(__SSE2__)
-            // Most of a text's box is empty: four uncovered pixels cost one test.
-            for (; n >= 4; n -= 4, m += 4, d += 4) {
-                uint32_t cov4;
-                std::memcpy(&cov4, m, 4);
-                if (cov4 == 0)
-                    continue;
-                if (cov4 == 0xFFFFFFFFu) {
-                    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), solid);
-                    continue;
-                }
-                __m128i alphaLo, alphaHi;
-                SpreadAlpha(cov4, alphaLo, alphaHi);
-                const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(d), Lerp4<true>(in, color, color, alphaLo, alphaHi));
-            }
-#endif
-            for (; n > 0; --n, ++m, ++d) {
-                const uint32_t cov = *m;
-                if (cov == 0)
-                    continue;
-                *d = (cov == 255) ? pixel : LerpRound(*d, pixel, cov);
-            }
-        }
+        for (int32_t py = a.top; py < a.bottom; ++py)
+            blendRow(s.Row(py) + a.left, mask + intptr_t(py - y) * maskWidth + (a.left - x), a.Width(), pixel);
     }
 }
 
