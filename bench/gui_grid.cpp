@@ -147,8 +147,11 @@ BENCHMARK(BM_GridAdd)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
+// Arg 0: the last row first (off screen); 1: the top row first, every
+// removal moving every row on screen up.
 void BM_GridRemoveObject(benchmark::State& state)
 {
+    const bool fromTop = state.range(0) != 0;
     const auto rows = MakeRows(kRows);
     for (auto _ : state) {
         state.PauseTiming();
@@ -156,8 +159,13 @@ void BM_GridRemoveObject(benchmark::State& state)
         AddRows(*grid, rows, 0);
         Drain();
         state.ResumeTiming();
-        for (auto it = rows.rbegin(); it != rows.rend(); ++it)
-            grid->RemoveObject(it->get());
+        if (fromTop) {
+            for (const auto& row : rows)
+                grid->RemoveObject(row.get());
+        } else {
+            for (auto it = rows.rbegin(); it != rows.rend(); ++it)
+                grid->RemoveObject(it->get());
+        }
         Drain();
         state.PauseTiming();
         grid.reset();
@@ -166,7 +174,7 @@ void BM_GridRemoveObject(benchmark::State& state)
     state.counters["rows_per_s"] = benchmark::Counter(static_cast<double>(kRows) * static_cast<double>(state.iterations()),
                                                       benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_GridRemoveObject)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_GridRemoveObject)->Arg(0)->Arg(1)->ArgName("top")->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_GridChange(benchmark::State& state)
 {
