@@ -66,6 +66,14 @@ void CGridImpl::InvalidateFromRow(const CRowList& list, int32_t row)
     // compute for every row.
     if (list.GetKind() == CRowList::kBodyList && m_topRow >= 0 && int64_t{row} - m_topRow >= m_grid.height())
         return;
+    // From the top row down: the whole body area, whose top no body row
+    // moves, so that removals at the top of the screen lay nothing out each.
+    if (list.GetKind() == CRowList::kBodyList && row == m_topRow && m_topRow >= 0) {
+        const CRowLayout::Areas& areas = m_layout.GetAreasOverBodyRows();
+        if (areas.bodyTop < areas.bottom)
+            Invalidate(CRect(areas.client.left, areas.bodyTop, areas.client.right, areas.bottom));
+        return;
+    }
     const int32_t y = m_layout.RowTop(list, row);
     if (y < 0)
         return;

@@ -122,6 +122,15 @@ void CRowLayout::IndexRows(Table& table)
 
 // ---- Areas ----
 
+const CRowLayout::Areas& CRowLayout::GetAreasOverBodyRows() const
+{
+    const Key key = CurrentKey();
+    if (m_valid && key.pinned == m_key.pinned && key.body == m_key.body && key.pinnedVersion == m_key.pinnedVersion &&
+        key.frame == m_key.frame)
+        return m_table.areas;
+    return TableFor(key).areas;
+}
+
 CRect CRowLayout::PinnedArea() const
 {
     const Areas& areas = GetAreas();

@@ -84,6 +84,11 @@ public:
     CRowLayout& operator=(const CRowLayout&) = delete;
 
     const Areas& GetAreas() const { return Current().areas; } // the areas, laid out now if needed
+    // The same areas, not laid out again when only the body's rows changed
+    // since the last layout: body rows lie below every edge of the areas and
+    // move none of them. (A run of removals at the top of the screen asks for
+    // the body area once a removal.)
+    const Areas& GetAreasOverBodyRows() const;
     Platform::CRect PinnedArea() const; // the pinned rows' area
     Platform::CRect SeparatorBand() const; // the band between the two lists
     Platform::CRect BodyArea() const; // the body rows' area

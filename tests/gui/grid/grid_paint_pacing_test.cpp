@@ -147,6 +147,19 @@ TEST_F(GridPaintPacingTest, AHeldRegionMovesWithTheContentsWhenTheWindowScrolls)
     EXPECT_TRUE(paints.Union().contains(after));
 }
 
+TEST_F(GridPaintPacingTest, RemovingTopRowsRepaintsTheBodyFromItsTopOnly)
+{
+    for (int i = 0; i < 3; ++i)
+        grid->RemoveAt(0); // each moves every row on screen up
+    ASSERT_TRUE(WaitForPaint());
+    Pump(3 * CRepaintPacer::kPaintFrameMs);
+    const QRect client = grid->rect();
+    const QRegion painted = paints.Union();
+    const QRect body(0, header->GetHeight(), 200, client.height() - header->GetHeight() - 20);
+    EXPECT_TRUE((QRegion(body) - painted).isEmpty()) << "all of the body, not a part"; // contains() means overlaps
+    EXPECT_FALSE(painted.intersects(QRect(0, 0, 200, header->GetHeight()))) << "the header stays";
+}
+
 TEST_F(GridPaintPacingTest, TheHighlightTimerWaitsForTheFrameEnd)
 {
     grid->SetHighlightExpiry(2, CGrid::kBodyList, nullptr, CRowObject::kValue, 3);

@@ -161,5 +161,22 @@ TEST_F(RowLayoutTest, TheTableIsLaidOutAgainOnlyWhenTheListsOrTheFrameChange)
     EXPECT_EQ(layout.GetBuildCountForTesting(), 4);
 }
 
+TEST_F(RowLayoutTest, TheAreasOverTheBodyRowsIgnoreOnlyTheBodyRows)
+{
+    AddRows(source.pinned, {10});
+    AddRows(source.body, {15, 15, 15});
+    EXPECT_EQ(layout.GetAreasOverBodyRows().bodyTop, 32);
+    ASSERT_TRUE(source.body.GetItem(0)->SetRowHeight(40));
+    AddRows(source.body, {15});
+    EXPECT_EQ(layout.GetAreasOverBodyRows().bodyTop, 32);
+    EXPECT_EQ(layout.GetBuildCountForTesting(), 1) << "body rows changed only";
+    AddRows(source.pinned, {10});
+    EXPECT_EQ(layout.GetAreasOverBodyRows().bodyTop, 42);
+    source.frame.separatorHeight = 5;
+    EXPECT_EQ(layout.GetAreasOverBodyRows().bodyTop, 45);
+    EXPECT_EQ(layout.GetBuildCountForTesting(), 3);
+    EXPECT_EQ(layout.GetRows(CRowList::kBodyList).front().top, 45) << "the body laid out at the full look";
+}
+
 } // namespace
 } // namespace Brivel::GUI::Testing
