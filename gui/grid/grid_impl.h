@@ -41,6 +41,7 @@
 
 #include "platform/message_window.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -147,8 +148,17 @@ public:
     void InvalidateField(CGridItem& item, int32_t fieldId);
 
     // ---- Scrolling and layout (grid_scrolling.cpp) ----
-    // The client area: the widget without its shown scroll bars.
-    Platform::CRect ClientRect() const;
+    // The client area: the widget without its shown scroll bars. Inline: the
+    // layout's frame asks for it on every delivered change.
+    Platform::CRect ClientRect() const
+    {
+        Platform::CRect client(0, 0, m_grid.width(), m_grid.height());
+        if (m_scroll.vbarShown)
+            client.right = std::max(client.left, client.right - m_scroll.barExtent);
+        if (m_scroll.hbarShown)
+            client.bottom = std::max(client.top, client.bottom - m_scroll.barExtent);
+        return client;
+    }
     void SetTopRow(int32_t row, bool redraw);
     int32_t GetTopRow() const override { return m_topRow; }
     void VScroll(VScrollAction action, int32_t position = 0);
@@ -234,8 +244,8 @@ public:
     Platform::CRect GetClientRect() const override { return ClientRect(); }
     RowLayoutFrame GetRowLayoutFrame() const override
     {
-        return MakeRowLayoutFrame(ClientRect(), m_header, m_options.headerShown, m_options.separatorShown,
-                                  m_options.separatorHeight, &m_body, m_topRow);
+        return MakeRowLayoutFrame(ClientRect(), m_header ? m_header->GetHeight() : 0, m_options.headerShown,
+                                  m_options.separatorShown, m_options.separatorHeight, m_body.GetRowCount(), m_topRow);
     }
     int32_t GetFocusRow(int32_t kind) const override { return m_selection.GetFocusRow(kind); }
     const Appearance& GetAppearance() const override { return m_options.appearance; }

@@ -45,17 +45,6 @@ int32_t TotalWidth(const CHeader& header)
 
 // ---- Client area and invalidation ----
 
-CRect CGridImpl::ClientRect() const
-{
-    CRect client = CRect::FromQRect(m_grid.rect());
-    const int32_t extent = m_scroll.barExtent;
-    if (m_scroll.vbarShown)
-        client.right = std::max(client.left, client.right - extent);
-    if (m_scroll.hbarShown)
-        client.bottom = std::max(client.top, client.bottom - extent);
-    return client;
-}
-
 void CGridImpl::InvalidateFromRow(const CRowList& list, int32_t row)
 {
     if (list.GetKind() == CRowList::kBodyList && row < m_topRow)

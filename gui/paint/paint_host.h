@@ -172,9 +172,20 @@ protected:
     // The frame from its parts, as GetRowLayoutFrame composes them; a host
     // that asks for the frame on every delivered change answers from its
     // own members through this instead of a dozen virtual calls.
-    static RowLayoutFrame MakeRowLayoutFrame(const Platform::CRect& client, const CHeader* header, bool headerShown,
-                                             bool separatorShown, int32_t separatorHeight, const CRowList* body,
-                                             int32_t topRow);
+    // Inline: it runs for every delivered change. headerHeight is the
+    // header's (0 without one), bodyRowCount the body list's rows.
+    static RowLayoutFrame MakeRowLayoutFrame(const Platform::CRect& client, int32_t headerHeight, bool headerShown,
+                                             bool separatorShown, int32_t separatorHeight, int32_t bodyRowCount,
+                                             int32_t topRow)
+    {
+        RowLayoutFrame frame;
+        frame.client = client;
+        frame.headerStrip = headerShown && headerHeight > 0 ? headerHeight : 0;
+        frame.separatorHeight = separatorShown && separatorHeight > 0 ? separatorHeight : 0;
+        // A host that never scrolled shows its body rows from the first.
+        frame.topRow = topRow < 0 && bodyRowCount > 0 ? 0 : topRow;
+        return frame;
+    }
 
     IPaintHost() = default;
     IPaintHost(const IPaintHost&) = default;
