@@ -169,11 +169,11 @@ public:
     RowLayoutFrame GetRowLayoutFrame() const override;
 
 protected:
-    // The frame from its parts, as GetRowLayoutFrame composes them; a host
-    // that asks for the frame on every delivered change answers from its
-    // own members through this instead of a dozen virtual calls.
-    // Inline: it runs for every delivered change. headerHeight is the
-    // header's (0 without one), bodyRowCount the body list's rows.
+    // The frame from its parts, as GetRowLayoutFrame composes them:
+    // headerHeight is the header's (0 without one), bodyRowCount the body
+    // list's rows. A host asked for the frame on every delivered change
+    // answers from its own members through this (inline) instead of a dozen
+    // virtual calls.
     static RowLayoutFrame MakeRowLayoutFrame(const Platform::CRect& client, int32_t headerHeight, bool headerShown,
                                              bool separatorShown, int32_t separatorHeight, int32_t bodyRowCount,
                                              int32_t topRow)

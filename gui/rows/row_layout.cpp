@@ -125,8 +125,9 @@ void CRowLayout::IndexRows(Table& table)
 const CRowLayout::Areas& CRowLayout::GetAreasOverBodyRows() const
 {
     const Key key = CurrentKey();
-    if (m_valid && key.pinned == m_key.pinned && key.body == m_key.body && key.pinnedVersion == m_key.pinnedVersion &&
-        key.frame == m_key.frame)
+    Key withLastBody = key;
+    withLastBody.bodyVersion = m_key.bodyVersion;
+    if (m_valid && withLastBody == m_key)
         return m_table.areas;
     return TableFor(key).areas;
 }
